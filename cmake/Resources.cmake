@@ -1,0 +1,1 @@
+# Filled in by the resource embedding (pages, images, icons, cursor, version record).

@@ -1,0 +1,119 @@
+// Compound files (root storage with named streams). Every call reports a status; no
+// call throws. Statuses are HRESULT-like: 0 success, negative failure.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+using StorageStatus = int32_t;
+constexpr StorageStatus kStorageOk = 0;
+constexpr StorageStatus kStorageFailed = static_cast<int32_t>(0x80004005u);        // E_FAIL
+constexpr StorageStatus kStorageFileNotFound = static_cast<int32_t>(0x80030002u);  // STG_E_FILENOTFOUND
+constexpr StorageStatus kStorageAccessDenied = static_cast<int32_t>(0x80030005u);  // STG_E_ACCESSDENIED
+constexpr StorageStatus kStorageInvalidName = static_cast<int32_t>(0x800300FCu);   // STG_E_INVALIDNAME
+constexpr StorageStatus kStorageWriteFault = static_cast<int32_t>(0x8003001Du);    // STG_E_WRITEFAULT
+constexpr StorageStatus kStorageReadFault = static_cast<int32_t>(0x8003001Eu);     // STG_E_READFAULT
+constexpr StorageStatus kStorageInvalidHeader = static_cast<int32_t>(0x800300FBu); // STG_E_INVALIDHEADER
+constexpr StorageStatus kStorageReverted = static_cast<int32_t>(0x80030102u);      // STG_E_REVERTED
+
+inline bool StorageSucceeded(StorageStatus s) { return s >= 0; }
+
+class OutStream;
+class InStream;
+
+// A compound file being written. Streams are created one after the other; a stream
+// must be committed or released before the next one is created.
+class OutStorage {
+public:
+    OutStorage();
+    ~OutStorage();
+    OutStorage(OutStorage&&) noexcept;
+    OutStorage& operator=(OutStorage&&) noexcept;
+    OutStorage(const OutStorage&) = delete;
+    OutStorage& operator=(const OutStorage&) = delete;
+
+    // Creates the file, replacing an existing one.
+    StorageStatus Create(const std::string& path);
+    StorageStatus CreateStream(const std::string& name, OutStream& stream);
+    // Writes everything out, closes the file and forces it to stable storage.
+    StorageStatus Commit();
+    // Lets go of the file without committing (what is on disk may be incomplete).
+    void Release();
+    bool IsOpen() const;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+class OutStream {
+public:
+    OutStream();
+    ~OutStream();
+    OutStream(OutStream&&) noexcept;
+    OutStream& operator=(OutStream&&) noexcept;
+    OutStream(const OutStream&) = delete;
+    OutStream& operator=(const OutStream&) = delete;
+
+    // *written gets the count written (0 on failure). A zero-byte write succeeds.
+    StorageStatus Write(const void* data, size_t size, size_t* written);
+    StorageStatus Commit();
+    void Release();
+    bool IsOpen() const;
+
+    struct Impl;
+
+private:
+    friend class OutStorage;
+    std::unique_ptr<Impl> impl_;
+};
+
+// A compound file opened for reading.
+class InStorage {
+public:
+    InStorage();
+    ~InStorage();
+    InStorage(InStorage&&) noexcept;
+    InStorage& operator=(InStorage&&) noexcept;
+    InStorage(const InStorage&) = delete;
+    InStorage& operator=(const InStorage&) = delete;
+
+    StorageStatus Open(const std::string& path);
+    StorageStatus OpenStream(const std::string& name, InStream& stream);
+    void Release();
+    bool IsOpen() const;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+class InStream {
+public:
+    InStream();
+    ~InStream();
+    InStream(InStream&&) noexcept;
+    InStream& operator=(InStream&&) noexcept;
+    InStream(const InStream&) = delete;
+    InStream& operator=(const InStream&) = delete;
+
+    // *read gets the count read; 0 at the end of the stream.
+    StorageStatus Read(void* data, size_t size, size_t* read);
+    uint64_t Size() const;
+    void Release();
+    bool IsOpen() const;
+
+    struct Impl;
+
+private:
+    friend class InStorage;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace platform

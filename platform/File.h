@@ -1,0 +1,112 @@
+// Files as the core uses them: exclusive opens (no other opener while we hold a file),
+// exceptions that name the file and the cause, flushing to stable storage.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+constexpr char kPathSeparator = '/';
+
+// The file layer's report: its what() is the text shown to the user, for example
+// "A sharing violation occurred while accessing /home/ann/mail/Inbox.dbx."
+class FileException : public std::runtime_error {
+public:
+    enum Cause {
+        Generic,
+        FileNotFound,
+        BadPath,
+        AccessDenied,
+        SharingViolation,
+        DiskFull,
+        EndOfFile,
+        HardIO,
+    };
+    FileException(Cause cause, std::string path, int osError = 0);
+    Cause cause() const { return cause_; }
+    const std::string& path() const { return path_; }
+    int osError() const { return osError_; }
+    static FileException FromErrno(int error, const std::string& path);
+
+private:
+    Cause cause_;
+    std::string path_;
+    int osError_;
+};
+
+// One open file, owned. Move-only; closing twice is harmless; the destructor closes
+// and never throws. Every open here is exclusive: a second opener of the same file,
+// in this process or another, fails with SharingViolation.
+class File {
+public:
+    enum Mode {
+        Read,            // existing file, read only
+        ReadWrite,       // existing file, read and write
+        CreateWrite,     // create or truncate, write only
+        CreateReadWrite, // create or truncate, read and write
+    };
+
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Throws FileException on failure.
+    static File Open(const std::string& path, Mode mode);
+    // Returns false and fills *error (when given) on failure.
+    static bool TryOpen(const std::string& path, Mode mode, File& out, FileException* error = nullptr);
+
+    bool IsOpen() const { return fd_ >= 0; }
+    const std::string& Path() const { return path_; }
+
+    // Reads up to size bytes; 0 at the end of the file. Throws on an I/O error.
+    size_t Read(void* buffer, size_t size);
+    // Writes all size bytes or throws (DiskFull for a short write).
+    void Write(const void* buffer, size_t size);
+    void Seek(uint64_t offset);
+    uint64_t Length() const;
+    // Forces written data to stable storage; throws on failure.
+    void Flush();
+    // Closes the file; throws if the system reports an error on close.
+    void Close();
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+enum FileAttributes : uint32_t {
+    AttributeReadOnly = 0x01,
+    AttributeHidden = 0x02,
+    AttributeNormal = 0x80,
+};
+
+bool FileExists(const std::string& path);
+// Deletes a file; fills *error (when given) on failure.
+bool DeleteFile(const std::string& path, FileException* error = nullptr);
+// Renames, replacing an existing target atomically, and makes the rename durable.
+bool RenameFile(const std::string& from, const std::string& to, FileException* error = nullptr);
+// Read-only maps to the permission bits; hidden has no counterpart here and is accepted.
+bool SetFileAttributes(const std::string& path, uint32_t attributes);
+// Returns the attributes, or 0xFFFFFFFF when the file does not exist.
+uint32_t GetFileAttributes(const std::string& path);
+bool IsDirectory(const std::string& path);
+// Makes the folder's entries (a create, rename or delete in it) durable.
+bool FlushFolder(const std::string& folder);
+
+struct FindEntry {
+    std::string name;  // as stored on disk
+    bool isDirectory;
+    uint64_t size;
+};
+// The entries of one folder (not its subfolders) whose names match the wildcard
+// pattern (* and ?), compared without regard to case; "." and ".." never appear.
+std::vector<FindEntry> FindFiles(const std::string& folder, const std::string& pattern);
+
+}  // namespace platform

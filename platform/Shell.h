@@ -1,0 +1,65 @@
+// The shell and the process environment: where the program and the user's documents
+// are, environment variables, opening URLs and programs, finding the mail client's
+// window, embedded resources, the version record, and the values that seed randomness.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// Full path of the running program file.
+std::string GetModuleFileName();
+// The user's documents folder without a trailing separator, created if missing;
+// empty when it cannot be found or made.
+std::string GetDocumentsFolder();
+
+// Value of an environment variable; empty when it is not defined.
+std::string GetEnvironmentVariable(const std::string& name);
+
+// Opens a URL (mailto: among them) with the desktop's handler. False if it cannot.
+bool OpenUrl(const std::string& url);
+// Starts a program found on PATH (name also tried without ".exe"); false if none.
+bool StartProgram(const std::string& name);
+// True when a top-level window of that class exists (X11: WM_CLASS res_class, whole
+// window tree); false when there is no display.
+bool FindTopLevelWindow(const std::string& className);
+
+// Embedded resources: pages by file name, numbered items by type and number.
+struct Resource {
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+    explicit operator bool() const { return data != nullptr; }
+};
+Resource FindResource(const std::string& type, const std::string& name);
+Resource FindResource(const std::string& type, unsigned number);
+
+// The fixed part of a program file's version record.
+struct VersionRecord {
+    uint32_t fileVersionMS = 0;
+    uint32_t fileVersionLS = 0;
+    uint32_t productVersionMS = 0;
+    uint32_t productVersionLS = 0;
+    uint32_t fileFlagsMask = 0;
+    uint32_t fileFlags = 0;
+    uint32_t fileOS = 0;
+    uint32_t fileType = 0;
+};
+// Reads the version record embedded in the file at path; false when it has none.
+bool ReadVersionRecord(const std::string& path, VersionRecord& out);
+// A string of the record's string table ("ProductName", "FileVersion", ...).
+bool ReadVersionString(const std::string& path, const std::string& key, std::string& out);
+
+// Values that differ from run to run, for seeding.
+uint64_t PerformanceFrequency();
+uint64_t PerformanceCounter();
+uint32_t CurrentThreadId();
+uint32_t CurrentProcessId();
+uint32_t TickCount();
+// Fills the buffer from the operating system's random source; false if it cannot.
+bool OsRandom(void* buffer, size_t size);
+// Overwrites memory in a way the compiler may not remove.
+void SecureZero(void* buffer, size_t size);
+
+}  // namespace platform
