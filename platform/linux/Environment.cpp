@@ -1,12 +1,22 @@
 #include "platform/Shell.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <vector>
 
 namespace platform {
 
 std::string GetEnvironmentVariable(const std::string& name) {
     const char* value = std::getenv(name.c_str());
     return value ? std::string(value) : std::string();
+}
+
+std::string GetModuleFileName() {
+    std::vector<char> buffer(4096);
+    ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n <= 0) return std::string();
+    return std::string(buffer.data(), static_cast<size_t>(n));
 }
 
 }  // namespace platform
