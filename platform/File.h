@@ -25,11 +25,14 @@ public:
         DiskFull,
         EndOfFile,
         HardIO,
+        TooManyOpenFiles,
     };
     FileException(Cause cause, std::string path, int osError = 0);
     Cause cause() const { return cause_; }
     const std::string& path() const { return path_; }
     int osError() const { return osError_; }
+    // The report for an errno value: a missing folder on the way to the file is
+    // BadPath, a missing file in an existing folder FileNotFound.
     static FileException FromErrno(int error, const std::string& path);
 
 private:
@@ -43,11 +46,20 @@ private:
 // in this process or another, fails with SharingViolation.
 class File {
 public:
-    enum Mode {
+    // Scoped, because File::Read is also the read call: File::Mode::ReadWrite.
+    enum class Mode {
         Read,            // existing file, read only
         ReadWrite,       // existing file, read and write
         CreateWrite,     // create or truncate, write only
         CreateReadWrite, // create or truncate, read and write
+    };
+
+    // Who may read a file that an open creates. Secret files (the container, the
+    // password file) are created readable by the user only; a Create mode that
+    // truncates an existing file makes it private too.
+    enum Permissions {
+        DefaultPermissions,  // 0666 less the umask
+        OwnerOnly,           // 0600
     };
 
     File() = default;
@@ -57,10 +69,13 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    // Throws FileException on failure.
-    static File Open(const std::string& path, Mode mode);
+    // Throws FileException on failure. A file without any write permission bit is
+    // read-only: opening it for writing fails with AccessDenied, as it does for every
+    // user on Windows. Folders cannot be opened.
+    static File Open(const std::string& path, Mode mode, Permissions permissions = DefaultPermissions);
     // Returns false and fills *error (when given) on failure.
-    static bool TryOpen(const std::string& path, Mode mode, File& out, FileException* error = nullptr);
+    static bool TryOpen(const std::string& path, Mode mode, File& out, FileException* error = nullptr,
+                        Permissions permissions = DefaultPermissions);
 
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& Path() const { return path_; }
@@ -84,17 +99,25 @@ private:
 enum FileAttributes : uint32_t {
     AttributeReadOnly = 0x01,
     AttributeHidden = 0x02,
+    AttributeDirectory = 0x10,
     AttributeNormal = 0x80,
 };
 
+// True when anything (file or folder) exists at path.
 bool FileExists(const std::string& path);
-// Deletes a file; fills *error (when given) on failure.
+// Deletes a file; fills *error (when given) on failure. As on Windows, a read-only
+// file (AccessDenied), a folder (AccessDenied) and a file that someone holds open
+// (SharingViolation) are not deleted.
 bool DeleteFile(const std::string& path, FileException* error = nullptr);
-// Renames, replacing an existing target atomically, and makes the rename durable.
+// Renames, replacing an existing target atomically, and makes the rename durable
+// (both folders are flushed). A read-only or held target is refused as by DeleteFile.
 bool RenameFile(const std::string& from, const std::string& to, FileException* error = nullptr);
-// Read-only maps to the permission bits; hidden has no counterpart here and is accepted.
+// Read-only maps to the permission bits: set, it removes every write bit; absent
+// (AttributeNormal or hidden alone), it gives the owner write permission back.
+// Hidden has no counterpart here and is accepted.
 bool SetFileAttributes(const std::string& path, uint32_t attributes);
-// Returns the attributes, or 0xFFFFFFFF when the file does not exist.
+// Returns the attributes (read-only when no write bit is set, directory, or normal
+// when neither), or 0xFFFFFFFF when nothing exists at path.
 uint32_t GetFileAttributes(const std::string& path);
 bool IsDirectory(const std::string& path);
 // Makes the folder's entries (a create, rename or delete in it) durable.
@@ -107,6 +130,10 @@ struct FindEntry {
 };
 // The entries of one folder (not its subfolders) whose names match the wildcard
 // pattern (* and ?), compared without regard to case; "." and ".." never appear.
+// Folders are reported with isDirectory set so that callers can skip them. The list
+// is sorted by name without regard to case (the order NTFS gives), so it does not
+// depend on the order the file system happens to keep; an unreadable or missing
+// folder gives an empty list.
 std::vector<FindEntry> FindFiles(const std::string& folder, const std::string& pattern);
 
 }  // namespace platform

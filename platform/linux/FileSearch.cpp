@@ -1,0 +1,76 @@
+// Wildcard search of one folder, the way Windows matches names: * and ?, without
+// regard to case.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/File.h"
+
+namespace platform {
+
+namespace {
+
+char Fold(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+// Iterative match with one backtrack point: the last '*' seen. Linear in practice
+// and without recursion, so a hostile pattern cannot exhaust the stack.
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    size_t p = 0, n = 0;
+    size_t starP = std::string::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::string::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+std::string Folded(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), Fold);
+    return text;
+}
+
+// Case-insensitive order; names that differ only in case keep a fixed order too.
+bool LessIgnoringCase(const FindEntry& a, const FindEntry& b) {
+    std::string foldedA = Folded(a.name), foldedB = Folded(b.name);
+    return foldedA != foldedB ? foldedA < foldedB : a.name < b.name;
+}
+
+}  // namespace
+
+std::vector<FindEntry> FindFiles(const std::string& folder, const std::string& pattern) {
+    std::vector<FindEntry> entries;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return entries;
+    while (struct dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == ".." || !WildcardMatch(pattern, name)) continue;
+        FindEntry found{name, false, 0};
+        struct stat st;
+        // stat follows links, so a link to a folder counts as a folder; a dangling
+        // link is listed as an empty file and fails when it is opened.
+        if (::fstatat(::dirfd(dir), name.c_str(), &st, 0) == 0) {
+            found.isDirectory = S_ISDIR(st.st_mode);
+            found.size = found.isDirectory ? 0 : static_cast<uint64_t>(st.st_size);
+        }
+        entries.push_back(std::move(found));
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(), LessIgnoringCase);
+    return entries;
+}
+
+}  // namespace platform

@@ -1,0 +1,88 @@
+// Whole-file operations by path: existence, delete, rename, attributes, folders.
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "PosixFiles.h"
+#include "platform/File.h"
+
+namespace platform {
+
+namespace {
+
+bool Fail(FileException* error, int errorNumber, const std::string& path) {
+    if (error) *error = FileException::FromErrno(errorNumber, path);
+    return false;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool DeleteFile(const std::string& path, FileException* error) {
+    int refusal = CheckRemovable(path);
+    if (refusal != 0) return Fail(error, refusal, path);
+    if (::unlink(path.c_str()) != 0) return Fail(error, errno, path);
+    return true;
+}
+
+bool RenameFile(const std::string& from, const std::string& to, FileException* error) {
+    struct stat st;
+    if (::lstat(from.c_str(), &st) != 0) return Fail(error, errno, from);
+    int refusal = CheckRemovable(to);
+    if (refusal != 0 && refusal != ENOENT) return Fail(error, refusal, to);
+    if (::rename(from.c_str(), to.c_str()) != 0) return Fail(error, errno, to);
+    // A rename lives in the folders' entries; without flushing them a crash can
+    // bring back the old name even though the data is safe.
+    const std::string toFolder = FolderOf(to);
+    const std::string fromFolder = FolderOf(from);
+    if (!FlushFolder(toFolder)) return Fail(error, EIO, to);
+    if (fromFolder != toFolder && !FlushFolder(fromFolder)) return Fail(error, EIO, from);
+    return true;
+}
+
+bool SetFileAttributes(const std::string& path, uint32_t attributes) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return false;
+    mode_t mode = st.st_mode & 07777;
+    if (attributes & AttributeReadOnly) {
+        mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+    } else {
+        mode |= S_IWUSR;
+    }
+    return mode == (st.st_mode & 07777) || ::chmod(path.c_str(), mode) == 0;
+}
+
+uint32_t GetFileAttributes(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return 0xFFFFFFFFu;
+    uint32_t attributes = 0;
+    if (IsReadOnlyMode(st.st_mode)) attributes |= AttributeReadOnly;
+    if (S_ISDIR(st.st_mode)) attributes |= AttributeDirectory;
+    return attributes ? attributes : static_cast<uint32_t>(AttributeNormal);
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FlushFolder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int rc;
+    do {
+        rc = ::fsync(fd);
+    } while (rc != 0 && errno == EINTR);
+    // Some file systems cannot sync a folder at all; there is nothing more to do there.
+    bool ok = rc == 0 || errno == EINVAL || errno == EROFS;
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace platform

@@ -1,0 +1,71 @@
+#include "PosixFiles.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+bool IsReadOnlyMode(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
+int OpenLocked(const std::string& path, int flags, mode_t mode, LockKind lock) {
+    if (flags & O_TRUNC) {
+        // Truncating before the lock is taken would destroy a file that someone holds.
+        errno = EINVAL;
+        return -1;
+    }
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+
+    int error = 0;
+    int operation = (lock == LockKind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    int rc;
+    do {
+        rc = ::flock(fd, operation);
+    } while (rc != 0 && errno == EINTR);
+    struct stat st;
+    if (rc != 0) {
+        error = errno == EAGAIN ? EWOULDBLOCK : errno;
+    } else if (::fstat(fd, &st) != 0) {
+        error = errno;
+    } else if (S_ISDIR(st.st_mode)) {
+        error = EISDIR;
+    } else if ((flags & O_ACCMODE) != O_RDONLY && IsReadOnlyMode(st.st_mode)) {
+        error = EACCES;
+    }
+    if (error != 0) {
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+int CheckRemovable(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return errno;
+    if (S_ISDIR(st.st_mode)) return EACCES;
+    if (!S_ISREG(st.st_mode)) return 0;  // links and the like: nothing holds them
+    if (IsReadOnlyMode(st.st_mode)) return EACCES;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return 0;  // not readable by us: nobody's lock can be seen, go on
+    int result = 0;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && (errno == EWOULDBLOCK || errno == EAGAIN)) {
+        result = EWOULDBLOCK;
+    }
+    ::close(fd);
+    return result;
+}
+
+std::string FolderOf(const std::string& path) {
+    std::string::size_type slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+}  // namespace platform

@@ -1,0 +1,38 @@
+// POSIX helpers shared by the file and compound-file layers. Opening follows the
+// Windows share modes on top of advisory flock locks: every opener in this program
+// (and the mail-client stand-in) takes a lock, so a file held by one of them is
+// refused to the others.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace platform {
+
+enum class LockKind {
+    Exclusive,  // no other opener at all (share mode 0)
+    Shared,     // other readers, no writer (deny-write)
+};
+
+// Opens path with flags (O_CLOEXEC is added; O_TRUNC is refused: callers truncate
+// after locking, with ftruncate) and takes a non-blocking lock before anything else
+// happens to the file. When creating, mode is used for a new file. Returns the
+// descriptor, or -1 with errno set: EWOULDBLOCK when someone else holds the file,
+// EACCES when writing was asked for and the file is read-only (no write bit; this
+// holds for root too, as the read-only attribute does on Windows), EISDIR for a
+// folder.
+int OpenLocked(const std::string& path, int flags, mode_t mode, LockKind lock);
+
+// True when the file has no write permission bit: the read-only attribute.
+bool IsReadOnlyMode(mode_t mode);
+
+// Checks that path could be removed or replaced the way Windows would allow it:
+// returns 0, or an errno value (EACCES for a read-only file or a folder,
+// EWOULDBLOCK when someone holds the file). A missing path gives ENOENT.
+int CheckRemovable(const std::string& path);
+
+// The folder part of path ("/" for a file in the root, "." for a bare name).
+std::string FolderOf(const std::string& path);
+
+}  // namespace platform
