@@ -9,6 +9,13 @@
 
 namespace platform {
 
+// The separator between the parts of a path.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
 // Full path of the running program file.
 std::string GetModuleFileName();
 // The user's documents folder without a trailing separator, created if missing;
