@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+#include "platform/PathSeparator.h"
 
-constexpr char kPathSeparator = '/';
+namespace platform {
 
 // The file layer's report: its what() is the text shown to the user, for example
 // "A sharing violation occurred while accessing /home/ann/mail/Inbox.dbx."

@@ -7,14 +7,9 @@
 #include <cstdint>
 #include <string>
 
-namespace platform {
+#include "platform/PathSeparator.h"
 
-// The separator between the parts of a path.
-#ifdef _WIN32
-constexpr char kPathSeparator = '\\';
-#else
-constexpr char kPathSeparator = '/';
-#endif
+namespace platform {
 
 // Full path of the running program file.
 std::string GetModuleFileName();
