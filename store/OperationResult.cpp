@@ -1,0 +1,3 @@
+#include "store/OperationResult.h"
+
+int OperationResult = ResultUnspecified;
