@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 #include "app/FileLocations.h"
 
@@ -47,22 +47,8 @@ TEST(FileLocations, StripTrailingBackslashRemovesOneSeparator) {
 class DocumentsFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        Save("HOME");
-        Save("XDG_CONFIG_HOME");
-        setenv("HOME", home_.path().c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home_.path() + "/config").c_str(), 1);
-    }
-    void TearDown() override {
-        for (auto& [name, value] : saved_) {
-            if (value.second)
-                setenv(name.c_str(), value.first.c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
-    }
-    void Save(const std::string& name) {
-        const char* value = getenv(name.c_str());
-        saved_.push_back({name, {value ? value : "", value != nullptr}});
+        environment_.Set("HOME", home_.path());
+        environment_.Set("XDG_CONFIG_HOME", home_.path() + "/config");
     }
     void WriteUserDirs(const std::string& text) {
         std::filesystem::create_directories(home_.path() + "/config");
@@ -70,7 +56,7 @@ protected:
     }
 
     TempDir home_;
-    std::vector<std::pair<std::string, std::pair<std::string, bool>>> saved_;
+    ScopedEnvironment environment_;
 };
 
 TEST_F(DocumentsFolder, DefaultIsCreatedPrivate) {
