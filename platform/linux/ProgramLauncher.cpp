@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <strings.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,6 +43,20 @@ std::string FindOnPath(const std::string& name) {
     return std::string();
 }
 
+// Descriptors this process holds must not live on in the started program: an inherited
+// descriptor of a locked store file would keep the file locked after we close it.
+// The error pipe (keep) is close-on-exec already and must stay usable until the exec.
+void CloseInheritedDescriptors(int keep) {
+    if (close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) return;
+    rlimit limit{};
+    int last = getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < 65536
+                   ? static_cast<int>(limit.rlim_cur)
+                   : 65536;
+    for (int fd = 3; fd < last; ++fd) {
+        if (fd != keep) close(fd);
+    }
+}
+
 void WriteErrorAndExit(int fd, int code) {
     int error = errno;
     ssize_t ignored = write(fd, &error, sizeof error);
@@ -69,11 +84,12 @@ bool SpawnDetached(const std::string& program, const std::vector<std::string>& a
         pid_t grandchild = fork();
         if (grandchild < 0) WriteErrorAndExit(writeEnd.Get(), 1);
         if (grandchild > 0) _exit(0);
-        int null = open("/dev/null", O_RDONLY);
+        int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
         if (null >= 0) dup2(null, STDIN_FILENO);
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
+        CloseInheritedDescriptors(writeEnd.Get());
         execv(program.c_str(), argv.data());
         WriteErrorAndExit(writeEnd.Get(), 127);
     }

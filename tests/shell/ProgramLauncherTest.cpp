@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -108,6 +109,22 @@ TEST_F(ProgramLauncher, UrlReachesTheHandlerUntouched) {
 
     EXPECT_FALSE(platform::OpenUrl("--manual"));
     EXPECT_FALSE(platform::OpenUrl(""));
+}
+
+// A descriptor without close-on-exec (a locked store file, say) stays ours alone.
+TEST_F(ProgramLauncher, StartedProgramInheritsNoDescriptors) {
+    int held = open(bin_.path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(held, 3);
+    std::string marker = bin_.path() + "/ran-lister";
+    std::string path = bin_.path() + "/first/lister";
+    WriteWholeFile(path, "#!/bin/sh\n"
+                         "if [ -e /proc/self/fd/" + std::to_string(held) + " ]; then r=inherited; else r=clean; fi\n"
+                         "echo $r > '" + marker + ".tmp'\n"
+                         "/bin/mv '" + marker + ".tmp' '" + marker + "'\n");
+    chmod(path.c_str(), 0755);
+    EXPECT_TRUE(platform::StartProgram("lister"));
+    EXPECT_EQ(WaitForMarker(marker), "clean\n");
+    close(held);
 }
 
 TEST_F(ProgramLauncher, UrlWithoutHandlerFails) {
