@@ -43,9 +43,3 @@ TEST(SystemValues, ThreadAndProcessIdentity) {
     EXPECT_NE(other, 0u);
     EXPECT_NE(other, platform::CurrentThreadId());
 }
-
-TEST(SystemValues, SecureZeroClearsEveryByte) {
-    std::vector<unsigned char> key(77, 0xA5);
-    platform::SecureZero(key.data(), key.size());
-    EXPECT_TRUE(std::all_of(key.begin(), key.end(), [](unsigned char c) { return c == 0; }));
-}
