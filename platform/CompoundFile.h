@@ -19,6 +19,10 @@ constexpr StorageStatus kStorageWriteFault = static_cast<int32_t>(0x8003001Du); 
 constexpr StorageStatus kStorageReadFault = static_cast<int32_t>(0x8003001Eu);     // STG_E_READFAULT
 constexpr StorageStatus kStorageInvalidHeader = static_cast<int32_t>(0x800300FBu); // STG_E_INVALIDHEADER
 constexpr StorageStatus kStorageReverted = static_cast<int32_t>(0x80030102u);      // STG_E_REVERTED
+constexpr StorageStatus kStoragePathNotFound = static_cast<int32_t>(0x80030003u);  // STG_E_PATHNOTFOUND
+constexpr StorageStatus kStorageShareViolation = static_cast<int32_t>(0x80030020u); // STG_E_SHAREVIOLATION
+constexpr StorageStatus kStorageFileAlreadyExists = static_cast<int32_t>(0x80030050u); // STG_E_FILEALREADYEXISTS
+constexpr StorageStatus kStorageMediumFull = static_cast<int32_t>(0x80030070u);    // STG_E_MEDIUMFULL
 
 inline bool StorageSucceeded(StorageStatus s) { return s >= 0; }
 
@@ -26,7 +30,9 @@ class OutStream;
 class InStream;
 
 // A compound file being written. Streams are created one after the other; a stream
-// must be committed or released before the next one is created.
+// must be committed or released before the next one is created (kStorageAccessDenied
+// otherwise). Stream names are 1 to 31 characters without / \ : or ! and unique in
+// the file. The file is held exclusively from Create until Commit or Release.
 class OutStorage {
 public:
     OutStorage();
@@ -36,12 +42,16 @@ public:
     OutStorage(const OutStorage&) = delete;
     OutStorage& operator=(const OutStorage&) = delete;
 
-    // Creates the file, replacing an existing one.
+    // Creates the file, replacing an existing one. The file is readable by the user
+    // only (it holds secrets), whether it is new or replaced.
     StorageStatus Create(const std::string& path);
     StorageStatus CreateStream(const std::string& name, OutStream& stream);
-    // Writes everything out, closes the file and forces it to stable storage.
+    // Writes everything out, closes the file and forces it to stable storage. A
+    // stream still open is committed first. Any write failure since Create, also one
+    // that the file system reported late, makes this fail.
     StorageStatus Commit();
-    // Lets go of the file without committing (what is on disk may be incomplete).
+    // Lets go of the file without committing: what is on disk is not a complete
+    // compound file (it is left empty), so it can never pass for a committed one.
     void Release();
     bool IsOpen() const;
 
@@ -62,7 +72,9 @@ public:
 
     // *written gets the count written (0 on failure). A zero-byte write succeeds.
     StorageStatus Write(const void* data, size_t size, size_t* written);
+    // Ends the stream; nothing more can be written to it (kStorageReverted).
     StorageStatus Commit();
+    // Ends the stream if it is still open (what was written stays) and lets go of it.
     void Release();
     bool IsOpen() const;
 
@@ -73,7 +85,9 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// A compound file opened for reading.
+// A compound file opened for reading. Others may read it at the same time, nobody
+// may write it until the storage and every stream opened from it are released. A file that is not a complete compound file fails to open or gives
+// failure statuses on the way; it never crashes the reader.
 class InStorage {
 public:
     InStorage();
@@ -84,6 +98,7 @@ public:
     InStorage& operator=(const InStorage&) = delete;
 
     StorageStatus Open(const std::string& path);
+    // Stream names are compared without regard to case, as on Windows.
     StorageStatus OpenStream(const std::string& name, InStream& stream);
     void Release();
     bool IsOpen() const;
@@ -103,7 +118,8 @@ public:
     InStream(const InStream&) = delete;
     InStream& operator=(const InStream&) = delete;
 
-    // *read gets the count read; 0 at the end of the stream.
+    // *read gets the count read; 0 at the end of the stream. Data the file does not
+    // hold (a truncated or damaged file) gives kStorageReadFault and *read 0.
     StorageStatus Read(void* data, size_t size, size_t* read);
     uint64_t Size() const;
     void Release();

@@ -1,0 +1,24 @@
+// What the compound-file stand-in shares between its reading and writing sides.
+#pragma once
+
+#include <string>
+
+#include "platform/CompoundFile.h"
+
+namespace platform {
+
+// Initialises libgsf once per process and keeps its diagnostics (it warns about
+// damaged files) off the terminal: a damaged container is reported through our
+// statuses, and no warning of a library can end the program.
+void EnsureGsfReady();
+
+// The storage status for an errno value from opening, writing or syncing a file.
+StorageStatus StorageStatusFromErrno(int error);
+
+// Names a compound file accepts: 1 to 31 characters, none of / \ : !
+bool IsValidStreamName(const std::string& name);
+
+// Element names compare without regard to case, as they do on Windows.
+bool SameStreamName(const std::string& a, const std::string& b);
+
+}  // namespace platform

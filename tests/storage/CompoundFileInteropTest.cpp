@@ -1,0 +1,100 @@
+// Files written by our compound-file layer are read by an independent reader
+// (python3-olefile) and by our own reader, byte for byte.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "CompoundFileHelpers.h"
+#include "support/TempDir.h"
+
+using namespace platform;
+
+namespace {
+
+void ExpectBothReadersSee(const std::string& path, const std::vector<StreamSpec>& streams) {
+    OlefileListing listing = ReadWithOlefile(path);
+    ASSERT_EQ(0, listing.exitCode);
+    ASSERT_EQ(streams.size(), listing.streams.size());
+    for (const StreamSpec& spec : streams) {
+        auto found = listing.streams.find(spec.name);
+        ASSERT_NE(listing.streams.end(), found) << spec.name;
+        EXPECT_EQ(spec.bytes.size(), found->second.first) << spec.name;
+        EXPECT_TRUE(spec.bytes == found->second.second) << spec.name << " differs for olefile";
+    }
+
+    InStorage storage;
+    ASSERT_EQ(kStorageOk, storage.Open(path));
+    for (const StreamSpec& spec : streams) {
+        // An odd read size crosses every block boundary at a different place.
+        std::string bytes;
+        ASSERT_EQ(kStorageOk, ReadWholeStream(storage, spec.name, bytes, 1000)) << spec.name;
+        EXPECT_TRUE(spec.bytes == bytes) << spec.name << " differs for our reader";
+    }
+}
+
+mode_t PermissionsOf(const std::string& path) {
+    struct stat st;
+    EXPECT_EQ(0, ::stat(path.c_str(), &st));
+    return st.st_mode & 07777;
+}
+
+TEST(CompoundFileInterop, StreamsAroundTheBlockSizesSurviveBothReaders) {
+    TempDir dir;
+    const std::string path = dir.file("{A}.dat");
+    // 4096 bytes is where a stream leaves the small-block area for the big blocks.
+    std::vector<StreamSpec> streams = {
+        {"index", PatternBytes(560 + 37, 1)},
+        {"empty", ""},
+        {"s4095", PatternBytes(4095, 2)},
+        {"s4096", PatternBytes(4096, 3)},
+        {"s200000", PatternBytes(200000, 4)},
+    };
+    ASSERT_EQ(kStorageOk, WriteCompound(path, streams));
+    ExpectBothReadersSee(path, streams);
+}
+
+TEST(CompoundFileInterop, ManyStreamsInTheContainerLayout) {
+    TempDir dir;
+    const std::string path = dir.file("{B}.dat");
+    std::vector<StreamSpec> streams = {{"index", PatternBytes(560 + 900, 10)}};
+    for (int k = 0; k < 12; ++k) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%05d", k);
+        // A mix of empty, small and big streams, as a store folder has.
+        size_t size = k % 4 == 0 ? 540 : 540 + static_cast<size_t>(k) * 7919 * (k % 3 + 1);
+        streams.push_back({name, PatternBytes(size, 100 + k)});
+    }
+    // Small writes: a stream grows past the small-block limit in the middle of a write.
+    ASSERT_EQ(kStorageOk, WriteCompound(path, streams, 3000));
+    ExpectBothReadersSee(path, streams);
+}
+
+TEST(CompoundFileInterop, ContainerIsPrivateAndReplacesAnOldFile) {
+    TempDir dir;
+    const std::string path = dir.file("{C}.dat");
+    WriteWholeFile(path, std::string(100000, 'x'));
+    ASSERT_EQ(0, ::chmod(path.c_str(), 0644));
+    std::vector<StreamSpec> streams = {{"index", PatternBytes(560, 5)}};
+    ASSERT_EQ(kStorageOk, WriteCompound(path, streams));
+    EXPECT_EQ(0600u, PermissionsOf(path));
+    ExpectBothReadersSee(path, streams);
+
+    const std::string fresh = dir.file("{D}.dat");
+    mode_t old = ::umask(0);
+    StorageStatus status = WriteCompound(fresh, streams);
+    ::umask(old);
+    ASSERT_EQ(kStorageOk, status);
+    EXPECT_EQ(0600u, PermissionsOf(fresh));
+}
+
+TEST(CompoundFileInterop, StreamNamesAreFoundWithoutRegardToCase) {
+    TempDir dir;
+    const std::string path = dir.file("case.dat");
+    ASSERT_EQ(kStorageOk, WriteCompound(path, {{"index", "abc"}}));
+    InStorage storage;
+    ASSERT_EQ(kStorageOk, storage.Open(path));
+    std::string bytes;
+    EXPECT_EQ(kStorageOk, ReadWholeStream(storage, "INDEX", bytes));
+    EXPECT_EQ("abc", bytes);
+}
+
+}  // namespace
