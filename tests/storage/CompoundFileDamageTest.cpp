@@ -102,7 +102,8 @@ TEST(CompoundFileDamage, DamagedBytesNeverCrashTheReader) {
     const std::string whole = ReadWholeFile(path);
     const std::string damaged = dir.file("damaged.dat");
     std::mt19937 random(20240611);
-    int intact = 0;
+    // Damage to unused bytes may leave a file intact; what matters is that every
+    // round ends, with a status, under the sanitizers too.
     for (int round = 0; round < 150; ++round) {
         std::string bytes = whole;
         // Damage the header and the directory and tables at the end more often:
@@ -114,11 +115,8 @@ TEST(CompoundFileDamage, DamagedBytesNeverCrashTheReader) {
         }
         WriteWholeFile(damaged, bytes);
         StorageStatus failure;
-        if (ReadsBackIntact(damaged, &failure)) ++intact;
+        ReadsBackIntact(damaged, &failure);
     }
-    // Some damage lands on unused bytes; most must be noticed or harmless. The point
-    // of this test is that every round ran to its end.
-    SUCCEED() << intact << " of 150 damaged files still read back intact";
 }
 
 }  // namespace
