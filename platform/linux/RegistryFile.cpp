@@ -1,0 +1,64 @@
+#include "platform/linux/RegistryFile.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "platform/Shell.h"
+
+namespace {
+
+std::string HomeFolder() {
+    std::string home = platform::GetEnvironmentVariable("HOME");
+    if (!home.empty()) return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir) {
+        return found->pw_dir;
+    }
+    return std::string();
+}
+
+// mkdir -p for the folders above path, each new one private to the user.
+bool MakeParentFolders(const std::string& path) {
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        std::string folder = path.substr(0, slash);
+        if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string DefaultRegistryLocation() {
+    std::string explicitPath = platform::GetEnvironmentVariable("VEILBOX_REGISTRY");
+    if (!explicitPath.empty()) return explicitPath;
+    // Relative XDG values are invalid by the base-directory rules and are ignored.
+    std::string data = platform::GetEnvironmentVariable("XDG_DATA_HOME");
+    if (data.empty() || data[0] != '/') {
+        std::string home = HomeFolder();
+        if (home.empty()) return std::string();
+        data = home + "/.local/share";
+    }
+    return data + "/veilbox/registry.db";
+}
+
+bool PrepareRegistryFile(const std::string& path) {
+    if (path.empty() || !MakeParentFolders(path)) return false;
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    struct stat info {};
+    bool ok = fstat(fd, &info) == 0;
+    if (ok && info.st_uid == geteuid() && (info.st_mode & 077) != 0) {
+        ok = fchmod(fd, info.st_mode & 0700) == 0;
+    }
+    close(fd);
+    return ok;
+}

@@ -1,0 +1,33 @@
+#include "platform/linux/RegistryPath.h"
+
+namespace {
+constexpr size_t kMaxKeyNameLength = 255;
+}
+
+LONG SplitKeyPath(const char* path, std::vector<std::string>& names) {
+    names.clear();
+    if (!path) return ERROR_SUCCESS;
+    if (*path == '\\') return ERROR_BAD_PATHNAME;
+    std::string part;
+    for (const char* p = path;; ++p) {
+        if (*p == '\\' || *p == '\0') {
+            if (!part.empty()) {
+                if (part.size() > kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
+                names.push_back(std::move(part));
+                part.clear();
+            }
+            if (*p == '\0') break;
+        } else {
+            part.push_back(*p);
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+std::string FoldName(const std::string& name) {
+    std::string folded(name);
+    for (char& c : folded) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return folded;
+}
