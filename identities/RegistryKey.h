@@ -1,0 +1,51 @@
+// Holder of at most one open registry key. It owns the handle: closing, or the holder
+// going out of scope (also on an exception), releases it. Holders move, never copy.
+#pragma once
+
+#include <string>
+
+#include "platform/Registry.h"
+
+class RegistryKey {
+public:
+    // Texts longer than this many bytes are not read by QueryString.
+    static constexpr DWORD kMaxStringBytes = 16384;
+
+    RegistryKey() = default;
+    ~RegistryKey();
+    RegistryKey(RegistryKey&& other) noexcept;
+    RegistryKey& operator=(RegistryKey&& other) noexcept;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    // Opens parent\path. On success the handle held before is closed and the new one
+    // taken; the status is that of the open, or of that close if it failed. On failure
+    // the holder is unchanged and the open's status is returned.
+    LONG Open(HKEY parent, const std::string& path, REGSAM rights);
+    // As Open, but creates the key (and any missing keys above it) when it is absent.
+    LONG Create(HKEY parent, const std::string& path, REGSAM rights);
+    // Releases the handle, if any; success when there was none.
+    LONG Close();
+
+    HKEY Handle() const { return key_; }
+    bool IsOpen() const { return key_ != nullptr; }
+
+    // The named value's text (up to its first zero byte), or defaultText when it
+    // cannot be read: no such value, more than kMaxStringBytes bytes, no handle.
+    std::string QueryString(const std::string& valueName,
+                            const std::string& defaultText = std::string()) const;
+    // As above; byteCount receives the number of bytes the registry returned (0 when
+    // the read failed). A text stored as an empty string counts its zero: 1 byte.
+    std::string QueryString(const std::string& valueName, const std::string& defaultText,
+                            DWORD& byteCount) const;
+
+    // Deletes the subkey `name` with every key below it, depth first, stopping at the
+    // first failure (what went before stays deleted). Success means it is all gone.
+    // An empty name is refused (ERROR_INVALID_PARAMETER): it would name the held key.
+    LONG DeleteSubtree(const std::string& name);
+
+private:
+    LONG Take(HKEY opened);
+
+    HKEY key_ = nullptr;
+};
