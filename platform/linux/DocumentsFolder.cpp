@@ -1,30 +1,17 @@
 // The user's documents folder: the XDG "DOCUMENTS" user directory, else ~/Documents.
 #include <errno.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "platform/Shell.h"
+#include "platform/linux/HomeFolder.h"
 
 namespace platform {
 
 namespace {
-
-std::string HomeFolder() {
-    std::string home = GetEnvironmentVariable("HOME");
-    if (!home.empty()) return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-        found->pw_dir)
-        return found->pw_dir;
-    return std::string();
-}
 
 // One line of user-dirs.dirs: XDG_DOCUMENTS_DIR="$HOME/Documents" or an absolute path in
 // quotes, with backslash escapes. Anything else is not a usable value.

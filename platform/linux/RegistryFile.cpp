@@ -1,29 +1,16 @@
 #include "platform/linux/RegistryFile.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <vector>
 
 #include "platform/Shell.h"
+#include "platform/linux/HomeFolder.h"
+#include "platform/linux/UniqueFd.h"
 
 namespace {
-
-std::string HomeFolder() {
-    std::string home = platform::GetEnvironmentVariable("HOME");
-    if (!home.empty()) return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-        found->pw_dir) {
-        return found->pw_dir;
-    }
-    return std::string();
-}
 
 // mkdir -p for the folders above path, each new one private to the user.
 bool MakeParentFolders(const std::string& path) {
@@ -43,7 +30,7 @@ std::string DefaultRegistryLocation() {
     // Relative XDG values are invalid by the base-directory rules and are ignored.
     std::string data = platform::GetEnvironmentVariable("XDG_DATA_HOME");
     if (data.empty() || data[0] != '/') {
-        std::string home = HomeFolder();
+        std::string home = platform::HomeFolder();
         if (home.empty()) return std::string();
         data = home + "/.local/share";
     }
@@ -52,13 +39,12 @@ std::string DefaultRegistryLocation() {
 
 bool PrepareRegistryFile(const std::string& path) {
     if (path.empty() || !MakeParentFolders(path)) return false;
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
+    platform::UniqueFd file(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!file) return false;
     struct stat info {};
-    bool ok = fstat(fd, &info) == 0;
-    if (ok && info.st_uid == geteuid() && (info.st_mode & 077) != 0) {
-        ok = fchmod(fd, info.st_mode & 0700) == 0;
+    if (fstat(file.Get(), &info) != 0) return false;
+    if (info.st_uid == geteuid() && (info.st_mode & 077) != 0) {
+        return fchmod(file.Get(), info.st_mode & 0700) == 0;
     }
-    close(fd);
-    return ok;
+    return true;
 }

@@ -3,8 +3,10 @@
 // one. The previous registry and environment come back when the object dies.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "ScopedEnvironment.h"
 #include "TempDir.h"
 
 class TempRegistry {
@@ -20,7 +22,6 @@ public:
 private:
     TempDir dir_;
     std::string path_;
-    bool hadVariable_ = false;
-    std::string previousVariable_;
     std::string previousLocation_;
+    std::optional<ScopedEnvironment> environment_;
 };

@@ -1,0 +1,24 @@
+#include "platform/linux/HomeFolder.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "platform/Shell.h"
+
+namespace platform {
+
+std::string HomeFolder() {
+    std::string home = GetEnvironmentVariable("HOME");
+    if (!home.empty()) return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir)
+        return found->pw_dir;
+    return std::string();
+}
+
+}  // namespace platform
