@@ -75,6 +75,21 @@ TEST(CompoundFileInterop, ManyStreamsInTheContainerLayout) {
     EXPECT_TRUE(streams[0].bytes == bytes);
 }
 
+// The file header lists the first 109 allocation-table sectors, about 7 MB of data;
+// a bigger store needs the extension chain, which both readers must follow.
+TEST(CompoundFileInterop, ContainersBeyondTheHeaderAllocationTable) {
+    TempDir dir;
+    const std::string path = dir.file("{E}.dat");
+    std::vector<StreamSpec> streams = {
+        {"index", PatternBytes(560, 20)},
+        {"00000", PatternBytes(540 + 8 * 1024 * 1024, 21)},
+        {"00001", PatternBytes(540 + 1234, 22)},
+    };
+    ASSERT_EQ(kStorageOk, WriteCompound(path, streams));
+    EXPECT_GT(ReadWholeFile(path).size(), 8u * 1024 * 1024);
+    ExpectBothReadersSee(path, streams);
+}
+
 TEST(CompoundFileInterop, ContainerIsPrivateAndReplacesAnOldFile) {
     TempDir dir;
     const std::string path = dir.file("{C}.dat");
