@@ -1,0 +1,138 @@
+#include "password/PasswordRecord.h"
+
+#include <cstring>
+#include <ctime>
+
+#include "app/FileLocations.h"
+#include "password/SecretText.h"
+#include "platform/File.h"
+#include "platform/Shell.h"
+#include "store/Md5.h"
+
+namespace {
+
+SecretText CurrentPassword;
+std::string authRecordPathOverride;
+
+const char kFixedPassword[] = "qerno";
+
+// In force while there is no auth.dat: the empty password under a fixed salt whose
+// first four bytes are not zero, so a first run gets past the start-up prompt.
+constexpr AuthRecord kDefaultRecord = {
+    {0x5a, 0x3c, 0x91, 0xe7, 0x08, 0x4d, 0xb2, 0x66},
+    {0x77, 0x70, 0x26, 0x9b, 0x73, 0x12, 0x5f, 0x47, 0x25, 0x2e, 0x68, 0x97, 0xc6, 0x71, 0x4e, 0xbb},
+};
+
+std::string AuthRecordPath() {
+    return authRecordPathOverride.empty() ? GetProgramFilePath("auth.dat") : authRecordPathOverride;
+}
+
+void ComputeDigest(const uint8_t salt[8], const std::string& password, uint8_t digest[16]) {
+    Md5 md5;
+    md5.Update(salt, 8);
+    md5.Update(password.data(), password.size());
+    md5.Final(digest);
+}
+
+bool IsFixedPasswordRecord(const AuthRecord& record) {
+    return record.salt[0] == 0 && record.salt[1] == 0 && record.salt[2] == 0 && record.salt[3] == 0;
+}
+
+// Looks at every byte whatever the first difference, so the time taken tells nothing.
+bool SameDigest(const uint8_t a[16], const uint8_t b[16]) {
+    uint8_t difference = 0;
+    for (int n = 0; n < 16; ++n) difference |= uint8_t(a[n] ^ b[n]);
+    return difference == 0;
+}
+
+// The salt's words are the 32-bit little-endian values at any byte offset k (so they
+// overlap); arithmetic wraps at 2^32.
+uint32_t LoadWord(const uint8_t* salt, size_t k) {
+    return uint32_t(salt[k]) | uint32_t(salt[k + 1]) << 8 | uint32_t(salt[k + 2]) << 16 |
+           uint32_t(salt[k + 3]) << 24;
+}
+
+void StoreWord(uint8_t* salt, size_t k, uint32_t value) {
+    for (size_t n = 0; n < 4; ++n) salt[k + n] = uint8_t(value >> (8 * n));
+}
+
+void MakeSalt(uint8_t salt[8]) {
+    std::memset(salt, 0, 8);
+    platform::OsRandom(salt, 8);  // should it fail, the mixing below still varies it
+    uint64_t counter = platform::PerformanceCounter();
+    StoreWord(salt, 0, LoadWord(salt, 0) ^ uint32_t(counter));
+    StoreWord(salt, 4, LoadWord(salt, 4) ^ uint32_t(counter >> 32));
+    StoreWord(salt, 0, LoadWord(salt, 0) ^ uint32_t(std::time(nullptr)));
+    StoreWord(salt, 1, LoadWord(salt, 1) ^ platform::CurrentThreadId());
+    StoreWord(salt, 3, LoadWord(salt, 3) + platform::CurrentProcessId());
+    StoreWord(salt, 2, LoadWord(salt, 2) - platform::TickCount());
+}
+
+}  // namespace
+
+void ReadAuthRecord(AuthRecord& record) {
+    record = kDefaultRecord;
+    platform::File file;
+    if (!platform::File::TryOpen(AuthRecordPath(), platform::File::Mode::Read, file)) return;
+    auto* bytes = reinterpret_cast<uint8_t*>(&record);
+    size_t have = 0;
+    try {
+        while (have < sizeof(record)) {
+            size_t got = file.Read(bytes + have, sizeof(record) - have);
+            if (got == 0) break;
+            have += got;
+        }
+    } catch (const platform::FileException&) {
+        // What was read stays laid over the default; the rest keeps the default bytes.
+    }
+}
+
+bool WriteAuthRecord(const AuthRecord& record) {
+    // Written whole under another name and renamed over auth.dat, so a failure at any
+    // point (disk full, a crash) leaves the old record intact rather than a short file
+    // that would let the default, empty password in.
+    const std::string path = AuthRecordPath();
+    const std::string temporary = path + ".new";
+    try {
+        platform::File file = platform::File::Open(temporary, platform::File::Mode::CreateWrite,
+                                                   platform::File::OwnerOnly);
+        file.Write(&record, sizeof(record));
+        file.Flush();
+        file.Close();
+    } catch (const platform::FileException&) {
+        platform::DeleteFile(temporary);
+        return false;
+    }
+    // Refused, as on Windows, when auth.dat is read-only or someone holds it open.
+    if (!platform::RenameFile(temporary, path)) {
+        platform::DeleteFile(temporary);
+        return false;
+    }
+    return true;
+}
+
+bool VerifyPassword(const std::string& candidate) {
+    AuthRecord record;
+    ReadAuthRecord(record);
+    if (IsFixedPasswordRecord(record)) return candidate == kFixedPassword;
+
+    uint8_t digest[16];
+    ComputeDigest(record.salt, candidate, digest);
+    bool accepted = SameDigest(digest, record.digest);
+    platform::SecureZero(digest, sizeof(digest));
+    if (accepted) CurrentPassword.Assign(candidate);
+    return accepted;
+}
+
+bool SetPassword(const std::string& password) {
+    AuthRecord record;
+    MakeSalt(record.salt);
+    ComputeDigest(record.salt, password, record.digest);
+    if (!WriteAuthRecord(record)) return false;
+    CurrentPassword.Assign(password);
+    return true;
+}
+
+std::string GetCurrentPassword() { return CurrentPassword.Get(); }
+
+void SetAuthRecordPathForTesting(const std::string& path) { authRecordPathOverride = path; }
