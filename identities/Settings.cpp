@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "identities/RegistryKey.h"
 #include "platform/Shell.h"
@@ -78,20 +77,8 @@ int GetSecurityLevel() { return ReadNumber(kSecurityLevel, SecurityHigh); }
 bool SetSecurityLevel(int level) { return WriteNumber(kSecurityLevel, level); }
 
 std::string GetGuardId() {
-    RegistryKey key = OpenSettings(KEY_QUERY_VALUE);
-    DWORD size = 0;
-    if (!key.IsOpen() ||
-        RegQueryValueExA(key.Handle(), kGuardId, nullptr, nullptr, nullptr, &size) !=
-            ERROR_SUCCESS) {
-        return std::string();
-    }
-    // Sized from the value itself; one extra zero keeps the text terminated.
-    std::vector<char> buffer(size + 1, '\0');
-    if (RegQueryValueExA(key.Handle(), kGuardId, nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS) {
-        return std::string();
-    }
-    return std::string(buffer.data());
+    // Identity key names are at most 255 characters, far below the read's bound.
+    return OpenSettings(KEY_QUERY_VALUE).QueryString(kGuardId);
 }
 
 bool SetGuardId(const std::string& keyName) {

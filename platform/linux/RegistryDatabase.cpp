@@ -30,8 +30,6 @@ const char* const kSchema =
     "CREATE INDEX IF NOT EXISTS vals_in_order ON vals(key, id);"
     "INSERT OR IGNORE INTO keys(id, parent, name, fold) VALUES (1, NULL, x'', x'');";
 
-LONG StepFailed() { return ERROR_REGISTRY_IO_FAILED; }
-
 }  // namespace
 
 LONG RegistryDatabase::Open(const std::string& path, std::shared_ptr<RegistryDatabase>& out) {
@@ -60,6 +58,14 @@ LONG RegistryDatabase::InTransaction(SqliteTransaction::Mode mode, Body body) {
     return transaction.Commit() == SQLITE_OK ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
 }
 
+template <class Body>
+LONG RegistryDatabase::OnLiveKey(SqliteTransaction::Mode mode, RegistryKeyId key, Body body) {
+    return InTransaction(mode, [&] {
+        LONG status = CheckAlive(key);
+        return status == ERROR_SUCCESS ? body() : status;
+    });
+}
+
 LONG RegistryDatabase::CreateSchema() {
     return InTransaction(SqliteTransaction::Mode::Write, [&] {
         return connection_.Exec(kSchema) == SQLITE_OK ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
@@ -72,18 +78,18 @@ LONG RegistryDatabase::Prepare(const char* sql, SqliteStatement& out) {
 
 LONG RegistryDatabase::CheckAlive(RegistryKeyId key) {
     SqliteStatement s;
-    if (Prepare("SELECT 1 FROM keys WHERE id = ?1", s) != ERROR_SUCCESS) return StepFailed();
+    if (Prepare("SELECT 1 FROM keys WHERE id = ?1", s) != ERROR_SUCCESS) return ERROR_REGISTRY_IO_FAILED;
     s.Bind(1, key);
     int rc = s.Step();
     if (rc == SQLITE_ROW) return ERROR_SUCCESS;
-    return rc == SQLITE_DONE ? ERROR_KEY_DELETED : StepFailed();
+    return rc == SQLITE_DONE ? ERROR_KEY_DELETED : ERROR_REGISTRY_IO_FAILED;
 }
 
 LONG RegistryDatabase::FindChild(RegistryKeyId parent, const std::string& name,
                                  RegistryKeyId& out) {
     SqliteStatement s;
     if (Prepare("SELECT id FROM keys WHERE parent = ?1 AND fold = ?2", s) != ERROR_SUCCESS)
-        return StepFailed();
+        return ERROR_REGISTRY_IO_FAILED;
     s.Bind(1, parent);
     s.BindBlob(2, FoldName(name));
     int rc = s.Step();
@@ -91,15 +97,19 @@ LONG RegistryDatabase::FindChild(RegistryKeyId parent, const std::string& name,
         out = s.Int64(0);
         return ERROR_SUCCESS;
     }
-    return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : StepFailed();
+    return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : ERROR_REGISTRY_IO_FAILED;
 }
 
 LONG RegistryDatabase::Walk(RegistryKeyId from, const std::vector<std::string>& path,
-                            RegistryKeyId& out) {
+                            RegistryKeyId& out, bool* created) {
     LONG status = CheckAlive(from);
     RegistryKeyId current = from;
     for (size_t i = 0; status == ERROR_SUCCESS && i < path.size(); ++i) {
         status = FindChild(current, path[i], current);
+        if (status == ERROR_FILE_NOT_FOUND && created) {
+            status = InsertKey(current, path[i], current);
+            *created = true;
+        }
     }
     if (status == ERROR_SUCCESS) out = current;
     return status;
@@ -109,11 +119,11 @@ LONG RegistryDatabase::InsertKey(RegistryKeyId parent, const std::string& name,
                                  RegistryKeyId& out) {
     SqliteStatement s;
     if (Prepare("INSERT INTO keys(parent, name, fold) VALUES (?1, ?2, ?3)", s) != ERROR_SUCCESS)
-        return StepFailed();
+        return ERROR_REGISTRY_IO_FAILED;
     s.Bind(1, parent);
     s.BindBlob(2, name);
     s.BindBlob(3, FoldName(name));
-    if (s.Step() != SQLITE_DONE) return StepFailed();
+    if (s.Step() != SQLITE_DONE) return ERROR_REGISTRY_IO_FAILED;
     out = connection_.LastInsertRowId();
     return ERROR_SUCCESS;
 }
@@ -126,19 +136,8 @@ LONG RegistryDatabase::OpenKey(RegistryKeyId from, const std::vector<std::string
 LONG RegistryDatabase::CreateKey(RegistryKeyId from, const std::vector<std::string>& path,
                                  RegistryKeyId& out, bool& created) {
     created = false;
-    return InTransaction(SqliteTransaction::Mode::Write, [&] {
-        LONG status = CheckAlive(from);
-        RegistryKeyId current = from;
-        for (size_t i = 0; status == ERROR_SUCCESS && i < path.size(); ++i) {
-            status = FindChild(current, path[i], current);
-            if (status == ERROR_FILE_NOT_FOUND) {
-                status = InsertKey(current, path[i], current);
-                created = true;
-            }
-        }
-        if (status == ERROR_SUCCESS) out = current;
-        return status;
-    });
+    return InTransaction(SqliteTransaction::Mode::Write,
+                         [&] { return Walk(from, path, out, &created); });
 }
 
 LONG RegistryDatabase::DeleteKey(RegistryKeyId from, const std::vector<std::string>& path) {
@@ -149,37 +148,35 @@ LONG RegistryDatabase::DeleteKey(RegistryKeyId from, const std::vector<std::stri
         if (target == kRootKey) return ERROR_ACCESS_DENIED;
         SqliteStatement child;
         if (Prepare("SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1", child) != ERROR_SUCCESS)
-            return StepFailed();
+            return ERROR_REGISTRY_IO_FAILED;
         child.Bind(1, target);
         int rc = child.Step();
         if (rc == SQLITE_ROW) return ERROR_ACCESS_DENIED;
-        if (rc != SQLITE_DONE) return StepFailed();
+        if (rc != SQLITE_DONE) return ERROR_REGISTRY_IO_FAILED;
         SqliteStatement values, key;
         if (Prepare("DELETE FROM vals WHERE key = ?1", values) != ERROR_SUCCESS ||
             Prepare("DELETE FROM keys WHERE id = ?1", key) != ERROR_SUCCESS) {
-            return StepFailed();
+            return ERROR_REGISTRY_IO_FAILED;
         }
         values.Bind(1, target);
         key.Bind(1, target);
         return values.Step() == SQLITE_DONE && key.Step() == SQLITE_DONE ? ERROR_SUCCESS
-                                                                         : StepFailed();
+                                                                         : ERROR_REGISTRY_IO_FAILED;
     });
 }
 
 LONG RegistryDatabase::SubKeyAt(RegistryKeyId key, DWORD index, std::string& name) {
-    return InTransaction(SqliteTransaction::Mode::Read, [&] {
-        LONG status = CheckAlive(key);
-        if (status != ERROR_SUCCESS) return status;
+    return OnLiveKey(SqliteTransaction::Mode::Read, key, [&] {
         SqliteStatement s;
         if (Prepare("SELECT name FROM keys WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2",
                     s) != ERROR_SUCCESS) {
-            return StepFailed();
+            return ERROR_REGISTRY_IO_FAILED;
         }
         s.Bind(1, key);
         s.Bind(2, index);
         int rc = s.Step();
         if (rc == SQLITE_DONE) return ERROR_NO_MORE_ITEMS;
-        if (rc != SQLITE_ROW) return StepFailed();
+        if (rc != SQLITE_ROW) return ERROR_REGISTRY_IO_FAILED;
         name = s.Blob(0);
         return ERROR_SUCCESS;
     });
@@ -198,14 +195,12 @@ LONG ReadValueRow(SqliteStatement& s, RegistryValue& out, LONG whenMissing) {
 }  // namespace
 
 LONG RegistryDatabase::ValueAt(RegistryKeyId key, DWORD index, RegistryValue& out) {
-    return InTransaction(SqliteTransaction::Mode::Read, [&] {
-        LONG status = CheckAlive(key);
-        if (status != ERROR_SUCCESS) return status;
+    return OnLiveKey(SqliteTransaction::Mode::Read, key, [&] {
         SqliteStatement s;
         if (Prepare("SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id "
                     "LIMIT 1 OFFSET ?2",
                     s) != ERROR_SUCCESS) {
-            return StepFailed();
+            return ERROR_REGISTRY_IO_FAILED;
         }
         s.Bind(1, key);
         s.Bind(2, index);
@@ -214,13 +209,11 @@ LONG RegistryDatabase::ValueAt(RegistryKeyId key, DWORD index, RegistryValue& ou
 }
 
 LONG RegistryDatabase::FindValue(RegistryKeyId key, const std::string& name, RegistryValue& out) {
-    return InTransaction(SqliteTransaction::Mode::Read, [&] {
-        LONG status = CheckAlive(key);
-        if (status != ERROR_SUCCESS) return status;
+    return OnLiveKey(SqliteTransaction::Mode::Read, key, [&] {
         SqliteStatement s;
         if (Prepare("SELECT name, type, data FROM vals WHERE key = ?1 AND fold = ?2", s) !=
             ERROR_SUCCESS) {
-            return StepFailed();
+            return ERROR_REGISTRY_IO_FAILED;
         }
         s.Bind(1, key);
         s.BindBlob(2, FoldName(name));
@@ -230,43 +223,37 @@ LONG RegistryDatabase::FindValue(RegistryKeyId key, const std::string& name, Reg
 
 LONG RegistryDatabase::SetValue(RegistryKeyId key, const std::string& name, DWORD type,
                                 const BYTE* data, DWORD size) {
-    return InTransaction(SqliteTransaction::Mode::Write, [&] {
-        LONG status = CheckAlive(key);
-        if (status != ERROR_SUCCESS) return status;
+    return OnLiveKey(SqliteTransaction::Mode::Write, key, [&] {
         SqliteStatement s;
         if (Prepare("INSERT INTO vals(key, name, fold, type, data) VALUES (?1, ?2, ?3, ?4, ?5) "
                     "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, "
                     "data = excluded.data",
                     s) != ERROR_SUCCESS) {
-            return StepFailed();
+            return ERROR_REGISTRY_IO_FAILED;
         }
         s.Bind(1, key);
         s.BindBlob(2, name);
         s.BindBlob(3, FoldName(name));
         s.Bind(4, type);
         s.BindBlob(5, data, size);
-        return s.Step() == SQLITE_DONE ? ERROR_SUCCESS : StepFailed();
+        return s.Step() == SQLITE_DONE ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
     });
 }
 
 LONG RegistryDatabase::DeleteValue(RegistryKeyId key, const std::string& name) {
-    return InTransaction(SqliteTransaction::Mode::Write, [&] {
-        LONG status = CheckAlive(key);
-        if (status != ERROR_SUCCESS) return status;
+    return OnLiveKey(SqliteTransaction::Mode::Write, key, [&] {
         SqliteStatement s;
         if (Prepare("DELETE FROM vals WHERE key = ?1 AND fold = ?2", s) != ERROR_SUCCESS)
-            return StepFailed();
+            return ERROR_REGISTRY_IO_FAILED;
         s.Bind(1, key);
         s.BindBlob(2, FoldName(name));
-        if (s.Step() != SQLITE_DONE) return StepFailed();
+        if (s.Step() != SQLITE_DONE) return ERROR_REGISTRY_IO_FAILED;
         return connection_.Changes() > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
 }
 
 LONG RegistryDatabase::QueryInfo(RegistryKeyId key, RegistryKeyInfo& out) {
-    return InTransaction(SqliteTransaction::Mode::Read, [&] {
-        LONG status = CheckAlive(key);
-        if (status != ERROR_SUCCESS) return status;
+    return OnLiveKey(SqliteTransaction::Mode::Read, key, [&] {
         SqliteStatement keys, values;
         if (Prepare("SELECT COUNT(*), COALESCE(MAX(LENGTH(name)), 0) FROM keys "
                     "WHERE parent = ?1",
@@ -274,11 +261,11 @@ LONG RegistryDatabase::QueryInfo(RegistryKeyId key, RegistryKeyInfo& out) {
             Prepare("SELECT COUNT(*), COALESCE(MAX(LENGTH(name)), 0), "
                     "COALESCE(MAX(LENGTH(data)), 0) FROM vals WHERE key = ?1",
                     values) != ERROR_SUCCESS) {
-            return StepFailed();
+            return ERROR_REGISTRY_IO_FAILED;
         }
         keys.Bind(1, key);
         values.Bind(1, key);
-        if (keys.Step() != SQLITE_ROW || values.Step() != SQLITE_ROW) return StepFailed();
+        if (keys.Step() != SQLITE_ROW || values.Step() != SQLITE_ROW) return ERROR_REGISTRY_IO_FAILED;
         out.subKeys = static_cast<DWORD>(keys.Int64(0));
         out.maxSubKeyLen = static_cast<DWORD>(keys.Int64(1));
         out.values = static_cast<DWORD>(values.Int64(0));

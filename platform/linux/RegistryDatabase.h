@@ -60,10 +60,17 @@ private:
     template <class Body>
     LONG InTransaction(SqliteTransaction::Mode mode, Body body);
 
+    // As InTransaction, after checking that the key still exists (ERROR_KEY_DELETED).
+    template <class Body>
+    LONG OnLiveKey(SqliteTransaction::Mode mode, RegistryKeyId key, Body body);
+
     LONG Prepare(const char* sql, SqliteStatement& out);
     LONG CheckAlive(RegistryKeyId key);
     LONG FindChild(RegistryKeyId parent, const std::string& name, RegistryKeyId& out);
-    LONG Walk(RegistryKeyId from, const std::vector<std::string>& path, RegistryKeyId& out);
+    // Follows path from `from`; with `created` given, missing keys are made on the way
+    // and *created is set when one was.
+    LONG Walk(RegistryKeyId from, const std::vector<std::string>& path, RegistryKeyId& out,
+              bool* created = nullptr);
     LONG InsertKey(RegistryKeyId parent, const std::string& name, RegistryKeyId& out);
     LONG CreateSchema();
 
