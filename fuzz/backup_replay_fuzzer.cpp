@@ -1,0 +1,93 @@
+// Replays arbitrary registry backups, as a damaged or crafted container would carry
+// them, into a private registry database.
+//
+// Input: 2 bytes (little-endian) giving the structure stream's length, the structure
+// stream, then the data stream (the rest). A structure length past the end takes all.
+//
+// Besides the sanitizers, it checks that the validator and the restore agree: a
+// backup the validator refuses is never reported as restored and leaves no identity
+// key behind.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "identities/InternalFailure.h"
+#include "identities/RegistryBackupReader.h"
+#include "identities/RegistryKey.h"
+#include "identities/RegistryRestore.h"
+#include "identities/Settings.h"
+#include "platform/Registry.h"
+
+namespace {
+
+const char kGuardId[] = "{F0220000-0000-0000-0000-000000000001}";
+std::string gFolder;
+
+void RemoveFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(gFolder, ec);
+}
+
+bool IdentityKeyExists() {
+    RegistryKey key;
+    return key.Open(HKEY_CURRENT_USER, GetIdentityKeyPath(), KEY_READ) == ERROR_SUCCESS;
+}
+
+void DeleteIdentityKey() {
+    RegistryKey identities;
+    if (identities.Open(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS) == ERROR_SUCCESS)
+        identities.DeleteSubtree(kGuardId);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    std::string pattern = std::filesystem::temp_directory_path().string() + "/veilbox-fuzz-XXXXXX";
+    if (!mkdtemp(pattern.data())) std::abort();
+    gFolder = pattern;
+    std::atexit(RemoveFolder);
+    if (!platform::RedirectRegistry(gFolder + "/registry.db")) std::abort();
+    SetGuardId(kGuardId);
+    RegistryKey identities;
+    if (identities.Create(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS) != ERROR_SUCCESS)
+        std::abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
+    if (size < 2) return 0;
+    size_t structureLength = size_t(input[0]) | size_t(input[1]) << 8;
+    if (structureLength > size - 2) structureLength = size - 2;
+    // Exactly sized copies: a read one byte past either stream is an address error.
+    const std::vector<uint8_t> structure(input + 2, input + 2 + structureLength);
+    const std::vector<uint8_t> data(input + 2 + structureLength, input + size);
+
+    RegistryBackupReader reader(structure.data(), structure.size(), data.data(), data.size());
+    RegistryBackupItem item;
+    while (reader.Next(item) && item.kind != RegistryBackupItem::End) {
+    }
+    const bool wellFormed = reader.Defect() == BackupDefect::None;
+
+    RegistryBackup backup;
+    if (!backup.StructureStream.Append(structure.data(), structure.size()) ||
+        !backup.DataStream.Append(data.data(), data.size()))
+        std::abort();
+    backup.DefaultUserId = "fuzz";
+    if (ValidateRegistryBackup(backup) != wellFormed) std::abort();
+
+    bool restored = false;
+    std::string failure;
+    try {
+        restored = RestoreIdentityKey(backup);
+    } catch (const InternalFailure& e) {
+        failure = e.what();
+    }
+    if (!wellFormed && (restored || failure != kWalkFailure || IdentityKeyExists())) std::abort();
+    // A well-formed backup is restored, unless the registry refused a subkey name.
+    if (wellFormed && !restored && failure != kSubkeyCreateFailure) std::abort();
+    DeleteIdentityKey();
+    return 0;
+}

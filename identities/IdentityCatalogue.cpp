@@ -1,0 +1,108 @@
+#include "identities/IdentityCatalogue.h"
+
+#include "identities/MailClient.h"
+#include "identities/RegistryKey.h"
+#include "identities/Settings.h"
+
+namespace {
+
+// Key names of the identities and of the client's version keys fit this buffer.
+constexpr DWORD kKeyNameBuffer = 512;
+
+// The name of the subkey at index; false past the last one (or on any failure).
+bool EnumKeyName(HKEY key, DWORD index, std::string& name) {
+    char buffer[kKeyNameBuffer] = {};
+    if (RegEnumKeyA(key, index, buffer, kKeyNameBuffer) != ERROR_SUCCESS) return false;
+    name = buffer;
+    return true;
+}
+
+// The visible text of a text value; `present` tells a value stored as an empty string
+// (one zero byte) from a missing one.
+std::string ReadText(const RegistryKey& key, const char* valueName, bool& present) {
+    DWORD byteCount = 0;
+    std::string text = key.QueryString(valueName, std::string(), byteCount);
+    present = byteCount > 0;
+    return text;
+}
+
+// ReadStoreRoot with the presence of the value.
+std::string ReadStoreRootValue(HKEY identityKey, bool& present) {
+    present = false;
+    RegistryKey software;
+    if (software.Open(identityKey, MailClient::kClientSoftwareKey, KEY_ALL_ACCESS) != ERROR_SUCCESS)
+        return std::string();
+    // The client keeps one key per version; only the first is consulted.
+    std::string versionName;
+    if (!EnumKeyName(software.Handle(), 0, versionName)) return std::string();
+    RegistryKey version;
+    if (version.Open(software.Handle(), versionName, KEY_ALL_ACCESS) != ERROR_SUCCESS)
+        return std::string();
+    return ReadText(version, MailClient::kStoreRootValue, present);
+}
+
+}  // namespace
+
+void IdentityCatalogue::Load() {
+    records_.clear();
+    RegistryKey identities;
+    if (identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) !=
+        ERROR_SUCCESS)
+        return;
+    std::string keyName;
+    for (DWORD index = 0; EnumKeyName(identities.Handle(), index, keyName); ++index) {
+        RegistryKey identity;
+        if (identity.Open(identities.Handle(), keyName, KEY_ALL_ACCESS) != ERROR_SUCCESS) continue;
+        IdentityRecord record;
+        bool hasUsername = false, hasUserId = false, hasStoreRoot = false;
+        record.KeyName = keyName;
+        record.Username = ReadText(identity, MailClient::kUsernameValue, hasUsername);
+        record.UserId = ReadText(identity, MailClient::kUserIdValue, hasUserId);
+        record.StoreRoot = ReadStoreRootValue(identity.Handle(), hasStoreRoot);
+        if (hasUsername && hasUserId && hasStoreRoot) records_.push_back(std::move(record));
+    }
+}
+
+int IdentityCatalogue::Find(const std::string& keyName) const {
+    for (size_t i = records_.size(); i-- > 0;) {
+        if (records_[i].KeyName == keyName) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string IdentityCatalogue::FirstOtherThan(const std::string& keyName) const {
+    for (const auto& record : records_) {
+        if (record.KeyName != keyName) return record.KeyName;
+    }
+    return keyName;
+}
+
+IdentityCatalogue& GetIdentityCatalogue() {
+    static IdentityCatalogue catalogue;
+    return catalogue;
+}
+
+void LoadIdentities() { GetIdentityCatalogue().Load(); }
+
+size_t GetIdentityCount() { return GetIdentityCatalogue().Count(); }
+
+const IdentityRecord& GetIdentity(size_t position) { return GetIdentityCatalogue().At(position); }
+
+int FindIdentity(const std::string& keyName) { return GetIdentityCatalogue().Find(keyName); }
+
+std::string GetIdentityUserId(const std::string& keyName) {
+    const int position = FindIdentity(keyName);
+    return position < 0 ? keyName : GetIdentity(position).UserId;
+}
+
+std::string GetIdentityUsername(const std::string& keyName) {
+    const int position = FindIdentity(keyName);
+    return position < 0 ? std::string() : GetIdentity(position).Username;
+}
+
+std::string GetOtherIdentity() { return GetIdentityCatalogue().FirstOtherThan(GetGuardId()); }
+
+std::string ReadStoreRoot(HKEY identityKey) {
+    bool present = false;
+    return ReadStoreRootValue(identityKey, present);
+}

@@ -1,0 +1,138 @@
+// Backups come from container files that anyone can edit. A malformed one must be
+// refused before anything is written, never read outside its streams, and never
+// reported as restored.
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "IdentityFixture.h"
+#include "identities/InternalFailure.h"
+#include "identities/RegistryRestore.h"
+
+// Readable names in failure messages.
+void PrintTo(BackupDefect defect, std::ostream* out) { *out << DescribeBackupDefect(defect); }
+
+namespace {
+
+using std::string;
+
+// The documented example: A = 7 (REG_DWORD) and subkey S with B = "x".
+const string kStructure("\x01" "A\0\0\0\0\0" "\x02" "S\0" "\x01" "B\0\0\0\0\0" "\x03\xFF", 19);
+const string kData("\x05\0\0\0\x04\x07\0\0\0" "\x03\0\0\0\x01x\0", 16);
+
+struct HostileCase {
+    const char* what;
+    string structure;
+    string data;
+    BackupDefect defect;
+};
+
+std::vector<HostileCase> HostileCases() {
+    return {
+        {"empty structure", "", "", BackupDefect::MissingEnd},
+        {"no end tag", kStructure.substr(0, 18), kData, BackupDefect::MissingEnd},
+        {"structure cut in a name", kStructure.substr(0, 12), kData,
+         BackupDefect::UnterminatedName},
+        {"structure cut in the reserved bytes", kStructure.substr(0, 5), kData,
+         BackupDefect::TruncatedValueItem},
+        {"subkey name without terminator", string("\x02" "S", 2), "",
+         BackupDefect::UnterminatedName},
+        {"skipped name without terminator", string("\x05" "abc", 4), "",
+         BackupDefect::UnterminatedName},
+        {"data stream cut in a record", kStructure, kData.substr(0, 15),
+         BackupDefect::MissingRecord},
+        {"data stream cut in a length", kStructure, kData.substr(0, 11),
+         BackupDefect::MissingRecord},
+        {"no data at all", kStructure, "", BackupDefect::MissingRecord},
+        {"record length past the data stream", string("\x01" "A\0\0\0\0\0\xFF", 8),
+         string("\xFF\xFF\xFF\xFF\x03" "abc", 8), BackupDefect::MissingRecord},
+        {"record length zero", string("\x01" "A\0\0\0\0\0\xFF", 8), string("\0\0\0\0\x03", 5),
+         BackupDefect::BadRecordLength},
+        {"key end without key begin", string("\x03\xFF", 2), "", BackupDefect::UnbalancedKeyEnd},
+        {"one key end too many", string("\x02" "S\0\x03\x03\xFF", 6), "",
+         BackupDefect::UnbalancedKeyEnd},
+        {"subkey left open", string("\x02" "S\0\xFF", 4), "", BackupDefect::UnclosedKey},
+        {"unknown tag 0x00", string("\x00\xFF", 2), "", BackupDefect::UnknownTag},
+        {"unknown tag 0x06", string("\x06\xFF", 2), "", BackupDefect::UnknownTag},
+        {"unknown tag 0xFE after a value", string("\x01" "A\0\0\0\0\0\xFE\xFF", 9),
+         string("\x01\0\0\0\x03", 5), BackupDefect::UnknownTag},
+        {"empty subkey name", string("\x02\0\x03\xFF", 4), "", BackupDefect::BadKeyName},
+        {"subkey name that is a path", string("\x02" "..\\..\\Software\0\x03\xFF", 17), "",
+         BackupDefect::BadKeyName},
+        {"bytes after the end", kStructure + "\x01", kData, BackupDefect::TrailingBytes},
+        {"data no value uses", kStructure, kData + string("\x01\0\0\0\x03", 5),
+         BackupDefect::TrailingBytes},
+    };
+}
+
+class HostileBackupTest : public IdentityFixture {};
+
+TEST_F(HostileBackupTest, WellFormedBackupsPass) {
+    RegistryBackup backup;
+    SetBytes(backup.StructureStream, kStructure);
+    SetBytes(backup.DataStream, kData);
+    EXPECT_TRUE(ValidateRegistryBackup(backup));
+    // 0x04 and 0x05 are never written but are skipped by readers.
+    SetBytes(backup.StructureStream, string("\x04\x05" "old\0", 6) + kStructure);
+    EXPECT_TRUE(ValidateRegistryBackup(backup));
+    // Nesting as deep as a registry allows is fine; one more level is not.
+    string deep;
+    for (size_t i = 0; i < RegistryBackupReader::kMaxDepth; ++i) deep += string("\x02k\0", 3);
+    SetBytes(backup.StructureStream, deep + string(RegistryBackupReader::kMaxDepth, '\x03') + "\xFF");
+    SetBytes(backup.DataStream, "");
+    EXPECT_TRUE(ValidateRegistryBackup(backup));
+    SetBytes(backup.StructureStream,
+             deep + string("\x02k\0\x03", 4) + string(RegistryBackupReader::kMaxDepth, '\x03') + "\xFF");
+    BackupDefect defect = BackupDefect::None;
+    EXPECT_FALSE(ValidateRegistryBackup(backup, &defect));
+    EXPECT_EQ(BackupDefect::TooDeep, defect);
+}
+
+TEST_F(HostileBackupTest, MalformedBackupsAreRefusedBeforeAnythingIsWritten) {
+    RegistryKey identities;
+    ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS));
+    ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(kAlice));
+    TreeKey before;
+    ASSERT_TRUE(ReadTree("Identities", before));
+
+    for (const HostileCase& c : HostileCases()) {
+        SCOPED_TRACE(c.what);
+        RegistryBackup backup;
+        SetBytes(backup.StructureStream, c.structure);
+        SetBytes(backup.DataStream, c.data);
+        backup.DefaultUserId = "alice-id";
+        BackupDefect defect = BackupDefect::None;
+        EXPECT_FALSE(ValidateRegistryBackup(backup, &defect));
+        EXPECT_EQ(c.defect, defect);
+        try {
+            EXPECT_FALSE(RestoreIdentityKey(backup));
+            ADD_FAILURE() << "no internal failure";
+        } catch (const InternalFailure& failure) {
+            EXPECT_STREQ("!!!", failure.what());
+        }
+        TreeKey after;
+        ASSERT_TRUE(ReadTree("Identities", after));
+        EXPECT_EQ(before, after);
+    }
+}
+
+TEST_F(HostileBackupTest, ReaderStaysInsideStreamsThatAreExactlyFull) {
+    // Each stream in a heap buffer of exactly its size, so that the address sanitizer
+    // build catches a read one byte past the end.
+    for (const HostileCase& c : HostileCases()) {
+        SCOPED_TRACE(c.what);
+        std::unique_ptr<uint8_t[]> structure(new uint8_t[c.structure.size()]);
+        std::unique_ptr<uint8_t[]> data(new uint8_t[c.data.size()]);
+        std::copy(c.structure.begin(), c.structure.end(), structure.get());
+        std::copy(c.data.begin(), c.data.end(), data.get());
+        RegistryBackupReader reader(structure.get(), c.structure.size(), data.get(), c.data.size());
+        RegistryBackupItem item;
+        while (reader.Next(item) && item.kind != RegistryBackupItem::End) {
+        }
+        EXPECT_EQ(c.defect, reader.Defect());
+        EXPECT_FALSE(reader.Next(item));
+    }
+}
+
+}  // namespace
