@@ -11,6 +11,10 @@ struct SessionHolder {
     ~SessionHolder() { sessionGone = true; }
 };
 
+bool OpenDatabaseAt(const std::string& location, std::shared_ptr<RegistryDatabase>& out) {
+    return PrepareRegistryFile(location) && RegistryDatabase::Open(location, out) == ERROR_SUCCESS;
+}
+
 }  // namespace
 
 RegistrySession* RegistrySession::Instance() {
@@ -20,15 +24,7 @@ RegistrySession* RegistrySession::Instance() {
 
 LONG RegistrySession::Resolve(HKEY key, RegistryOpenKey& out) {
     if (key == HKEY_CURRENT_USER) {
-        if (!current_) {
-            std::string location = Location();
-            std::shared_ptr<RegistryDatabase> database;
-            if (!PrepareRegistryFile(location) ||
-                RegistryDatabase::Open(location, database) != ERROR_SUCCESS) {
-                return ERROR_REGISTRY_IO_FAILED;
-            }
-            current_ = std::move(database);
-        }
+        if (!current_ && !OpenDatabaseAt(Location(), current_)) return ERROR_REGISTRY_IO_FAILED;
         out = RegistryOpenKey{current_, RegistryDatabase::kRootKey, KEY_ALL_ACCESS};
         return ERROR_SUCCESS;
     }
@@ -61,10 +57,7 @@ bool RegistrySession::Redirect(const std::string& location) {
         return true;
     }
     std::shared_ptr<RegistryDatabase> database;
-    if (!PrepareRegistryFile(location) ||
-        RegistryDatabase::Open(location, database) != ERROR_SUCCESS) {
-        return false;
-    }
+    if (!OpenDatabaseAt(location, database)) return false;
     redirect_ = location;
     current_ = std::move(database);
     return true;
