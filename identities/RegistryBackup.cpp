@@ -121,12 +121,20 @@ bool BackupIdentityKey(RegistryBackup& backup) {
     RegistryKey identity;
     if (identity.Open(HKEY_CURRENT_USER, GetIdentityKeyPath(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return false;
-    if (SerializeKey(backup, identity.Handle()) &&
-        AppendByte(backup.StructureStream, BackupTag::kEnd))
-        return true;
-    // A partial backup must not be mistaken for a whole one.
-    backup.StructureStream.Free();
-    backup.DataStream.Free();
+    // A partial backup must never be mistaken for a whole one.
+    auto discard = [&backup] {
+        backup.StructureStream.Free();
+        backup.DataStream.Free();
+    };
+    try {
+        if (SerializeKey(backup, identity.Handle()) &&
+            AppendByte(backup.StructureStream, BackupTag::kEnd))
+            return true;
+    } catch (...) {
+        discard();
+        throw;
+    }
+    discard();
     return false;
 }
 

@@ -89,15 +89,4 @@ TEST_F(RegistryBackupTest, RefusesWhatItCannotSaveWhole) {
     EXPECT_EQ(0u, backup.StructureStream.Length());
 }
 
-TEST_F(RegistryBackupTest, KeepsThePointerValues) {
-    SetText("Identities", "Default User ID", "alice-id");
-    SetText("Identities", "Last Username", "Alice");
-    RegistryBackup backup;
-    ASSERT_TRUE(BackupIdentityKey(backup));
-    EXPECT_EQ("alice-id", backup.DefaultUserId);
-    EXPECT_EQ("", backup.LastUserId);
-    EXPECT_EQ("Alice", backup.LastUsername);
-    EXPECT_EQ("", backup.StartAs);
-}
-
 }  // namespace
