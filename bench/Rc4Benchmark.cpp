@@ -1,7 +1,7 @@
 // Our RC4 against OpenSSL's on the same 64 KiB buffers (the chunk size of the hide and
 // restore workflows). Both run in one process, in short repetitions interleaved at
-// random, and each is judged by its best repetition: on a shared machine the best is
-// the figure least disturbed by other work, and load then hits both alike.
+// random. The best repetition is the figure least disturbed by other work on a shared
+// machine; the median shows what a loaded machine gives.
 #include <benchmark/benchmark.h>
 #include <openssl/evp.h>
 #include <openssl/provider.h>

@@ -48,24 +48,6 @@ TEST(CBlob, AppendWithoutBytesOnlyExtends) {
     EXPECT_EQ(std::memcmp(blob.Data(), "abc", 3), 0);
 }
 
-TEST(CBlob, SetSizeDiscardsAndFreeReleases) {
-    CBlob blob;
-    ASSERT_TRUE(blob.Append("hello", 5));
-    ASSERT_TRUE(blob.SetSize(2));
-    EXPECT_EQ(blob.Length(), 2u);
-    EXPECT_EQ(blob.Capacity(), 8u);
-    blob.Free();
-    EXPECT_EQ(blob.Length(), 0u);
-    EXPECT_EQ(blob.Capacity(), 0u);
-    EXPECT_EQ(blob.Data(), nullptr);
-
-    CBlob moved;
-    ASSERT_TRUE(moved.Append("data", 4));
-    CBlob target(std::move(moved));
-    EXPECT_EQ(moved.Data(), nullptr);
-    EXPECT_EQ(target.Length(), 4u);
-}
-
 TEST(CBlob, ImpossibleSizesFailAndLeaveABlobThatStillWorks) {
     CBlob blob;
     ASSERT_TRUE(blob.Append("keep", 4));

@@ -35,16 +35,4 @@ TEST(RandomGenerator, ConsecutiveFillsDiffer) {
     EXPECT_LT(zeros, 400u);  // about 256 expected from a uniform byte source
 }
 
-// Two generators seed from the OS random source, so even in the same process at the same
-// instant their keystreams differ.
-TEST(RandomGenerator, SeparateSeedsGiveSeparateStreams) {
-    RandomGenerator a;
-    RandomGenerator b;
-    uint8_t bytesA[32] = {};
-    uint8_t bytesB[32] = {};
-    a.Fill(bytesA, sizeof(bytesA));
-    b.Fill(bytesB, sizeof(bytesB));
-    EXPECT_NE(0, std::memcmp(bytesA, bytesB, sizeof(bytesA)));
-}
-
 }  // namespace

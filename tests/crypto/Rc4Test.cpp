@@ -117,17 +117,4 @@ TEST(Rc4, PiecesGiveTheSameBytesAsOneCall) {
     EXPECT_EQ(whole, plain);
 }
 
-TEST(Rc4, ZeroLengthChangesNothing) {
-    const uint8_t key[5] = {1, 2, 3, 4, 5};
-    Rc4State state;
-    Rc4SetKey(key, sizeof(key), state);
-    uint8_t byte = 0;
-    Rc4Crypt(&byte, 1, state);
-    Rc4State before = state;
-    uint8_t untouched = 0x5c;
-    Rc4Crypt(&untouched, 0, state);
-    EXPECT_EQ(untouched, 0x5c);
-    EXPECT_EQ(0, std::memcmp(&before, &state, sizeof(state)));
-}
-
 }  // namespace
