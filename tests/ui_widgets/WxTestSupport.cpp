@@ -1,0 +1,102 @@
+#include "WxTestSupport.h"
+
+#include <chrono>
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/init.h>
+#include <wx/toplevel.h>
+
+namespace {
+
+// GTK can be started only once per process, so the application lives for the
+// whole test program; a running event loop lets the code under test pump.
+class WxEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static char name[] = "test_ui_widgets";
+        static char* argv[] = {name, nullptr};
+        int argc = 1;
+        wxApp::SetInstance(new wxApp);
+        ASSERT_TRUE(wxEntryStart(argc, argv)) << "no display (run under xvfb-run)";
+        loop_ = new wxGUIEventLoop;
+        activator_ = new wxEventLoopActivator(loop_);
+    }
+    void TearDown() override {
+        delete activator_;
+        delete loop_;
+        wxEntryCleanup();
+    }
+
+private:
+    wxGUIEventLoop* loop_ = nullptr;
+    wxEventLoopActivator* activator_ = nullptr;
+};
+
+[[maybe_unused]] ::testing::Environment* const environment =
+    ::testing::AddGlobalTestEnvironment(new WxEnvironment);
+
+}  // namespace
+
+ModalScript::ModalScript(std::function<void(wxDialog&)> action) : action_(std::move(action)) {
+    watchdog_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+        if (current_ && current_->IsModal()) current_->EndModal(-1);
+    });
+    Register();
+}
+
+ModalScript::~ModalScript() { Unregister(); }
+
+int ModalScript::Enter(wxDialog* dialog) {
+    current_ = dialog;
+    ++runs_;
+    dialog->CallAfter([this, dialog] { action_(*dialog); });
+    watchdog_.StartOnce(5000);
+    return wxID_NONE;
+}
+
+void ModalScript::Exit(wxDialog*) {
+    watchdog_.Stop();
+    current_ = nullptr;
+}
+
+void PumpFor(int milliseconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    while (loop && std::chrono::steady_clock::now() < end) {
+        loop->YieldFor(wxEVT_CATEGORY_ALL);
+        wxMilliSleep(5);
+    }
+}
+
+void ShowAndActivate(wxWindow& window) {
+    wxWindow* top = wxGetTopLevelParent(&window);
+    top->Show();
+    top->Raise();
+    top->SetFocus();
+    for (int i = 0; i < 100 && !static_cast<wxTopLevelWindow*>(top)->IsActive(); ++i) PumpFor(10);
+}
+
+void SendMouse(wxWindow& window, wxEventType type, const wxPoint& at, bool leftDown) {
+    wxMouseEvent event(type);
+    event.SetPosition(at);
+    event.m_leftDown = leftDown;
+    event.SetEventObject(&window);
+    event.SetId(window.GetId());
+    window.GetEventHandler()->ProcessEvent(event);
+}
+
+void SendKey(wxWindow& window, wxEventType type, int keyCode) {
+    wxKeyEvent event(type);
+    event.m_keyCode = keyCode;
+    event.SetEventObject(&window);
+    event.SetId(window.GetId());
+    window.GetEventHandler()->ProcessEvent(event);
+}
+
+void ClickMiddle(wxWindow& window) {
+    const wxPoint middle(window.GetClientSize().x / 2, window.GetClientSize().y / 2);
+    SendMouse(window, wxEVT_LEFT_DOWN, middle, true);
+    SendMouse(window, wxEVT_LEFT_UP, middle, false);
+}
