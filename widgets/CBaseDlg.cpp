@@ -55,8 +55,8 @@ void CBaseDlg::CentreOverOwner() {
 void CBaseDlg::OnEscapeOrClose() { Finish(IDCANCEL); }
 
 void CBaseDlg::OnEnterKey() {
-    auto* button = wxDynamicCast(FindFocus(), CHoverButton);
-    if (!button || button->GetParent() != this) button = wxDynamicCast(GetDefaultItem(), CHoverButton);
+    auto* button = dynamic_cast<CHoverButton*>(FindFocus());
+    if (!button || button->GetParent() != this) button = dynamic_cast<CHoverButton*>(GetDefaultItem());
     if (button && button->IsEnabled() && button->IsShown()) button->Click();
 }
 

@@ -117,7 +117,7 @@ void CHoverButton::SetDefault(bool isDefault) {
     wxTopLevelWindow* tlw = wxDynamicCast(topLevel_, wxTopLevelWindow);
     if (isDefault && tlw) {
         // One default per window: the previous one gives the role up.
-        if (auto* previous = wxDynamicCast(tlw->GetDefaultItem(), CHoverButton)) {
+        if (auto* previous = dynamic_cast<CHoverButton*>(tlw->GetDefaultItem())) {
             if (previous != this) previous->SetDefault(false);
         }
         tlw->SetDefaultItem(this);
@@ -288,13 +288,15 @@ void CHoverButton::DrawBorder(wxDC& dc, const wxRect& rect) {
     // Pressed sinks (dark top-left), hovered rises (light top-left).
     const wxColour& topLeft = pressed_ ? shadow : light;
     const wxColour& bottomRight = pressed_ ? light : shadow;
-    const int l = rect.GetLeft(), t = rect.GetTop(), r = rect.GetRight(), b = rect.GetBottom();
-    dc.SetPen(wxPen(topLeft));
-    dc.DrawLine(l, t, r, t);
-    dc.DrawLine(l, t, l, b);
-    dc.SetPen(wxPen(bottomRight));
-    dc.DrawLine(l, b, r + 1, b);
-    dc.DrawLine(r, t, r, b);
+    // Filled one-pixel strips rather than lines: anti-aliased back ends put lines
+    // between pixels and blur them.
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(wxBrush(topLeft));
+    dc.DrawRectangle(rect.x, rect.y, rect.width, 1);
+    dc.DrawRectangle(rect.x, rect.y, 1, rect.height);
+    dc.SetBrush(wxBrush(bottomRight));
+    dc.DrawRectangle(rect.x, rect.GetBottom(), rect.width, 1);
+    dc.DrawRectangle(rect.GetRight(), rect.y, 1, rect.height);
 }
 
 void CHoverButton::DrawItem(wxDC& dc) {
