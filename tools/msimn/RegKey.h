@@ -1,0 +1,52 @@
+// One open registry key, owned: closed when the holder dies. Move-only.
+// Writers throw ToolError, since the stand-in has nothing sensible to do with a
+// half-written identity but to stop and say so.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+
+namespace msimn {
+
+class RegKey {
+public:
+    RegKey() = default;
+    ~RegKey();
+    RegKey(RegKey&& other) noexcept;
+    RegKey& operator=(RegKey&& other) noexcept;
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+
+    // Opens parent\path, creating the keys that are missing. Throws ToolError.
+    static RegKey Create(HKEY parent, const std::string& path);
+    // Opens an existing key; false (and out untouched) when it cannot.
+    static bool TryOpen(HKEY parent, const std::string& path, RegKey& out);
+
+    HKEY Get() const { return key_; }
+    bool IsOpen() const { return key_ != nullptr; }
+
+    // Text values are stored with their terminating zero, as the client writes them.
+    void SetString(const std::string& name, const std::string& text, DWORD type = REG_SZ);
+    void SetDword(const std::string& name, DWORD value);
+    void SetBinary(const std::string& name, const std::vector<uint8_t>& bytes);
+    // A list of texts, each zero-terminated, with one more zero after the last.
+    void SetMultiString(const std::string& name, const std::vector<std::string>& texts);
+
+    // The visible text of a value (up to its first zero byte); false when the value
+    // is missing or unreadable.
+    bool QueryString(const std::string& name, std::string& out) const;
+    // The name of the subkey at index; false past the last one.
+    bool SubkeyName(DWORD index, std::string& out) const;
+
+private:
+    explicit RegKey(HKEY key) : key_(key) {}
+    void SetRaw(const std::string& name, DWORD type, const void* data, size_t size);
+    void Close() noexcept;
+
+    HKEY key_ = nullptr;
+};
+
+}  // namespace msimn
