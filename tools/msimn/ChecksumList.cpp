@@ -19,7 +19,7 @@ namespace {
 constexpr const char* kHeader = "# msimn store checksums 1";
 
 std::string ReadAll(const std::string& path) {
-    platform::File file = platform::File::Open(path, platform::File::Read);
+    platform::File file = platform::File::Open(path, platform::File::Mode::Read);
     std::string text;
     char buffer[64 * 1024];
     for (size_t n; (n = file.Read(buffer, sizeof buffer)) > 0;) text.append(buffer, n);
@@ -32,7 +32,7 @@ ChecksumList ChecksumList::OfFolder(const std::string& folder) {
     ChecksumList list;
     std::vector<char> buffer(64 * 1024);
     for (const auto& found : StoreFiles::List(folder)) {
-        platform::File file = platform::File::Open(StoreFiles::PathOf(folder, found.name), platform::File::Read);
+        platform::File file = platform::File::Open(StoreFiles::PathOf(folder, found.name), platform::File::Mode::Read);
         Entry entry;
         entry.name = found.name;
         Fnv1a hash;
@@ -53,7 +53,7 @@ void ChecksumList::Save(const std::string& path) const {
         std::snprintf(numbers, sizeof numbers, "%" PRIu64 "\t%016" PRIx64 "\t", entry.size, entry.hash);
         text += numbers + entry.name + "\n";
     }
-    platform::File file = platform::File::Open(path, platform::File::CreateWrite);
+    platform::File file = platform::File::Open(path, platform::File::Mode::CreateWrite);
     file.Write(text.data(), text.size());
     file.Close();
 }

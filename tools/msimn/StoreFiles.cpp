@@ -61,7 +61,7 @@ std::vector<platform::FindEntry> StoreFiles::Populate(const std::string& folder,
     }
     std::vector<uint8_t> chunk;
     for (const auto& file : plan) {
-        platform::File out = platform::File::Open(PathOf(folder, file.name), platform::File::CreateWrite);
+        platform::File out = platform::File::Open(PathOf(folder, file.name), platform::File::Mode::CreateWrite);
         for (uint64_t left = file.size; left > 0;) {
             chunk.resize(static_cast<size_t>(std::min<uint64_t>(left, 64 * 1024)));
             random.Fill(chunk.data(), chunk.size());
@@ -79,8 +79,6 @@ std::vector<platform::FindEntry> StoreFiles::List(const std::string& folder) {
     for (auto& entry : platform::FindFiles(folder, layout::kStorePattern)) {
         if (!entry.isDirectory) files.push_back(entry);
     }
-    std::sort(files.begin(), files.end(),
-              [](const platform::FindEntry& a, const platform::FindEntry& b) { return a.name < b.name; });
     return files;
 }
 

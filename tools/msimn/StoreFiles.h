@@ -16,8 +16,8 @@ public:
     // and contents that depend on seed alone. Refuses (ToolError) to overwrite a file
     // that is already there: a store is never clobbered.
     static std::vector<platform::FindEntry> Populate(const std::string& folder, unsigned count, uint64_t seed);
-    // The store files of folder (not of its subfolders), sorted by name; empty when
-    // the folder does not exist.
+    // The store files of folder (not of its subfolders), in the file layer's search
+    // order; empty when the folder does not exist.
     static std::vector<platform::FindEntry> List(const std::string& folder);
     static std::string PathOf(const std::string& folder, const std::string& name);
 };

@@ -6,7 +6,7 @@ namespace msimn {
 
 StoreLock::StoreLock(const std::string& folder) : entries_(StoreFiles::List(folder)) {
     for (const auto& entry : entries_) {
-        files_.push_back(platform::File::Open(StoreFiles::PathOf(folder, entry.name), platform::File::ReadWrite));
+        files_.push_back(platform::File::Open(StoreFiles::PathOf(folder, entry.name), platform::File::Mode::ReadWrite));
     }
 }
 
