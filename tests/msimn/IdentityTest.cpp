@@ -144,6 +144,7 @@ TEST_F(IdentityTest, StoreRootKeepsEnvironmentReferencesAndStoresListsTheFiles) 
     ChildProcess::Result created = Msimn(
         {"create-identity", "--name", "Ref", "--store", "%MSIMN_TEST_BASE%/ref", "--files", "3"}, base);
     ASSERT_EQ(created.exitCode, 0) << created.err;
+    EXPECT_EQ(created.err, "");
     const std::string key = created.out.substr(0, created.out.find('\n'));
     EXPECT_EQ(StoreRootOf(key), "%MSIMN_TEST_BASE%/ref");
 
@@ -155,6 +156,13 @@ TEST_F(IdentityTest, StoreRootKeepsEnvironmentReferencesAndStoresListsTheFiles) 
     }
     EXPECT_EQ(stores.out, expected);
     EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 3);
+
+    // Readers lower-case the store root before expanding it: capitals outside the
+    // references are worth a warning.
+    ChildProcess::Result capitals = Msimn(
+        {"create-identity", "--name", "Caps", "--store", "%MSIMN_TEST_BASE%/Caps", "--files", "1"}, base);
+    ASSERT_EQ(capitals.exitCode, 0) << capitals.err;
+    EXPECT_NE(capitals.err.find("capital letters"), std::string::npos) << capitals.err;
 
     // Without the variable the folder cannot be found, and stores says so.
     ChildProcess::Result unresolved = Msimn({"stores", key});

@@ -17,6 +17,10 @@ public:
     // A new store folder below DefaultBase for an identity key name. All lower case:
     // readers of "Store Root" may lower-case the whole text before using it.
     static std::string DefaultFolder(const std::string& keyName);
+    // True when the text has capital letters outside %name% references. Readers of
+    // "Store Root" lower-case the text before they expand it; on a case-sensitive file
+    // system such a folder is then not found.
+    static bool HasCapitals(const std::string& storeRoot);
     // Makes a plain path absolute; texts with %name% references are left alone.
     static std::string Absolute(const std::string& path);
 };
