@@ -5,6 +5,7 @@
 #include <wx/settings.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include "WxTestSupport.h"
 #include "app/UserInterface.h"
@@ -161,6 +162,38 @@ TEST_F(uiHoverButton, HoverNeedsAnActiveWindowAndNoDragFromOutside) {
     wxFocusEvent lost(wxEVT_KILL_FOCUS, ok_->GetId());
     ok_->GetEventHandler()->ProcessEvent(lost);
     EXPECT_FALSE(ok_->IsHovered());
+
+    // Another window of the program in front: the pointer on this one lights nothing.
+    wxDialog front(nullptr, wxID_ANY, "front", wxPoint(600, 400), wxSize(100, 100));
+    ShowAndActivate(front);
+    ASSERT_FALSE(dialog_->IsActive());
+    SendMouse(*ok_, wxEVT_MOTION, Middle(*ok_), false);
+    EXPECT_FALSE(ok_->IsHovered());
+}
+
+TEST_F(uiHoverButton, RealPointerLightsTheButtonAndClicksIt) {
+    wxUIActionSimulator sim;
+    sim.MouseMove(ok_->ClientToScreen(Middle(*ok_)));
+    PumpFor(150);
+    EXPECT_TRUE(ok_->IsHovered());
+    EXPECT_FALSE(cancel_->IsHovered());
+    sim.MouseClick();
+    PumpFor(150);
+    EXPECT_EQ(1, clicks_);
+    EXPECT_EQ(IDOK, lastId_);
+
+    sim.MouseMove(cancel_->ClientToScreen(Middle(*cancel_)));
+    PumpFor(150);
+    EXPECT_FALSE(ok_->IsHovered());
+    EXPECT_TRUE(cancel_->IsHovered());
+    sim.MouseDblClick();
+    PumpFor(150);
+    EXPECT_EQ(3, clicks_);
+
+    // Off every window, so the pointer lies on nothing that later tests show.
+    sim.MouseMove(1, 1);
+    PumpFor(150);
+    EXPECT_FALSE(cancel_->IsHovered());
 }
 
 TEST_F(uiHoverButton, ClicksCountOnlyWhenReleasedOnTheButton) {
