@@ -17,14 +17,14 @@ std::string Panel(unsigned number) {
 }
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-struct PageSpec {
+struct ExpectedPage {
     const char* name;
     const char* title;
     std::vector<std::string> ids;
     std::vector<std::string> links;
 };
 
-const PageSpec kPages[] = {
+const ExpectedPage kPages[] = {
     {"index.htm", "Veilbox", {"ver", "act"}, {"act://setup", "act://exit", "help.htm", "tour.htm", "support.htm"}},
     {"welcome.htm", "HIDE IDENTITY", {}, {"tour.htm", "act://setup", "index.htm"}},
     {"tour.htm", "Quick Tour", {}, {"act://endtour", "tour1.htm"}},
@@ -40,24 +40,24 @@ const PageSpec kPages[] = {
 }  // namespace
 
 TEST(uiPages, EveryPageHasItsTitleElementsLinksAndLook) {
-    for (const PageSpec& spec : kPages) {
-        SCOPED_TRACE(spec.name);
-        const std::string page = Page(spec.name);
+    for (const ExpectedPage& expected : kPages) {
+        SCOPED_TRACE(expected.name);
+        const std::string page = Page(expected.name);
         ASSERT_FALSE(page.empty());
-        EXPECT_TRUE(Has(page, std::string("<title>") + spec.title + "</title>"));
-        for (const std::string& id : spec.ids) EXPECT_TRUE(Has(page, "id=\"" + id + "\"")) << id;
-        for (const std::string& link : spec.links) EXPECT_TRUE(Has(page, "href=\"" + link + "\"")) << link;
+        EXPECT_TRUE(Has(page, std::string("<title>") + expected.title + "</title>"));
+        for (const std::string& id : expected.ids) EXPECT_TRUE(Has(page, "id=\"" + id + "\"")) << id;
+        for (const std::string& link : expected.links) EXPECT_TRUE(Has(page, "href=\"" + link + "\"")) << link;
         EXPECT_TRUE(Has(page, "#FFFFF0"));
         EXPECT_TRUE(Has(page, "alert(\"Use left button to navigate\")"));
         // The pages only fill and navigate: no command link may hide in a page that
         // is not meant to carry it.
-        if (std::string(spec.name) == "setup.htm") EXPECT_FALSE(Has(page, "act://"));
+        if (std::string(expected.name) == "setup.htm") EXPECT_FALSE(Has(page, "act://"));
     }
 }
 
 TEST(uiPages, EveryImageAPageUsesIsEmbedded) {
     std::vector<std::string> pages;
-    for (const PageSpec& spec : kPages) pages.push_back(Page(spec.name));
+    for (const ExpectedPage& expected : kPages) pages.push_back(Page(expected.name));
     pages.push_back(Panel(141));
     pages.push_back(Panel(142));
     for (const std::string& page : pages) {
