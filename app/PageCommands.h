@@ -1,0 +1,14 @@
+// The logic of the hide and restore page commands: the checks that must pass before a
+// workflow runs, and the page that follows it.
+#pragma once
+
+#include "app/CommandHost.h"
+
+// True when the mail client's main window is gone, after letting the user close it
+// (Retry) as often as needed; false when the user gives up.
+bool IsMailClientClosed();
+// Each ends on "done.htm" or "error.htm", or leaves the page as it is. A registry walk
+// that cannot go on (the internal failure) ends on the error page with an unspecified
+// error; the program stays usable.
+void HideCommand(CommandHost& host);
+void RestoreCommand(CommandHost& host);
