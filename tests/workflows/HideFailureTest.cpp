@@ -1,0 +1,195 @@
+// Every way out of a hide that does not complete: what is left of the container, the
+// plain files and the registry, and what the result page will say.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "WorkflowFixture.h"
+#include "identities/MailClient.h"
+#include "identities/RegistryKey.h"
+#include "identities/Settings.h"
+#include "platform/File.h"
+#include "store/CStoreOperation.h"
+#include "store/Container.h"
+#include "store/OperationResult.h"
+#include "store/StoreWorkflows.h"
+
+namespace {
+
+class HideFailureTest : public WorkflowTest {
+protected:
+    // Nothing at all has changed: no container (nor a leftover), files and registry as before.
+    void ExpectNothingChanged() {
+        EXPECT_TRUE(DocumentsEntries().empty());
+        auto files = StoreFilesOnDisk();
+        files.erase("notes.txt");
+        EXPECT_EQ(files, original_);
+        EXPECT_EQ(Snapshot(), registryBefore_);
+        EXPECT_EQ(ui_.openWindows, 0);
+    }
+};
+
+TEST_F(HideFailureTest, DeclinedQuestionChangesNothing) {
+    ui_.QueueAnswer(IDNO);
+    EXPECT_FALSE(HideIdentity(StoreRoot()));
+    EXPECT_EQ(OperationResult, ResultCanceled);
+    ExpectNothingChanged();
+}
+
+TEST_F(HideFailureTest, QuestionNamesTheIdentityAndListsWhatTheLevelDoes) {
+    SetLevel(SecurityHigh);
+    ui_.QueueAnswer(IDNO);
+    HideIdentity(StoreRoot());
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].text,
+              "You are about to hide an identity: \"Work\"\r\nSecurity mode is HIGH. Following action(s) will be "
+              "performed:\r\n- Identity will be hidden for Outlook Express\r\n- message store will be encrypted "
+              "and hidden\r\n- original unencrypted message store files will be SHREDDED\r\n\r\nAre you sure you "
+              "want to continue?");
+    EXPECT_EQ(ui_.messages[0].style, MB_YESNO | MB_ICONQUESTION);
+
+    SetLevel(SecurityLow);
+    ui_.QueueAnswer(IDNO);
+    HideIdentity(StoreRoot());
+    EXPECT_NE(ui_.messages[1].text.find("Security mode is LOW."), std::string::npos);
+    EXPECT_NE(ui_.messages[1].text.find("- message store will be left UNENCRYPTED\r\n\r\n\r\nAre you"),
+              std::string::npos);
+}
+
+TEST_F(HideFailureTest, ExistingContainerIsLeftAlone) {
+    WriteWholeFile(ContainerPath(), "someone else's container");
+    EXPECT_FALSE(Hide());
+    EXPECT_EQ(OperationResult, ResultAlreadyHidden);
+    EXPECT_EQ(ReadWholeFile(ContainerPath()), "someone else's container");
+    EXPECT_EQ(Snapshot(), registryBefore_);
+}
+
+TEST_F(HideFailureTest, RegistryBackupThatCannotBeTakenChangesNothing) {
+    const int position = FindIdentity(kGuard);
+    const std::string storeRoot = GetIdentity(static_cast<size_t>(position)).StoreRoot;
+    // The key vanished after the catalogue was loaded.
+    RegistryKey identities;
+    ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS));
+    ASSERT_TRUE(identities.DeleteSubtree(kGuard));
+    registryBefore_ = Snapshot();
+    ui_.QueueAnswer(IDYES);
+    EXPECT_FALSE(HideIdentity(storeRoot));
+    EXPECT_EQ(OperationResult, ResultRegistryError);
+    ExpectNothingChanged();
+}
+
+TEST_F(HideFailureTest, StoreFileHeldByAnotherProgramStopsBeforeAnythingChanges) {
+    platform::File held = platform::File::Open(StorePath("Folders.DBX"), platform::File::Mode::Read);
+    EXPECT_FALSE(Hide({IDOK}));
+    EXPECT_EQ(OperationResult, ResultCopyError);
+    ASSERT_EQ(ui_.messages.size(), 2u);
+    EXPECT_NE(ui_.messages[1].text.find("Folders.DBX"), std::string::npos);  // the file layer's report
+    held.Close();
+    ExpectNothingChanged();
+}
+
+TEST_F(HideFailureTest, StoreWithoutMessageFilesIsReported) {
+    SetLevel(SecurityMedium);
+    for (const auto& [name, bytes] : original_) std::filesystem::remove(StorePath(name));
+    original_.clear();
+    EXPECT_FALSE(Hide({IDOK}));
+    EXPECT_EQ(OperationResult, ResultCopyError);
+    EXPECT_EQ(ui_.messages.back().text, "Unable to open the Message Store");
+    ExpectNothingChanged();
+}
+
+TEST_F(HideFailureTest, CancelConfirmedWhileEncryptingKeepsThePlainStore) {
+    ui_.CancelAtRequest(3);
+    EXPECT_FALSE(Hide({IDYES}));
+    EXPECT_EQ(OperationResult, ResultCopyError);
+    EXPECT_EQ(ui_.messages.back().text, "Are you sure you want to cancel?");
+    ExpectNothingChanged();
+}
+
+TEST_F(HideFailureTest, CancelDeclinedWhileEncryptingGoesOn) {
+    ui_.CancelAtRequest(2);
+    EXPECT_TRUE(Hide({IDNO}));
+    EXPECT_TRUE(IsIdentityHidden());
+    ui_.messages.clear();
+    ASSERT_TRUE(Restore());
+    auto files = StoreFilesOnDisk();
+    files.erase("notes.txt");
+    EXPECT_EQ(files, original_);
+}
+
+TEST_F(HideFailureTest, ContainerThatCannotBeWrittenKeepsThePlainStore) {
+    // Something that is not a file sits where the container is written first.
+    const std::string blocker = DocumentsFolder() + "/" + kGuard + ".tmp";
+    std::filesystem::create_directories(blocker);
+    EXPECT_FALSE(Hide());
+    EXPECT_EQ(OperationResult, ResultCopyError);
+    EXPECT_FALSE(IsIdentityHidden());
+    std::filesystem::remove(blocker);
+    ExpectNothingChanged();
+}
+
+TEST_F(HideFailureTest, TextsTooLongForTheContainerAreRefusedUpFront) {
+    SetText(MailClient::kIdentitiesKey, MailClient::kLastUsernameValue, std::string(256, 'n'));
+    registryBefore_ = Snapshot();
+    EXPECT_FALSE(Hide({IDOK}));
+    EXPECT_EQ(OperationResult, ResultRegistryError);
+    EXPECT_NE(ui_.messages.back().text.find("too long"), std::string::npos);
+    ExpectNothingChanged();
+
+    SetText(MailClient::kIdentitiesKey, MailClient::kLastUsernameValue, std::string(255, 'n'));
+    EXPECT_TRUE(Hide());  // 255 characters and the zero fit
+}
+
+TEST_F(HideFailureTest, ContainerPathOf260CharactersIsRefusedUpFront) {
+    // Point the documents folder at a path that makes the container path 260 long.
+    const std::string base = home_.path() + "/d";
+    const size_t name = std::string(kGuard).size() + 5;  // "/" + guard + ".dat"
+    const std::string folder = base + std::string(260 - name - base.size(), 'x');
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_directories(home_.path() + "/config");
+    WriteWholeFile(home_.path() + "/config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"" + folder + "\"\n");
+    ASSERT_EQ(GetContainerPath().size(), 260u);
+    EXPECT_FALSE(Hide({IDOK}));
+    EXPECT_EQ(OperationResult, ResultCopyError);
+    EXPECT_NE(ui_.messages.back().text.find("too long"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    ExpectNothingChanged();
+}
+
+TEST_F(HideFailureTest, StoreOf2GiBIsRefusedUpFront) {
+    // A sparse file: 2 GiB in size without the disk space.
+    {
+        platform::File big = platform::File::Open(StorePath("Huge.dbx"), platform::File::Mode::CreateWrite);
+        big.Seek(CStoreOperation::kMaxStoreBytes - 285536 - 1);
+        big.Write("x", 1);
+    }
+    EXPECT_FALSE(Hide({IDOK}));
+    EXPECT_EQ(OperationResult, ResultCopyError);
+    EXPECT_NE(ui_.messages.back().text.find("2 GB"), std::string::npos);
+    EXPECT_TRUE(DocumentsEntries().empty());
+    EXPECT_EQ(Snapshot(), registryBefore_);
+    std::filesystem::remove(StorePath("Huge.dbx"));
+}
+
+TEST_F(HideFailureTest, IdentityThatCannotBeRemovedIsPutBackAndTheHideUndone) {
+    // The registry loses the Identities key while the store is being erased, so the
+    // identity cannot be removed afterwards.
+    CStoreOperation::SetShredObserver([](const std::string&, const uint8_t*, size_t) {
+        RegistryKey(HKEY_CURRENT_USER).DeleteSubtree(MailClient::kIdentitiesKey);
+        CStoreOperation::SetShredObserver(nullptr);
+    });
+    EXPECT_FALSE(Hide());
+    EXPECT_EQ(OperationResult, ResultRegistryError);
+    EXPECT_FALSE(IsIdentityHidden());
+    EXPECT_TRUE(DocumentsEntries().empty());
+    auto files = StoreFilesOnDisk();
+    files.erase("notes.txt");
+    EXPECT_EQ(files, original_);
+    // The protected identity's key and the pointers are back; the other identity was
+    // lost with the key, which is not ours to bring back.
+    TreeKey guard, guardBefore = registryBefore_.identities.subkeys.at(kGuard);
+    ASSERT_TRUE(ReadTree(IdentityPath(kGuard), guard));
+    EXPECT_EQ(guard, guardBefore);
+}
+
+}  // namespace
