@@ -56,6 +56,10 @@ public:
     // Restore: read the container back, rebuild the registry key, delete the container.
     bool RunRestore();
     bool ReadContainer();
+    // Everything ReadContainer checks before it writes: the container's structure,
+    // paths and registry backup, and the key of every stream (asking for the password
+    // the store was hidden under when the current one does not fit). Writes nothing.
+    bool CheckContainer();
 
     // Keys the cipher state for one stream from its salt and the run's password.
     void DeriveStoreKey(const uint8_t* salt, size_t saltLength);
@@ -117,6 +121,7 @@ private:
     RegistryBackup backup_;
     std::vector<StoreFile> files_;
     std::vector<StreamPlan> plans_;
+    uint32_t fileCount_ = 0;
     std::unique_ptr<ProgressWindow> progress_;
     int securityLevel_ = 0;
     // One buffer for every chunk of the run.

@@ -58,6 +58,15 @@ bool CStoreOperation::RunRestore() {
 
 bool CStoreOperation::ReadContainer() {
     OpenProgress("Decrypting message store");
+    if (!CheckContainer()) return false;
+    platform::InStorage storage;
+    if (!platform::StorageSucceeded(storage.Open(GetContainerPath())) || !WriteBackFiles(storage)) return false;
+    storage.Release();
+    CloseProgress();
+    return true;
+}
+
+bool CStoreOperation::CheckContainer() {
     platform::InStorage storage;
     if (!platform::StorageSucceeded(storage.Open(GetContainerPath())) || !ReadIndexStream(storage) ||
         !PlanFileStreams(storage)) {
@@ -66,11 +75,7 @@ bool CStoreOperation::ReadContainer() {
                        MB_OK | MB_ICONSTOP);
         return false;
     }
-    if (!CheckStreamKeys()) return false;
-    if (!WriteBackFiles(storage)) return false;
-    storage.Release();
-    CloseProgress();
-    return true;
+    return CheckStreamKeys();
 }
 
 bool CStoreOperation::ReadIndexStream(platform::InStorage& storage) {
@@ -92,14 +97,17 @@ bool CStoreOperation::ReadIndexStream(platform::InStorage& storage) {
         return false;
     }
     if (!ValidateRegistryBackup(backup_)) return false;
-    plans_.assign(h.fileCount, StreamPlan());
+    fileCount_ = h.fileCount;
     return true;
 }
 
 bool CStoreOperation::PlanFileStreams(platform::InStorage& storage) {
     totalBytes_ = 0;
-    for (size_t k = 0; k < plans_.size(); ++k) {
-        StreamPlan& plan = plans_[k];
+    plans_.clear();
+    // Grown as streams are found, so a count that lies costs nothing.
+    for (size_t k = 0; k < fileCount_; ++k) {
+        plans_.emplace_back();
+        StreamPlan& plan = plans_.back();
         plan.name = StreamName(k);
         platform::InStream stream;
         if (!platform::StorageSucceeded(storage.OpenStream(plan.name, stream))) return false;

@@ -1,0 +1,57 @@
+// Hands arbitrary bytes to the container reader as the protected identity's container,
+// in a private home and registry. The reader checks everything before it writes, so
+// besides the sanitizers this checks that a container it accepts is only ever one
+// whose every stream and path passed those checks: it must never report success for
+// a file that is not even a compound file.
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "identities/RegistryKey.h"
+#include "identities/Settings.h"
+#include "platform/Registry.h"
+#include "store/CStoreOperation.h"
+#include "store/Container.h"
+
+namespace {
+
+const char kGuardId[] = "{F0220000-0000-0000-0000-000000000002}";
+std::string gFolder;
+
+void RemoveFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(gFolder, ec);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    std::string pattern = std::filesystem::temp_directory_path().string() + "/veilbox-fuzz-XXXXXX";
+    if (!mkdtemp(pattern.data())) std::abort();
+    gFolder = pattern;
+    std::atexit(RemoveFolder);
+    // The documents folder (where the container lives) is inside the private home.
+    setenv("HOME", gFolder.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (gFolder + "/config").c_str(), 1);
+    if (!platform::RedirectRegistry(gFolder + "/registry.db")) std::abort();
+    SetGuardId(kGuardId);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
+    const std::string path = GetContainerPath();
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(input), static_cast<std::streamsize>(size));
+    }
+    // No user is installed: every question is declined, so no password is given and
+    // nothing is ever written; only the checks run.
+    CStoreOperation operation;
+    const bool accepted = operation.CheckContainer();
+    if (accepted && (size < 8 || std::string(reinterpret_cast<const char*>(input), 4) != "\xD0\xCF\x11\xE0")) {
+        std::abort();  // success reported for something that is not a compound file
+    }
+    return 0;
+}

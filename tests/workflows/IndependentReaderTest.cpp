@@ -1,0 +1,54 @@
+// A container read back by an independent implementation (olefile, hashlib and a few
+// lines of RC4 in Python) shows the right streams and fields, and every stream
+// deciphers to the original file.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "WorkflowFixture.h"
+
+namespace {
+
+std::string Run(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return output;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    EXPECT_EQ(pclose(pipe), 0) << command;
+    return output;
+}
+
+bool Has(const std::string& json, const std::string& part) { return json.find(part) != std::string::npos; }
+
+TEST_F(WorkflowTest, IndependentReaderSeesTheStreamsFieldsAndOriginalBytes) {
+    SetPassword("Secret 1!");
+    ASSERT_TRUE(Hide());
+    TempDir out;
+    const std::string json = Run("python3 '" VEILBOX_SOURCE_DIR "/tests/workflows/read_container.py' '" +
+                                 ContainerPath() + "' 'Secret 1!' '" + out.path() + "'");
+    EXPECT_TRUE(Has(json, "\"streams\": [\"00000\", \"00001\", \"00002\", \"00003\", \"index\"]")) << json;
+    EXPECT_TRUE(Has(json, "\"securityLevel\": 2, \"constant\": 256, \"fileCount\": 4, \"totalBytes\": 285536, "
+                          "\"reserved\": 0"))
+        << json;
+    EXPECT_TRUE(Has(json, "\"defaultUserId\": \"work-user-id\""));
+    EXPECT_TRUE(Has(json, "\"lastUsername\": \"Work\""));
+    EXPECT_TRUE(Has(json, std::string("\"identityId\": \"") + kGuard + "\""));
+    // Discovery order is case-insensitive name order.
+    const char* order[] = {"Deleted Items.dbx", "Empty.dbx", "Folders.DBX", "Inbox.dbx"};
+    size_t at = 0;
+    for (int k = 0; k < 4; ++k) {
+        const std::string entry = "\"sourcePath\": \"" + StorePath(order[k]) + "\", \"marked\": true, "
+                                  "\"keyCheckOk\": true, \"plainSize\": " +
+                                  std::to_string(original_[order[k]].size());
+        at = json.find(entry, at);
+        ASSERT_NE(at, std::string::npos) << entry << "\n" << json;
+        char stream[8];
+        std::snprintf(stream, sizeof stream, "%05d", k);
+        EXPECT_EQ(ReadWholeFile(out.file(stream)), original_[order[k]]) << order[k];
+    }
+    EXPECT_TRUE(Has(json, "\"reserved\": 0, \"constant\": 256, \"sourcePath\""));
+}
+
+}  // namespace
