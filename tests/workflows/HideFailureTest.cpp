@@ -70,7 +70,7 @@ TEST_F(HideFailureTest, RegistryBackupThatCannotBeTakenChangesNothing) {
     // The key vanished after the catalogue was loaded.
     RegistryKey identities;
     ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS));
-    ASSERT_TRUE(identities.DeleteSubtree(kGuard));
+    ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(kGuard));
     registryBefore_ = Snapshot();
     ui_.QueueAnswer(IDYES);
     EXPECT_FALSE(HideIdentity(storeRoot));
@@ -175,7 +175,9 @@ TEST_F(HideFailureTest, IdentityThatCannotBeRemovedIsPutBackAndTheHideUndone) {
     // The registry loses the Identities key while the store is being erased, so the
     // identity cannot be removed afterwards.
     CStoreOperation::SetShredObserver([](const std::string&, const uint8_t*, size_t) {
-        RegistryKey(HKEY_CURRENT_USER).DeleteSubtree(MailClient::kIdentitiesKey);
+        RegistryKey root;
+        ASSERT_EQ(ERROR_SUCCESS, root.Open(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS));
+        ASSERT_EQ(ERROR_SUCCESS, root.DeleteSubtree(MailClient::kIdentitiesKey));
         CStoreOperation::SetShredObserver(nullptr);
     });
     EXPECT_FALSE(Hide());

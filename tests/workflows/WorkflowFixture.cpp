@@ -78,6 +78,7 @@ WorkflowTest::WorkflowTest() {
 
     SetGuardId(kGuard);
     SetLevel(SecurityHigh);
+    SetAuthRecordPathForTesting(home_.file("auth.dat"));
     SetPassword("");
     LoadIdentities();
     registryBefore_ = Snapshot();
@@ -87,9 +88,9 @@ WorkflowTest::~WorkflowTest() {
     CStoreOperation::SetShredObserver(nullptr);
 }
 
-void WorkflowTest::SetLevel(int level) { SetSecurityLevel(static_cast<SecurityLevel>(level)); }
+void WorkflowTest::SetLevel(int level) { ASSERT_TRUE(SetSecurityLevel(level)); }
 
-void WorkflowTest::SetPassword(const std::string& password) { SetCurrentPassword(password); }
+void WorkflowTest::SetPassword(const std::string& password) { ASSERT_TRUE(::SetPassword(password)); }
 
 std::map<std::string, std::string> WorkflowTest::StoreFilesOnDisk() const {
     std::map<std::string, std::string> files;

@@ -1,0 +1,58 @@
+#include "CliUserInterface.h"
+
+#include <cstdio>
+
+namespace {
+
+// Progress goes to standard error as a percentage, so a watcher can tell how far a
+// run got; cancel requests never arise.
+class CliProgressWindow final : public ProgressWindow {
+public:
+    void SetStatusText(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void SetRange(int low, int high) override {
+        low_ = low;
+        high_ = high;
+    }
+    int SetPos(int position) override {
+        const int percent = high_ > low_ ? (position - low_) * 100 / (high_ - low_) : 0;
+        if (percent != lastPercent_) std::fprintf(stderr, "%d%%\n", percent);
+        lastPercent_ = percent;
+        const int previous = position_;
+        position_ = position;
+        return previous;
+    }
+    bool TakeCancelRequest() override { return false; }
+    void HideCancelButton() override {}
+
+private:
+    int low_ = 0;
+    int high_ = 100;
+    int position_ = 0;
+    int lastPercent_ = -1;
+};
+
+}  // namespace
+
+int CliUserInterface::ShowMessageBox(const std::string& text, unsigned style) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    switch (style & MB_TYPEMASK) {
+    case MB_YESNO:
+        // The only questions of a run are its confirmation (Yes) and the cancel
+        // question, which cannot arise here.
+        return IDYES;
+    case MB_RETRYCANCEL:
+    case MB_OKCANCEL:
+        return IDCANCEL;
+    default:
+        return IDOK;
+    }
+}
+
+std::unique_ptr<ProgressWindow> CliUserInterface::CreateProgressWindow() {
+    return std::make_unique<CliProgressWindow>();
+}
+
+bool CliUserInterface::RequestPassword(const std::string& prompt, std::string&) {
+    std::fprintf(stderr, "%s\n(no password can be given here)\n", prompt.c_str());
+    return false;
+}
