@@ -25,7 +25,9 @@ void WriteStream(platform::OutStorage& storage, const std::string& name, const s
     platform::OutStream stream;
     ASSERT_EQ(platform::kStorageOk, storage.CreateStream(name, stream));
     size_t written = 0;
-    if (!bytes.empty()) ASSERT_EQ(platform::kStorageOk, stream.Write(bytes.data(), bytes.size(), &written));
+    if (!bytes.empty()) {
+        ASSERT_EQ(platform::kStorageOk, stream.Write(bytes.data(), bytes.size(), &written));
+    }
     ASSERT_EQ(platform::kStorageOk, stream.Commit());
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "WorkflowFixture.h"
+#include "identities/IdentityCatalogue.h"
 #include "identities/MailClient.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"

@@ -81,7 +81,9 @@ TEST_F(RestoreTest, CancelConfirmedWhileDecipheringLeavesNoPartialFile) {
     auto files = StoreFilesOnDisk();
     EXPECT_EQ(files.count("Folders.DBX"), 0u);
     for (const auto& [name, bytes] : files) {
-        if (name != "notes.txt") EXPECT_EQ(bytes, original_[name]) << name;  // complete or absent
+        if (name != "notes.txt") {
+            EXPECT_EQ(bytes, original_[name]) << name;  // complete or absent
+        }
     }
     ASSERT_TRUE(Restore());
     ExpectRestored();
