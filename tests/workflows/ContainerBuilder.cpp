@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "identities/RegistryBackup.h"
 #include "platform/CompoundFile.h"
 #include "store/HeaderFields.h"

@@ -26,7 +26,7 @@ TEST_F(WorkflowTest, IndependentReaderSeesTheStreamsFieldsAndOriginalBytes) {
     SetPassword("Secret 1!");
     ASSERT_TRUE(Hide());
     TempDir out;
-    const std::string json = RunCommand("python3 '" VEILBOX_SOURCE_DIR "/tests/workflows/read_container.py' '" +
+    const std::string json = RunCommand("/usr/bin/python3 '" VEILBOX_SOURCE_DIR "/tests/workflows/read_container.py' '" +
                                  ContainerPath() + "' 'Secret 1!' '" + out.path() + "'");
     EXPECT_TRUE(Has(json, "\"streams\": [\"00000\", \"00001\", \"00002\", \"00003\", \"index\"]")) << json;
     EXPECT_TRUE(Has(json, "\"securityLevel\": 2, \"constant\": 256, \"fileCount\": 4, \"totalBytes\": 285536, "

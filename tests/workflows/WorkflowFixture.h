@@ -11,8 +11,8 @@
 #include <string>
 
 #include "RegistryTree.h"
-#include "TempDir.h"
-#include "TempRegistry.h"
+#include "support/TempDir.h"
+#include "support/TempRegistry.h"
 #include "support/ScriptedUserInterface.h"
 
 class ScopedEnvironment {
