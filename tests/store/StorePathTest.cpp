@@ -1,40 +1,25 @@
 // Store folder expansion and the trust placed in paths read back from a container.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "store/ExpandStorePath.h"
+#include "support/ScopedEnvironment.h"
 #include "store/SourcePath.h"
 
 namespace {
 
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~ScopedVariable() {
-        if (had_) setenv(name_.c_str(), old_.c_str(), 1);
-        else unsetenv(name_.c_str());
-    }
-
-private:
-    std::string name_, old_;
-    bool had_ = false;
-};
-
 TEST(ExpandStorePathTest, ReferencesMatchAnyCaseValuesKeepTheirsTheRestIsLowered) {
-    ScopedVariable profile("USERPROFILE", "/Home/Ann");
+    ScopedEnvironment environment;
+    environment.Set("USERPROFILE", "/Home/Ann");
     EXPECT_EQ(ExpandStorePath("%UserProfile%/Mail/Store {X}"), "/Home/Ann/mail/store {x}");
 }
 
 TEST(ExpandStorePathTest, EachReferenceFromItsOwnVariableUnknownOnesStayUndefinedOnesVanish) {
-    ScopedVariable temp("TEMP", "/T1");
-    ScopedVariable tmp("TMP", "/T2");
-    ScopedVariable appdata("APPDATA", nullptr);
+    ScopedEnvironment environment;
+    environment.Set("TEMP", "/T1");
+    environment.Set("TMP", "/T2");
+    environment.Unset("APPDATA");
     EXPECT_EQ(ExpandStorePath("%TEMP%:%tmp%"), "/T1:/T2");
     EXPECT_EQ(ExpandStorePath("%Foo%/Store"), "%foo%/store");
     EXPECT_EQ(ExpandStorePath("%appdata%/x"), "/x");
@@ -43,8 +28,9 @@ TEST(ExpandStorePathTest, EachReferenceFromItsOwnVariableUnknownOnesStayUndefine
 TEST(ExpandStorePathTest, AValueIsSearchedByLaterReferencesOnly) {
     // APPDATA is expanded before TEMP, so a %temp% inside its value is expanded too,
     // while a %appdata% inside TEMP's value stays.
-    ScopedVariable appdata("APPDATA", "%temp%/A");
-    ScopedVariable temp("TEMP", "%appdata%/T");
+    ScopedEnvironment environment;
+    environment.Set("APPDATA", "%temp%/A");
+    environment.Set("TEMP", "%appdata%/T");
     EXPECT_EQ(ExpandStorePath("%appdata%"), "%appdata%/T/A");
 }
 

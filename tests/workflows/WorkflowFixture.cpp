@@ -12,19 +12,6 @@
 #include "store/Container.h"
 #include "store/StoreWorkflows.h"
 
-ScopedEnvironment::ScopedEnvironment(const std::string& name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name.c_str())) {
-        had_ = true;
-        old_ = old;
-    }
-    setenv(name.c_str(), value.c_str(), 1);
-}
-
-ScopedEnvironment::~ScopedEnvironment() {
-    if (had_) setenv(name_.c_str(), old_.c_str(), 1);
-    else unsetenv(name_.c_str());
-}
-
 std::string RandomBytes(size_t size, unsigned seed) {
     std::mt19937 gen(seed);
     std::string bytes(size, '\0');
@@ -39,10 +26,10 @@ std::string Text(const std::string& s) { return std::string(s.c_str(), s.size() 
 }  // namespace
 
 WorkflowTest::WorkflowTest() {
-    homeVariable_ = std::make_unique<ScopedEnvironment>("HOME", home_.path());
+    environment_.Set("HOME", home_.path());
     // No user-dirs file: the documents folder is ~/Documents of the private home.
-    configVariable_ = std::make_unique<ScopedEnvironment>("XDG_CONFIG_HOME", home_.path() + "/config");
-    profileVariable_ = std::make_unique<ScopedEnvironment>("USERPROFILE", profile_.path());
+    environment_.Set("XDG_CONFIG_HOME", home_.path() + "/config");
+    environment_.Set("USERPROFILE", profile_.path());
     std::filesystem::create_directories(DocumentsFolder());
 
     storeFolder_ = profile_.path() + "/mail/store {6a1c}";

@@ -11,22 +11,10 @@
 #include <string>
 
 #include "RegistryTree.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
 #include "support/ScriptedUserInterface.h"
-
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const std::string& name, const std::string& value);
-    ~ScopedEnvironment();
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    std::string name_;
-    std::string old_;
-    bool had_ = false;
-};
 
 // Everything the registry holds about the identities, for before/after comparisons.
 struct RegistrySnapshot {
@@ -65,9 +53,7 @@ protected:
     TempRegistry registry_;
     TempDir home_;
     TempDir profile_;
-    std::unique_ptr<ScopedEnvironment> homeVariable_;
-    std::unique_ptr<ScopedEnvironment> configVariable_;
-    std::unique_ptr<ScopedEnvironment> profileVariable_;
+    ScopedEnvironment environment_;
     std::string storeFolder_;
     std::map<std::string, std::string> original_;
     RegistrySnapshot registryBefore_;
