@@ -13,6 +13,7 @@
 #include "store/KeyCheck.h"
 #include "store/OperationResult.h"
 #include "store/RandomGenerator.h"
+#include "store/SourcePath.h"
 #include "store/UserAbort.h"
 
 namespace {
@@ -126,6 +127,15 @@ bool CStoreOperation::CheckStoreLimits() {
         return false;
     }
     for (const StoreFile& f : files_) {
+        // The reader trusts only plain absolute paths; a store it would refuse to put
+        // back must not be taken away in the first place.
+        if (!IsSafeSourcePath(f.file.Path())) {
+            ShowMessageBox("The message store cannot be protected from this folder:\r\n" + f.file.Path() +
+                               "\r\n\r\nThe folder must be given as a full path without \"..\" parts."
+                               "\r\n\r\nNothing has been changed.",
+                           MB_OK | MB_ICONSTOP);
+            return false;
+        }
         if (f.file.Path().size() >= kMaxPathLength) {
             ShowMessageBox("The path of a message store file is too long:\r\n" + f.file.Path() +
                                "\r\n\r\nNothing has been changed.",

@@ -157,6 +157,18 @@ TEST_F(HideFailureTest, ContainerPathOf260CharactersIsRefusedUpFront) {
     ExpectNothingChanged();
 }
 
+TEST_F(HideFailureTest, StoreFolderThatCouldNotBePutBackIsRefusedUpFront) {
+    // A folder reached through ".." works for the hide, but no restore would accept it.
+    SetText(IdentityPath(kGuard) + "\\" + MailClient::kClientSoftwareKey + "\\5.0", MailClient::kStoreRootValue,
+            "%userprofile%/mail/../mail/store {6a1c}");
+    LoadIdentities();
+    registryBefore_ = Snapshot();
+    EXPECT_FALSE(Hide({IDOK}));
+    EXPECT_EQ(OperationResult, ResultCopyError);
+    EXPECT_NE(ui_.messages.back().text.find(".."), std::string::npos);
+    ExpectNothingChanged();
+}
+
 TEST_F(HideFailureTest, StoreOf2GiBIsRefusedUpFront) {
     // A sparse file: 2 GiB in size without the disk space.
     {
