@@ -129,6 +129,19 @@ TEST_F(HideFailureTest, ContainerThatCannotBeWrittenKeepsThePlainStore) {
     ExpectNothingChanged();
 }
 
+TEST_F(HideFailureTest, HalfWrittenContainerLeftByACrashIsHarmless) {
+    // What a crash in the middle of writing leaves: not the container, so nothing is
+    // hidden, and the next hide writes over it.
+    WriteWholeFile(DocumentsFolder() + "/" + kGuard + ".tmp", "half a container");
+    EXPECT_FALSE(IsIdentityHidden());
+    ASSERT_TRUE(Hide());
+    EXPECT_EQ(DocumentsEntries(), std::vector<std::string>{std::string(kGuard) + ".dat"});
+    ASSERT_TRUE(Restore());
+    auto files = StoreFilesOnDisk();
+    files.erase("notes.txt");
+    EXPECT_EQ(files, original_);
+}
+
 TEST_F(HideFailureTest, TextsTooLongForTheContainerAreRefusedUpFront) {
     SetText(MailClient::kIdentitiesKey, MailClient::kLastUsernameValue, std::string(256, 'n'));
     registryBefore_ = Snapshot();
