@@ -1,5 +1,6 @@
 #include "store/CStoreOperation.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/UserInterface.h"
@@ -24,6 +25,12 @@ CStoreOperation::~CStoreOperation() {
     platform::SecureZero(&cipher_, sizeof cipher_);
     platform::SecureZero(buffer_.get(), kChunkSize);
     if (!password_.empty()) platform::SecureZero(&password_[0], password_.size());
+}
+
+std::string CStoreOperation::StreamName(size_t index) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%05u", static_cast<unsigned>(index));
+    return name;
 }
 
 void CStoreOperation::SetShredObserver(ShredObserver observer) { ShredObserverSlot() = std::move(observer); }

@@ -70,6 +70,9 @@ public:
 
     // Called with every block the shredder writes (path, bytes, count). For tests,
     // which have no other way to see data that is deleted right after.
+    // The name of the k-th file stream: "00000", "00001", ...
+    static std::string StreamName(size_t index);
+
     using ShredObserver = std::function<void(const std::string&, const uint8_t*, size_t)>;
     static void SetShredObserver(ShredObserver observer);
 

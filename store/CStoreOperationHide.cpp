@@ -1,5 +1,4 @@
 // The hide side of a run: discovery, the container writer and the hide itself.
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -17,12 +16,6 @@
 #include "store/UserAbort.h"
 
 namespace {
-
-std::string StreamName(size_t index) {
-    char name[16];
-    std::snprintf(name, sizeof name, "%05u", static_cast<unsigned>(index));
-    return name;
-}
 
 bool WriteAll(platform::OutStream& stream, const void* data, size_t size) {
     if (size == 0) return true;  // some storage layers refuse empty writes

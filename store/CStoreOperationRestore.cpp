@@ -3,7 +3,6 @@
 // first byte is written anywhere: lengths, counts, every stream header and path, the
 // registry backup and the key of every stream.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "app/UserInterface.h"
@@ -18,12 +17,6 @@
 #include "store/SourcePath.h"
 
 namespace {
-
-std::string StreamName(size_t index) {
-    char name[16];
-    std::snprintf(name, sizeof name, "%05u", static_cast<unsigned>(index));
-    return name;
-}
 
 // Fills all size bytes or fails: a stream that ends early is damaged.
 bool ReadExact(platform::InStream& stream, void* data, size_t size) {

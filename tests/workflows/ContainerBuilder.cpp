@@ -8,6 +8,7 @@
 #include "support/TempDir.h"
 #include "identities/RegistryBackup.h"
 #include "platform/CompoundFile.h"
+#include "store/CStoreOperation.h"
 #include "store/HeaderFields.h"
 #include "store/KeyCheck.h"
 #include "store/Rc4.h"
@@ -96,9 +97,7 @@ void ContainerBuilder::Write(const std::string& path) const {
             Rc4Crypt(reinterpret_cast<uint8_t*>(&body[0]), body.size(), state);
             bytes = std::string(reinterpret_cast<char*>(h), sizeof h) + body;
         }
-        char name[16];
-        std::snprintf(name, sizeof name, "%05u", static_cast<unsigned>(k));
-        WriteStream(storage, name, bytes);
+        WriteStream(storage, CStoreOperation::StreamName(k), bytes);
     }
     ASSERT_EQ(platform::kStorageOk, storage.Commit());
 }
