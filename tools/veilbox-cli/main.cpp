@@ -2,8 +2,10 @@
 //
 // Runs the hide or the restore of the protected identity (the "guardid" setting)
 // without windows. The registry, the documents folder and the password file are those
-// the environment names (VEILBOX_REGISTRY, HOME/XDG, VEILBOX_AUTH); the program
-// password, when there is one, is read from VEILBOX_PASSWORD and never printed.
+// the environment names (VEILBOX_REGISTRY, HOME/XDG, VEILBOX_AUTH); the settings are
+// read under the program name VEILBOX_PROGRAM_NAME when it is set (they are kept per
+// program name, and this file has its own); the program password, when there is one,
+// is read from VEILBOX_PASSWORD and never printed.
 // Exit status: 0 done, 1 the run failed (the result text is printed), 2 bad usage or
 // nothing to do.
 #include <cstdio>
@@ -43,6 +45,8 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command != "hide" && command != "restore") return Usage();
 
+    const std::string programName = platform::GetEnvironmentVariable("VEILBOX_PROGRAM_NAME");
+    if (!programName.empty()) SetApplicationName(programName);
     const std::string auth = platform::GetEnvironmentVariable("VEILBOX_AUTH");
     if (!auth.empty()) SetAuthRecordPathForTesting(auth);
     const std::string password = platform::GetEnvironmentVariable("VEILBOX_PASSWORD");
