@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "WorkflowFixture.h"
 #include "identities/IdentityCatalogue.h"
@@ -200,11 +201,12 @@ TEST_F(HideFailureTest, StoreOf2GiBIsRefusedUpFront) {
 TEST_F(HideFailureTest, IdentityThatCannotBeRemovedIsPutBackAndTheHideUndone) {
     // The registry loses the Identities key while the store is being erased, so the
     // identity cannot be removed afterwards.
-    CStoreOperation::SetShredObserver([](const std::string&, const uint8_t*, size_t) {
+    bool struck = false;
+    CStoreOperation::SetShredObserver([&struck](const std::string&, const uint8_t*, size_t) {
+        if (std::exchange(struck, true)) return;
         RegistryKey root;
         ASSERT_EQ(ERROR_SUCCESS, root.Open(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS));
         ASSERT_EQ(ERROR_SUCCESS, root.DeleteSubtree(MailClient::kIdentitiesKey));
-        CStoreOperation::SetShredObserver(nullptr);
     });
     EXPECT_FALSE(Hide());
     EXPECT_EQ(OperationResult, ResultRegistryError);
@@ -218,6 +220,38 @@ TEST_F(HideFailureTest, IdentityThatCannotBeRemovedIsPutBackAndTheHideUndone) {
     TreeKey guard, guardBefore = registryBefore_.identities.subkeys.at(kGuard);
     ASSERT_TRUE(ReadTree(IdentityPath(kGuard), guard));
     EXPECT_EQ(guard, guardBefore);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HideFailureTest, HideThatCannotBeUndoneKeepsTheContainerForALaterRestore) {
+    // While the store is being erased the registry loses the Identities key and the
+    // store folder moves away: the identity cannot be removed, and putting the files
+    // back fails too. The container must then stay, complete.
+    const std::string moved = StoreFolder() + ".moved";
+    bool struck = false;
+    CStoreOperation::SetShredObserver([&](const std::string&, const uint8_t*, size_t) {
+        if (std::exchange(struck, true)) return;
+        RegistryKey root;
+        ASSERT_EQ(ERROR_SUCCESS, root.Open(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS));
+        ASSERT_EQ(ERROR_SUCCESS, root.DeleteSubtree(MailClient::kIdentitiesKey));
+        std::filesystem::rename(StoreFolder(), moved);
+    });
+    EXPECT_FALSE(Hide({IDOK, IDOK}));
+    EXPECT_EQ(OperationResult, ResultRegistryError);
+    EXPECT_NE(ui_.messages.back().text.find("protected container"), std::string::npos);
+    ASSERT_TRUE(IsIdentityHidden());
+
+    std::filesystem::remove_all(moved);
+    std::filesystem::create_directories(StoreFolder());
+    ASSERT_TRUE(Restore());
+    auto files = StoreFilesOnDisk();
+    EXPECT_EQ(files, original_);
+    TreeKey guard;
+    ASSERT_TRUE(ReadTree(IdentityPath(kGuard), guard));
+    EXPECT_EQ(guard, registryBefore_.identities.subkeys.at(kGuard));
 }
 
 }  // namespace

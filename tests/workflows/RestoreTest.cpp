@@ -89,6 +89,23 @@ TEST_F(RestoreTest, CancelConfirmedWhileDecipheringLeavesNoPartialFile) {
     ExpectRestored();
 }
 
+TEST_F(RestoreTest, RegistryThatCannotBeRebuiltKeepsTheContainer) {
+    HideForReal();
+    // A protected identity name that cannot address a key (edited by hand meanwhile):
+    // the files come back, the registry is not touched, and the container stays.
+    const std::string badGuard = "bad\\name";
+    SetGuardId(badGuard);
+    std::filesystem::rename(ContainerPath(), DocumentsFolder() + "/" + badGuard + ".dat");
+    EXPECT_FALSE(Restore());
+    EXPECT_EQ(OperationResult, ResultUnspecified);
+    EXPECT_TRUE(IsIdentityHidden());
+    EXPECT_EQ(ReadWholeFile(GetContainerPath()), hiddenContainer_);
+    EXPECT_EQ(Snapshot(), hiddenRegistry_);
+    auto files = StoreFilesOnDisk();
+    files.erase("notes.txt");
+    EXPECT_EQ(files, original_);
+}
+
 TEST_F(RestoreTest, LowLevelContainerRestoresTheRegistryOnly) {
     SetLevel(SecurityLow);
     HideForReal();
