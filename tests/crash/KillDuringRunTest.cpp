@@ -1,0 +1,196 @@
+// No mail is lost when a hide or a restore dies. veilbox-cli is killed at the entry of
+// every disk-changing call it makes (and of every registry read of the backup), one
+// kill per run, and what it leaves behind must be one of the two safe states:
+//   - nothing happened yet: no container, and the identity's registry tree and every
+//     store byte are in place; or
+//   - a complete container exists, and a restore run afterwards brings every byte
+//     and every registry value back and removes the container.
+// A killed restore must in addition never leave a torn file under a store file's name.
+#include <gtest/gtest.h>
+
+#include <iomanip>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "CrashWorld.h"
+#include "KillPointTracer.h"
+#include "identities/Settings.h"
+
+namespace {
+
+// The phase of a hide a kill point belongs to, given the points before it.
+class HidePhases {
+public:
+    std::string Next(const KillPoint& p) {
+        if (p.operation == "rename" && p.place == "container") {
+            published_ = true;
+            return "container publication (rename)";
+        }
+        if (!published_) {
+            if (p.place == "container temp" || p.place == "documents folder") {
+                writing_ = true;
+                return p.operation == "flush" ? "container flush" : "container write (encryption chunks)";
+            }
+            return writing_ ? "other, while writing" : "registry backup";
+        }
+        if (p.place == "store" || p.place == "store folder") return "erase";
+        if (p.place == "registry") return "registry removal";
+        if (p.place == "container") return "container attributes";
+        if (p.place == "documents folder") return "container publication (folder flush)";
+        return "other, after publication";
+    }
+
+private:
+    bool writing_ = false;
+    bool published_ = false;
+};
+
+class RestorePhases {
+public:
+    std::string Next(const KillPoint& p) {
+        if (p.place == "store temp" || p.place == "store folder" || p.place == "store") {
+            writing_ = true;
+            if (p.operation == "rename") return "file rename";
+            if (p.operation == "flush") return "file flush";
+            return "decryption (file chunks)";
+        }
+        if (p.place == "registry") return writing_ ? "registry replay" : "container check";
+        if (p.place == "container" || p.place == "documents folder") return "container deletion";
+        return "other";
+    }
+
+private:
+    bool writing_ = false;
+};
+
+class KillDuringRunTest : public ::testing::Test {
+protected:
+    template <typename Phases>
+    static std::vector<std::string> PhasesOf(const std::vector<KillPoint>& points) {
+        Phases phases;
+        std::vector<std::string> out;
+        for (const KillPoint& p : points) out.push_back(phases.Next(p));
+        return out;
+    }
+
+    static void Report(const char* title, const std::vector<std::string>& phases) {
+        std::map<std::string, int> counts;
+        std::vector<std::string> order;
+        for (const std::string& phase : phases) {
+            if (counts[phase]++ == 0) order.push_back(phase);
+        }
+        std::cout << title << ": " << phases.size() << " kill points\n";
+        for (const std::string& phase : order) {
+            std::cout << "  " << std::setw(5) << counts[phase] << "  " << phase << "\n";
+        }
+    }
+
+    // Records a failure; a flood of identical reports is cut short by the loops.
+    bool Check(bool condition, const std::string& message) {
+        if (!condition) {
+            ADD_FAILURE() << message;
+            ++failures_;
+        }
+        return condition;
+    }
+    bool TooManyFailures() const { return failures_ >= 5; }
+
+    // Every store file that exists under its own name is whole.
+    void CheckNoTornFile(CrashWorld& world, const std::string& where) {
+        for (const auto& [name, bytes] : world.StoreOnDisk()) {
+            const auto original = world.OriginalStore().find(name);
+            if (original == world.OriginalStore().end()) continue;  // a temporary file
+            Check(bytes == original->second, where + ": " + name + " is torn");
+        }
+    }
+
+    void CheckEverythingBack(CrashWorld& world, const std::string& where) {
+        Check(!world.ContainerExists(), where + ": the container is still there");
+        Check(world.StoreOnDisk() == world.OriginalStore(), where + ": the store folder differs from the original");
+        const TreeKey now = world.IdentitiesNow();
+        Check(now == world.OriginalIdentities(),
+              where + ": the Identities key differs; now:" + ::testing::PrintToString(now) +
+                  "before:" + ::testing::PrintToString(world.OriginalIdentities()));
+    }
+
+    // The identity is whole in place, or a restore brings it back from the container.
+    void CheckRecoverable(CrashWorld& world, const std::string& where) {
+        if (!world.ContainerExists()) {
+            CheckEverythingBack(world, where + " (no container)");
+            return;
+        }
+        world.TakeLog();
+        const int status = world.RunCli("restore");
+        Check(status == 0, where + ": the restore after the kill failed:\n" + world.TakeLog());
+        CheckEverythingBack(world, where + " (restored from the container)");
+    }
+
+private:
+    int failures_ = 0;
+};
+
+}  // namespace
+
+class HideKillTest : public KillDuringRunTest {
+public:
+    void KillEverywhere(int level, const char* title) {
+        CrashWorld world(level);
+        world.Save();
+        const KillPointTracer tracer(&CrashWorld::Classify, &world);
+
+        const TracedRun full = tracer.Run(world.CliCommand("hide"), world.LogPath(), 0);
+        ASSERT_FALSE(full.killed);
+        ASSERT_EQ(full.exitCode, 0) << world.TakeLog();
+        ASSERT_FALSE(full.points.empty());
+        CheckRecoverable(world, "complete hide");
+        const std::vector<std::string> phases = PhasesOf<HidePhases>(full.points);
+        Report(title, phases);
+
+        for (size_t n = 1; n <= full.points.size() && !TooManyFailures(); ++n) {
+            world.Reset();
+            const TracedRun run = tracer.Run(world.CliCommand("hide"), world.LogPath(), n);
+            const std::string where = "hide killed at point " + std::to_string(n) + " (" +
+                                      full.points[n - 1].Label() + ", " + phases[n - 1] + ")";
+            if (Check(run.killed, where + ": the run no longer reaches this point")) {
+                Check(run.points.back().Label() == full.points[n - 1].Label(),
+                      where + ": the run took another way, to " + run.points.back().Label());
+            }
+            CheckRecoverable(world, where);
+        }
+    }
+};
+
+TEST_F(HideKillTest, MediumLevelSurvivesAKillAtEveryPoint) {
+    KillEverywhere(SecurityMedium, "hide, medium level");
+}
+
+TEST_F(HideKillTest, HighLevelSurvivesAKillAtEveryPoint) {
+    KillEverywhere(SecurityHigh, "hide, high level");
+}
+
+TEST_F(KillDuringRunTest, RestoreSurvivesAKillAtEveryPoint) {
+    CrashWorld world(SecurityHigh);
+    ASSERT_EQ(world.RunCli("hide"), 0) << world.TakeLog();
+    ASSERT_TRUE(world.ContainerExists());
+    world.Save();
+    const KillPointTracer tracer(&CrashWorld::Classify, &world);
+
+    const TracedRun full = tracer.Run(world.CliCommand("restore"), world.LogPath(), 0);
+    ASSERT_FALSE(full.killed);
+    ASSERT_EQ(full.exitCode, 0) << world.TakeLog();
+    CheckEverythingBack(world, "complete restore");
+    const std::vector<std::string> phases = PhasesOf<RestorePhases>(full.points);
+    Report("restore", phases);
+
+    for (size_t n = 1; n <= full.points.size() && !TooManyFailures(); ++n) {
+        world.Reset();
+        const TracedRun run = tracer.Run(world.CliCommand("restore"), world.LogPath(), n);
+        const std::string where = "restore killed at point " + std::to_string(n) + " (" +
+                                  full.points[n - 1].Label() + ", " + phases[n - 1] + ")";
+        Check(run.killed, where + ": the run no longer reaches this point");
+        CheckNoTornFile(world, where);
+        CheckRecoverable(world, where);
+    }
+}

@@ -1,0 +1,44 @@
+// Runs a program under ptrace and stops it dead at a chosen kill point.
+//
+// A kill point is the entry of a system call that changes something on disk (a write,
+// a flush, a rename, a delete, a truncation, a file creation, an attribute change) or
+// reads the registry database, aimed at one of the places the test cares about. The
+// program is SIGKILLed at the entry of the N-th such call, before the kernel runs it,
+// so killing at every N in turn leaves the disk in every state the program can ever
+// leave behind when it dies, without timing and without hooks in the program.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct KillPoint {
+    std::string operation;  // "write", "flush", "rename", "delete", "truncate", "create", "attributes", "read"
+    std::string place;      // what the call touches, named by the watcher (see Classify)
+    std::string Label() const { return operation + " " + place; }
+};
+
+struct TracedRun {
+    std::vector<KillPoint> points;  // every kill point reached (the last one is the fatal one when killed)
+    bool killed = false;
+    int exitCode = -1;  // when not killed
+};
+
+class KillPointTracer {
+public:
+    // Names the place a path belongs to, or returns the empty text for paths that are
+    // not watched (terminals, /proc, libraries...).
+    using Classifier = std::string (*)(const std::string& path, const void* context);
+
+    KillPointTracer(Classifier classify, const void* context) : classify_(classify), context_(context) {}
+
+    // Runs argv (argv[0] is the program path) with its output going to logPath; kills it
+    // at the entry of kill point killAt (1-based), or lets it finish when killAt is 0.
+    TracedRun Run(const std::vector<std::string>& argv, const std::string& logPath, size_t killAt) const;
+
+private:
+    Classifier classify_;
+    const void* context_;
+};
+
+// Runs argv to the end without tracing; returns its exit status (-1 when it did not exit).
+int RunToEnd(const std::vector<std::string>& argv, const std::string& logPath);
