@@ -10,6 +10,7 @@ packages=(
   libwxgtk3.2-dev libwxgtk-webview3.2-dev wx3.2-headers wx-common
   clang libclang-rt-14-dev
   python3 python3-olefile
+  time
   xvfb xauth xdotool imagemagick x11-utils
 )
 

@@ -1,0 +1,109 @@
+// bench_world <megabytes>
+//
+// Sets up what a hide needs in the registry named by the environment (VEILBOX_REGISTRY):
+// two identities of the mail client, the first one protected at the medium level, its
+// "Store Root" at %UserProfile%/mail/store {bench}; and fills that folder (made from
+// USERPROFILE) with *.dbx files of the given total size. The bytes are pseudo-random, so nothing on the way can make
+// them smaller. The program password is left unset.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "identities/MailClient.h"
+#include "identities/RegistryBackup.h"
+#include "identities/RegistryKey.h"
+#include "identities/Settings.h"
+
+namespace {
+
+constexpr const char kGuard[] = "{BE4C4B0B-0000-4000-8000-00000000B0B0}";
+constexpr const char kOther[] = "{BE4C4B0B-0000-4000-8000-00000000C0C0}";
+
+bool AddIdentity(const std::string& keyName, const std::string& username, const std::string& storeRoot) {
+    RegistryKey identity;
+    RegistryKey version;
+    const std::string path = std::string(MailClient::kIdentitiesKey) + "\\" + keyName;
+    if (identity.Create(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS) != ERROR_SUCCESS ||
+        version.Create(identity.Handle(), std::string(MailClient::kClientSoftwareKey) + "\\5.0", KEY_ALL_ACCESS) !=
+            ERROR_SUCCESS) {
+        return false;
+    }
+    WriteText(identity.Handle(), MailClient::kUsernameValue, username);
+    WriteText(identity.Handle(), MailClient::kUserIdValue, username + "-user-id");
+    WriteText(version.Handle(), MailClient::kStoreRootValue, storeRoot);
+    return true;
+}
+
+bool WriteStoreFile(const std::string& path, uint64_t size, uint64_t seed) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::vector<uint64_t> block(1 << 16);  // 512 KiB
+    uint64_t state = seed * 0x9E3779B97F4A7C15ull + 1;
+    while (size > 0 && out) {
+        for (uint64_t& word : block) {
+            state ^= state << 13;
+            state ^= state >> 7;
+            state ^= state << 17;
+            word = state;
+        }
+        const uint64_t n = std::min<uint64_t>(size, block.size() * sizeof(uint64_t));
+        out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(n));
+        size -= n;
+    }
+    return static_cast<bool>(out.flush());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* profile = std::getenv("USERPROFILE");
+    if (argc != 2 || !profile || !*profile) {
+        std::fprintf(stderr, "usage: USERPROFILE=<folder> bench_world <megabytes>\n");
+        return 2;
+    }
+    // The store root is lower-cased when expanded, apart from the variable's value.
+    const std::string storeRoot = "%UserProfile%/mail/store {bench}";
+    const std::string folder = std::string(profile) + "/mail/store {bench}";
+    std::filesystem::create_directories(folder);
+    const uint64_t total = std::strtoull(argv[1], nullptr, 10) << 20;
+
+    // A store shaped like a real one: a few large folders and several small ones.
+    struct Part {
+        const char* name;
+        unsigned percent;
+    };
+    const Part parts[] = {{"Inbox.dbx", 40},       {"Sent Items.dbx", 25}, {"Deleted Items.dbx", 15},
+                          {"Archive.dbx", 12},     {"Drafts.dbx", 4},      {"Outbox.dbx", 2},
+                          {"Folders.dbx", 1},      {"Offline.dbx", 1}};
+    uint64_t written = 0;
+    for (size_t i = 0; i < sizeof parts / sizeof parts[0]; ++i) {
+        const bool last = i + 1 == sizeof parts / sizeof parts[0];
+        const uint64_t size = last ? total - written : total * parts[i].percent / 100;
+        if (!WriteStoreFile(folder + "/" + parts[i].name, size, i + 1)) {
+            std::fprintf(stderr, "cannot write %s\n", parts[i].name);
+            return 1;
+        }
+        written += size;
+    }
+
+    if (!AddIdentity(kGuard, "Bench", storeRoot) || !AddIdentity(kOther, "Other", storeRoot + "-other")) {
+        std::fprintf(stderr, "cannot write the registry\n");
+        return 1;
+    }
+    RegistryKey identities;
+    if (identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return 1;
+    WriteText(identities.Handle(), MailClient::kDefaultUserIdValue, "Bench-user-id");
+    WriteText(identities.Handle(), MailClient::kLastUserIdValue, "Bench-user-id");
+    WriteText(identities.Handle(), MailClient::kLastUsernameValue, "Bench");
+    WriteText(identities.Handle(), MailClient::kStartAsValue, "Bench-user-id");
+    // The settings belong to the program that will read them.
+    SetApplicationName("veilbox-cli");
+    if (!SetGuardId(kGuard) || !SetSecurityLevel(SecurityMedium)) {
+        std::fprintf(stderr, "cannot write the settings\n");
+        return 1;
+    }
+    return 0;
+}
