@@ -1,5 +1,7 @@
 #include "password/CChangePasswordDlg.h"
 
+#include <algorithm>
+
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
@@ -14,8 +16,20 @@ namespace {
 
 constexpr int DlgWidth = 239, DlgHeight = 71;
 
+// The toolkit's fonts run wider than the ones the layout was measured in. A label that
+// does not fit keeps its right edge next to its field and reaches into the margin on
+// its left; one that still does not fit is set a point smaller, down to 6 points.
 void AddLabel(CBaseDlg& dialog, const wxString& text, const wxPoint& at, const wxSize& size) {
-    new wxStaticText(&dialog, wxID_ANY, text, at, size, wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
+    auto* label = new wxStaticText(&dialog, wxID_ANY, text, at, size, wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
+    const int right = at.x + size.x;
+    const int room = right - 2;
+    wxFont font = label->GetFont();
+    while (label->GetTextExtent(text).x > room && font.GetPointSize() > 6) {
+        font.SetPointSize(font.GetPointSize() - 1);
+        label->SetFont(font);
+    }
+    const int width = std::min(room, std::max(size.x, label->GetTextExtent(text).x));
+    label->SetSize(right - width, at.y, width, size.y);
 }
 
 }  // namespace

@@ -61,7 +61,10 @@ TEST_F(uiScreenshot, Setup) {
     SetGuardId(kBob);
     CSetupDlg setup(SecurityHigh);
     setup.Show();
-    for (int n = 0; n < 100 && setup.HelpPage() && setup.HelpPage()->IsBusy(); ++n) PumpFor(50);
+    for (int n = 0; n < 100 && setup.HelpPage() && setup.HelpPage()->GetCurrentTitle() != "Setup help"; ++n) {
+        PumpFor(50);
+    }
+    PumpFor(1500);
     Take(setup, "setup");
 }
 
