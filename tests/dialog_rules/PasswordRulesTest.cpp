@@ -6,7 +6,6 @@
 #include "password/PasswordAttempts.h"
 #include "password/PasswordRecord.h"
 #include "password/PasswordRules.h"
-#include "platform/File.h"
 #include "support/ScriptedUserInterface.h"
 
 namespace {
@@ -17,14 +16,6 @@ class PasswordRulesTest : public DialogWorld {
 protected:
     ScriptedUserInterface ui_;
 };
-
-TEST_F(PasswordRulesTest, APasswordIsSetUntilTheEmptyOneIsInForce) {
-    EXPECT_FALSE(IsPasswordSet());  // the built-in record of a first run
-    UsePassword("secret");
-    EXPECT_TRUE(IsPasswordSet());
-    UsePassword("");
-    EXPECT_FALSE(IsPasswordSet());
-}
 
 TEST_F(PasswordRulesTest, TheOldPasswordIsCheckedBeforeAnythingElse) {
     UsePassword("old");
@@ -45,33 +36,6 @@ TEST_F(PasswordRulesTest, WithoutAPasswordTheOldOneIsEmpty) {
     EXPECT_EQ(CheckPasswordChange("anything", "first", "first"), Check::OldPasswordRejected);
 }
 
-TEST_F(PasswordRulesTest, ASavedPasswordIsInForceNowAndNextTime) {
-    UsePassword("old");
-    EXPECT_TRUE(SaveNewPassword("new"));
-    EXPECT_EQ(GetCurrentPassword(), "new");
-    EXPECT_TRUE(VerifyPassword("new"));
-    EXPECT_FALSE(VerifyPassword("old"));
-    EXPECT_TRUE(ui_.messages.empty());
-}
-
-TEST_F(PasswordRulesTest, AnUnwritablePasswordFileIsReportedAndChangesNothing) {
-    UsePassword("old");
-    const std::string before = AuthRecordBytes();
-    ASSERT_TRUE(platform::SetFileAttributes(AuthPath(), platform::AttributeReadOnly));
-    ui_.QueueAnswer(IDOK);
-
-    EXPECT_FALSE(SaveNewPassword("new"));
-
-    ASSERT_EQ(ui_.messages.size(), 1u);
-    EXPECT_NE(ui_.messages[0].text.find("auth.dat"), std::string::npos);
-    EXPECT_NE(ui_.messages[0].text.find("old password is still in force"), std::string::npos);
-    EXPECT_EQ(GetCurrentPassword(), "old");
-    EXPECT_EQ(AuthRecordBytes(), before);
-    EXPECT_TRUE(VerifyPassword("old"));
-    EXPECT_FALSE(VerifyPassword("new"));
-    platform::SetFileAttributes(AuthPath(), 0);
-}
-
 TEST_F(PasswordRulesTest, ThreeWrongEntriesUseUpTheTries) {
     UsePassword("right");
     PasswordAttempts attempts;
@@ -79,20 +43,6 @@ TEST_F(PasswordRulesTest, ThreeWrongEntriesUseUpTheTries) {
     EXPECT_EQ(attempts.Submit("Right"), PasswordAttempts::Outcome::Rejected);
     EXPECT_EQ(attempts.Submit(""), PasswordAttempts::Outcome::OutOfTries);
     EXPECT_EQ(attempts.Rejections(), 3);
-}
-
-TEST_F(PasswordRulesTest, TheRightPasswordAfterTwoWrongOnesIsAccepted) {
-    // "right" is the password on disk, while this run still holds another one.
-    UsePassword("right");
-    const std::string rightRecord = AuthRecordBytes();
-    UsePassword("before");
-    WriteWholeFile(AuthPath(), rightRecord);
-    PasswordAttempts attempts;
-    EXPECT_EQ(attempts.Submit("wrong"), PasswordAttempts::Outcome::Rejected);
-    EXPECT_EQ(attempts.Submit("wrong again"), PasswordAttempts::Outcome::Rejected);
-    EXPECT_EQ(GetCurrentPassword(), "before");
-    EXPECT_EQ(attempts.Submit("right"), PasswordAttempts::Outcome::Accepted);
-    EXPECT_EQ(GetCurrentPassword(), "right");
 }
 
 }  // namespace

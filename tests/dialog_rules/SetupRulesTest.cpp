@@ -6,7 +6,6 @@
 #include "DialogWorld.h"
 #include "RegistryTree.h"
 #include "identities/IdentityCatalogue.h"
-#include "identities/MailClient.h"
 #include "identities/Settings.h"
 #include "identities/SetupRules.h"
 #include "support/ScriptedUserInterface.h"
@@ -51,19 +50,6 @@ TEST_F(SetupRulesTest, LinesFollowTheCatalogueAndTheProtectedIdentityIsFoundByKe
     EXPECT_EQ(ProtectedIdentityLine(), -1);
 }
 
-TEST_F(SetupRulesTest, EmptyCatalogueGivesNoLines) {
-    SetGuardId(kAlice);
-    EXPECT_TRUE(LoadIdentityLines().empty());
-    EXPECT_EQ(ProtectedIdentityLine(), -1);
-}
-
-TEST_F(SetupRulesTest, OnlyTheThreeLevelsHaveAButton) {
-    EXPECT_EQ(LevelButtonFor(SecurityLow), 0);
-    EXPECT_EQ(LevelButtonFor(SecurityMedium), 1);
-    EXPECT_EQ(LevelButtonFor(SecurityHigh), 2);
-    for (int level : {-1, 3, 255, -2147483647 - 1}) EXPECT_EQ(LevelButtonFor(level), -1) << level;
-}
-
 TEST_F(SetupRulesTest, WithoutASelectionNothingIsSaved) {
     AddIdentities();
     LoadIdentityLines();
@@ -94,14 +80,6 @@ TEST_F(SetupRulesTest, WithAPasswordSetTheChoiceIsSavedByPosition) {
     EXPECT_EQ(GetSecurityLevel(), SecurityMedium);
 }
 
-TEST_F(SetupRulesTest, NoLevelChosenIsSavedAsMinusOne) {
-    AddIdentities();
-    UsePassword("secret");
-    LoadIdentityLines();
-    EXPECT_TRUE(ConfirmSetup(0, -1, offer_));
-    EXPECT_EQ(GetSecurityLevel(), -1);
-}
-
 TEST_F(SetupRulesTest, WithoutAPasswordTheUserIsWarnedOnceAndTheChoiceIsSavedWhateverTheAnswer) {
     AddIdentities();
     LoadIdentityLines();
@@ -122,22 +100,6 @@ TEST_F(SetupRulesTest, WithoutAPasswordTheUserIsWarnedOnceAndTheChoiceIsSavedWha
         EXPECT_EQ(GetGuardId(), GetIdentity(1).KeyName);
         EXPECT_EQ(GetSecurityLevel(), SecurityLow);
     }
-}
-
-TEST_F(SetupRulesTest, SetupIsRefusedOnlyWhileTheIdentityIsHidden) {
-    AddIdentities();
-    SetGuardId(kAlice);
-    EXPECT_FALSE(RefuseSetupWhileHidden());
-    EXPECT_TRUE(ui_.messages.empty());
-
-    HideProtectedIdentity();
-    ui_.QueueAnswer(IDOK);
-    EXPECT_TRUE(RefuseSetupWhileHidden());
-    ASSERT_EQ(ui_.messages.size(), 1u);
-    EXPECT_EQ(ui_.messages[0].text,
-              "You can not adjust settings while currently protected identity is hidden. Please restore "
-              "hidden identity and then try again.");
-    EXPECT_EQ(ui_.messages[0].style & MB_TYPEMASK, MB_OK);
 }
 
 }  // namespace
