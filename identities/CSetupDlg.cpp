@@ -26,6 +26,21 @@ void OpenChangePasswordDialog() {
 }  // namespace
 
 CSetupDlg::CSetupDlg(int level, wxWindow* parent) : CBaseDlg(parent, "Setup", DlgWidth, DlgHeight) {
+    CreateControls();
+    SetLevel(level);
+    DialogCtlColor(*this);
+    ApplyButtonStyle(*changePassword_, 0);
+    ApplyButtonStyle(*ok_, 0);
+    ApplyButtonStyle(*cancel_, 0);
+    FillIdentityList();
+
+    Bind(wxEVT_BUTTON, &CSetupDlg::OnChangePassword, this, ChangePasswordId);
+    Bind(wxEVT_BUTTON, &CSetupDlg::OnOk, this, OkId);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(IDCANCEL); }, CancelId);
+    CentreOverOwner();
+}
+
+void CSetupDlg::CreateControls() {
     list_ = new wxListBox(this, IdentityListId, DuPoint(209, 17), DuSize(166, 70), 0, nullptr, wxLB_SINGLE);
     // The frame goes first so that GTK draws the level buttons over it.
     new wxStaticBox(this, wxID_ANY, "Security level", DuPoint(209, 97), DuSize(166, 80));
@@ -54,13 +69,9 @@ CSetupDlg::CSetupDlg(int level, wxWindow* parent) : CBaseDlg(parent, "Setup", Dl
         text->Wrap(DuSize(110, 17).x);
     }
     ok_->SetDefault();
+}
 
-    SetLevel(level);
-    DialogCtlColor(*this);
-    ApplyButtonStyle(*changePassword_, 0);
-    ApplyButtonStyle(*ok_, 0);
-    ApplyButtonStyle(*cancel_, 0);
-
+void CSetupDlg::FillIdentityList() {
     for (const std::string& line : LoadIdentityLines()) list_->Append(wxString::FromUTF8(line));
     const int selected = ProtectedIdentityLine();
     if (selected >= 0) list_->SetSelection(selected);
@@ -74,11 +85,6 @@ CSetupDlg::CSetupDlg(int level, wxWindow* parent) : CBaseDlg(parent, "Setup", Dl
         listTouched_ = true;
         event.Skip();
     });
-
-    Bind(wxEVT_BUTTON, &CSetupDlg::OnChangePassword, this, ChangePasswordId);
-    Bind(wxEVT_BUTTON, &CSetupDlg::OnOk, this, OkId);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(IDCANCEL); }, CancelId);
-    CentreOverOwner();
 }
 
 int CSetupDlg::Level() const {

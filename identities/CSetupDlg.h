@@ -43,6 +43,9 @@ public:
     wxWebView* HelpPage() { return helpPage_; }
 
 private:
+    void CreateControls();
+    // One line per listed identity, the protected one selected.
+    void FillIdentityList();
     wxRadioButton* AddLevelButton(int id, const wxString& label, int y, int widthDu, long style = 0);
     void CreateHelpPage();
     void OnListFocus(wxFocusEvent& event);

@@ -1,7 +1,7 @@
 // Pictures of the three dialogs for the documentation. Runs only when
 // VEILBOX_SCREENSHOT_DIR names a folder (and ImageMagick's import is installed):
-//   VEILBOX_SCREENSHOT_DIR=docs/screenshots xvfb-run -s "-screen 0 1024x768x24" \
-//       build/tests/test_ui_dialogs --gtest_filter='uiScreenshot*'
+//   export VEILBOX_SCREENSHOT_DIR=$PWD/docs/screenshots
+//   xvfb-run -s "-screen 0 1024x768x24" build/tests/test_ui_dialogs --gtest_filter='uiScreenshot*'
 #include <cstdlib>
 #include <string>
 
