@@ -5,7 +5,7 @@
 namespace {
 
 struct Reference {
-    const char* text;      // as it appears after lower-casing
+    const char* text;      // in lower case; matched without regard to case
     const char* variable;  // the environment variable, in its own case
 };
 
@@ -25,20 +25,32 @@ constexpr Reference kReferences[] = {
     {"%windir%", "windir"},
 };
 
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Position of the lower-case reference in text, ignoring the case of ASCII letters.
+size_t FindReference(const std::string& text, const std::string& reference, size_t from) {
+    for (size_t at = from; at + reference.size() <= text.size(); ++at) {
+        size_t k = 0;
+        while (k < reference.size() && Lower(text[at + k]) == reference[k]) ++k;
+        if (k == reference.size()) return at;
+    }
+    return std::string::npos;
+}
+
+void ReplaceAll(std::string& text, const std::string& reference, const std::string& value) {
     size_t at = 0;
-    while ((at = text.find(from, at)) != std::string::npos) {
-        text.replace(at, from.size(), to);
-        at += to.size();
+    while ((at = FindReference(text, reference, at)) != std::string::npos) {
+        text.replace(at, reference.size(), value);
+        at += value.size();
     }
 }
 
 }  // namespace
 
-std::string ExpandStorePath(const std::string& storeRoot) {
+std::string ExpandStorePath(const std::string& storeRoot, bool lowerCase) {
     std::string text = storeRoot;
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (lowerCase) {
+        for (char& c : text) c = Lower(c);
     }
     for (const Reference& r : kReferences) {
         ReplaceAll(text, r.text, platform::GetEnvironmentVariable(r.variable));

@@ -3,8 +3,13 @@
 
 #include <string>
 
-// Lower-cases the text (ASCII letters only: other bytes may be parts of multibyte
-// characters), then replaces the known %name% references, in a fixed order, by the
+#include "platform/FileNameCase.h"
+
+// Replaces the known %name% references, whatever their case, in a fixed order, by the
 // values of their environment variables as they are (an undefined one by nothing).
-// Unknown references stay, lower-cased.
-std::string ExpandStorePath(const std::string& storeRoot);
+// With lowerCase (where the file system ignores case) the rest of the text is first
+// lower-cased (ASCII letters only: other bytes may be parts of multibyte characters),
+// unknown references included; otherwise it keeps its case, since lower-casing would
+// name a different folder.
+std::string ExpandStorePath(const std::string& storeRoot,
+                            bool lowerCase = platform::kFileNamesIgnoreCase);

@@ -63,7 +63,7 @@ CrashWorld::CrashWorld(int securityLevel) {
     environment_.Set("XDG_CONFIG_HOME", home_.path() + "/config");
     environment_.Set("USERPROFILE", profile_.path());
     documents_ = home_.path() + "/Documents";
-    store_ = profile_.path() + "/mail/store {5c0f}";
+    store_ = profile_.path() + "/Mail/Store {5C0F}";
     fs::create_directories(documents_);
     fs::create_directories(store_);
     documents_ = Canonical(documents_);

@@ -157,13 +157,6 @@ TEST_F(IdentityTest, StoreRootKeepsEnvironmentReferencesAndStoresListsTheFiles) 
     EXPECT_EQ(stores.out, expected);
     EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 3);
 
-    // Readers lower-case the store root before expanding it: capitals outside the
-    // references are worth a warning.
-    ChildProcess::Result capitals = Msimn(
-        {"create-identity", "--name", "Caps", "--store", "%MSIMN_TEST_BASE%/Caps", "--files", "1"}, base);
-    ASSERT_EQ(capitals.exitCode, 0) << capitals.err;
-    EXPECT_NE(capitals.err.find("capital letters"), std::string::npos) << capitals.err;
-
     // Without the variable the folder cannot be found, and stores says so.
     ChildProcess::Result unresolved = Msimn({"stores", key});
     EXPECT_EQ(unresolved.exitCode, 1);

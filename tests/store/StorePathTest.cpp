@@ -9,10 +9,22 @@
 
 namespace {
 
-TEST(ExpandStorePathTest, ReferencesMatchAnyCaseValuesKeepTheirsTheRestIsLowered) {
+TEST(ExpandStorePathTest, ReferencesMatchAnyCaseValuesKeepTheirsTheRestIsLoweredWhereCaseIsIgnored) {
     ScopedEnvironment environment;
     environment.Set("USERPROFILE", "/Home/Ann");
-    EXPECT_EQ(ExpandStorePath("%UserProfile%/Mail/Store {X}"), "/Home/Ann/mail/store {x}");
+    EXPECT_EQ(ExpandStorePath("%UserProfile%/Mail/Store {X}", true), "/Home/Ann/mail/store {x}");
+    EXPECT_EQ(ExpandStorePath("%Foo%/Store", true), "%foo%/store");
+}
+
+TEST(ExpandStorePathTest, OnCaseSensitiveFileSystemsTheTextKeepsItsCase) {
+    // Lower-casing "/Home/Ann/Mail" would name a folder that does not exist here.
+    ScopedEnvironment environment;
+    environment.Set("USERPROFILE", "/Home/Ann");
+    EXPECT_EQ(ExpandStorePath("%UserProfile%/Mail/Store {X}", false), "/Home/Ann/Mail/Store {X}");
+    EXPECT_EQ(ExpandStorePath("%Foo%/Store", false), "%Foo%/Store");
+    if (!platform::kFileNamesIgnoreCase) {
+        EXPECT_EQ(ExpandStorePath("/Home/Ann/Mail"), "/Home/Ann/Mail");
+    }
 }
 
 TEST(ExpandStorePathTest, EachReferenceFromItsOwnVariableUnknownOnesStayUndefinedOnesVanish) {
@@ -20,9 +32,11 @@ TEST(ExpandStorePathTest, EachReferenceFromItsOwnVariableUnknownOnesStayUndefine
     environment.Set("TEMP", "/T1");
     environment.Set("TMP", "/T2");
     environment.Unset("APPDATA");
-    EXPECT_EQ(ExpandStorePath("%TEMP%:%tmp%"), "/T1:/T2");
-    EXPECT_EQ(ExpandStorePath("%Foo%/Store"), "%foo%/store");
-    EXPECT_EQ(ExpandStorePath("%appdata%/x"), "/x");
+    for (bool lowerCase : {true, false}) {
+        EXPECT_EQ(ExpandStorePath("%TEMP%:%tmp%", lowerCase), "/T1:/T2");
+        EXPECT_EQ(ExpandStorePath("%appdata%/x", lowerCase), "/x");
+        EXPECT_EQ(ExpandStorePath("%TeMp%%TEMP%", lowerCase), "/T1/T1");
+    }
 }
 
 TEST(ExpandStorePathTest, AValueIsSearchedByLaterReferencesOnly) {

@@ -174,7 +174,7 @@ TEST_F(HideFailureTest, ContainerPathOf260CharactersIsRefusedUpFront) {
 TEST_F(HideFailureTest, StoreFolderThatCouldNotBePutBackIsRefusedUpFront) {
     // A folder reached through ".." works for the hide, but no restore would accept it.
     SetText(IdentityPath(kGuard) + "\\" + MailClient::kClientSoftwareKey + "\\5.0", MailClient::kStoreRootValue,
-            "%userprofile%/mail/../mail/store {6a1c}");
+            "%userprofile%/Mail/../Mail/Store {6A1C}");
     LoadIdentities();
     registryBefore_ = Snapshot();
     EXPECT_FALSE(Hide({IDOK}));

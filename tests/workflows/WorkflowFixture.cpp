@@ -32,7 +32,7 @@ WorkflowTest::WorkflowTest() {
     environment_.Set("USERPROFILE", profile_.path());
     std::filesystem::create_directories(DocumentsFolder());
 
-    storeFolder_ = profile_.path() + "/mail/store {6a1c}";
+    storeFolder_ = profile_.path() + "/Mail/Store {6A1C}";
     std::filesystem::create_directories(storeFolder_);
     original_["Inbox.dbx"] = RandomBytes(150000, 1);
     original_["Folders.DBX"] = RandomBytes(70000, 2);

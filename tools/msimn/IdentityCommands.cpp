@@ -8,7 +8,6 @@
 #include "IdentityDirectory.h"
 #include "IdentityFactory.h"
 #include "IdentityPointers.h"
-#include "StorePath.h"
 #include "UsageError.h"
 
 namespace msimn {
@@ -17,13 +16,6 @@ namespace {
 
 constexpr unsigned kUsualFileCount = 7;
 constexpr unsigned kMaxFiles = 1000;
-
-void NoteCapitals(const ClientIdentity& identity) {
-    if (StorePath::HasCapitals(identity.storeRoot)) {
-        std::cerr << "msimn: note: the store root \"" << identity.storeRoot
-                  << "\" has capital letters; a reader that lower-cases it will not find the store\n";
-    }
-}
 
 }  // namespace
 
@@ -36,7 +28,6 @@ int CreateIdentityCommand(const CommandLine& line) {
     uint64_t seed = line.Number("seed", (static_cast<uint64_t>(source()) << 32) | source());
     ClientIdentity identity =
         IdentityFactory::Create(name, line.Value("store"), static_cast<unsigned>(files), seed, line.Has("default"));
-    NoteCapitals(identity);
     std::cout << identity.keyName << "\n";
     return ExitSuccess;
 }
@@ -64,7 +55,6 @@ int SeedDemoCommand(const CommandLine& line) {
     // Fixed seeds: every demo profile has the same mail, which makes a demo repeatable.
     ClientIdentity main = IdentityFactory::Create("Main Identity", std::string(), kUsualFileCount, 1, true);
     ClientIdentity secret = IdentityFactory::Create("Private", std::string(), kUsualFileCount, 2, false);
-    NoteCapitals(main);
     std::cout << main.keyName << "\t" << main.username << "\n" << secret.keyName << "\t" << secret.username << "\n";
     return ExitSuccess;
 }

@@ -56,19 +56,6 @@ std::string StorePath::Expand(const std::string& storeRoot) {
     return result;
 }
 
-bool StorePath::HasCapitals(const std::string& storeRoot) {
-    bool inReference = false;
-    for (size_t i = 0; i < storeRoot.size(); ++i) {
-        if (storeRoot[i] == '%') {
-            // A lone % with no partner is plain text.
-            inReference = !inReference && storeRoot.find('%', i + 1) != std::string::npos;
-        } else if (!inReference && std::isupper(static_cast<unsigned char>(storeRoot[i]))) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::string StorePath::DefaultBase() {
     std::string data = platform::GetEnvironmentVariable("XDG_DATA_HOME");
     if (data.empty()) data = platform::GetEnvironmentVariable("HOME") + "/.local/share";

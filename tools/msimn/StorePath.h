@@ -14,13 +14,9 @@ public:
     // ${XDG_DATA_HOME:-~/.local/share}/veilbox-demo: where stores go when no folder
     // is given.
     static std::string DefaultBase();
-    // A new store folder below DefaultBase for an identity key name. All lower case:
-    // readers of "Store Root" may lower-case the whole text before using it.
+    // A new store folder below DefaultBase for an identity key name, in lower case as
+    // the mail client names its own folders.
     static std::string DefaultFolder(const std::string& keyName);
-    // True when the text has capital letters outside %name% references. Readers of
-    // "Store Root" lower-case the text before they expand it; on a case-sensitive file
-    // system such a folder is then not found.
-    static bool HasCapitals(const std::string& storeRoot);
     // Makes a plain path absolute; texts with %name% references are left alone.
     static std::string Absolute(const std::string& path);
 };
