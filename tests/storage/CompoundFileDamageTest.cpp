@@ -11,8 +11,8 @@ using namespace platform;
 
 namespace {
 
-const std::vector<StreamSpec>& SampleStreams() {
-    static const std::vector<StreamSpec> streams = {
+const std::vector<SampleStream>& SampleStreams() {
+    static const std::vector<SampleStream> streams = {
         {"index", PatternBytes(700, 1)},
         {"00000", PatternBytes(540 + 3000, 2)},
         {"00001", PatternBytes(540 + 150000, 3)},
@@ -29,14 +29,14 @@ bool ReadsBackIntact(const std::string& path, StorageStatus* firstFailure) {
         *firstFailure = status;
         return false;
     }
-    for (const StreamSpec& spec : SampleStreams()) {
+    for (const SampleStream& sample : SampleStreams()) {
         std::string bytes;
-        status = ReadWholeStream(storage, spec.name, bytes);
+        status = ReadWholeStream(storage, sample.name, bytes);
         if (!StorageSucceeded(status)) {
             *firstFailure = status;
             return false;
         }
-        if (bytes != spec.bytes) return false;
+        if (bytes != sample.bytes) return false;
     }
     return true;
 }

@@ -20,18 +20,18 @@ std::string PatternBytes(size_t size, unsigned seed) {
     return bytes;
 }
 
-StorageStatus WriteCompound(const std::string& path, const std::vector<StreamSpec>& streams, size_t chunk) {
+StorageStatus WriteCompound(const std::string& path, const std::vector<SampleStream>& streams, size_t chunk) {
     OutStorage storage;
     StorageStatus status = storage.Create(path);
     if (!StorageSucceeded(status)) return status;
-    for (const StreamSpec& spec : streams) {
+    for (const SampleStream& sample : streams) {
         OutStream stream;
-        status = storage.CreateStream(spec.name, stream);
+        status = storage.CreateStream(sample.name, stream);
         if (!StorageSucceeded(status)) return status;
-        for (size_t offset = 0; offset < spec.bytes.size(); offset += chunk) {
-            size_t n = std::min(chunk, spec.bytes.size() - offset);
+        for (size_t offset = 0; offset < sample.bytes.size(); offset += chunk) {
+            size_t n = std::min(chunk, sample.bytes.size() - offset);
             size_t written = 0;
-            status = stream.Write(spec.bytes.data() + offset, n, &written);
+            status = stream.Write(sample.bytes.data() + offset, n, &written);
             if (!StorageSucceeded(status)) return status;
             if (written != n) return kStorageWriteFault;
         }

@@ -9,7 +9,7 @@
 
 #include "platform/CompoundFile.h"
 
-struct StreamSpec {
+struct SampleStream {
     std::string name;
     std::string bytes;
 };
@@ -19,7 +19,7 @@ std::string PatternBytes(size_t size, unsigned seed);
 
 // Writes the streams in order, each in writes of at most chunk bytes, then commits.
 // Returns the first failure, or the storage commit's status.
-platform::StorageStatus WriteCompound(const std::string& path, const std::vector<StreamSpec>& streams,
+platform::StorageStatus WriteCompound(const std::string& path, const std::vector<SampleStream>& streams,
                                       size_t chunk = 65536);
 
 // Reads a whole stream through an open storage, in reads of at most chunk bytes.

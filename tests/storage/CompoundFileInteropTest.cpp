@@ -10,24 +10,24 @@ using namespace platform;
 
 namespace {
 
-void ExpectBothReadersSee(const std::string& path, const std::vector<StreamSpec>& streams) {
+void ExpectBothReadersSee(const std::string& path, const std::vector<SampleStream>& streams) {
     OlefileListing listing = ReadWithOlefile(path);
     ASSERT_EQ(0, listing.exitCode);
     ASSERT_EQ(streams.size(), listing.streams.size());
-    for (const StreamSpec& spec : streams) {
-        auto found = listing.streams.find(spec.name);
-        ASSERT_NE(listing.streams.end(), found) << spec.name;
-        EXPECT_EQ(spec.bytes.size(), found->second.first) << spec.name;
-        EXPECT_TRUE(spec.bytes == found->second.second) << spec.name << " differs for olefile";
+    for (const SampleStream& sample : streams) {
+        auto found = listing.streams.find(sample.name);
+        ASSERT_NE(listing.streams.end(), found) << sample.name;
+        EXPECT_EQ(sample.bytes.size(), found->second.first) << sample.name;
+        EXPECT_TRUE(sample.bytes == found->second.second) << sample.name << " differs for olefile";
     }
 
     InStorage storage;
     ASSERT_EQ(kStorageOk, storage.Open(path));
-    for (const StreamSpec& spec : streams) {
+    for (const SampleStream& sample : streams) {
         // An odd read size crosses every block boundary at a different place.
         std::string bytes;
-        ASSERT_EQ(kStorageOk, ReadWholeStream(storage, spec.name, bytes, 1000)) << spec.name;
-        EXPECT_TRUE(spec.bytes == bytes) << spec.name << " differs for our reader";
+        ASSERT_EQ(kStorageOk, ReadWholeStream(storage, sample.name, bytes, 1000)) << sample.name;
+        EXPECT_TRUE(sample.bytes == bytes) << sample.name << " differs for our reader";
     }
 }
 
@@ -41,7 +41,7 @@ TEST(CompoundFileInterop, StreamsAroundTheBlockSizesSurviveBothReaders) {
     TempDir dir;
     const std::string path = dir.file("{A}.dat");
     // 4096 bytes is where a stream leaves the small-block area for the big blocks.
-    std::vector<StreamSpec> streams = {
+    std::vector<SampleStream> streams = {
         {"index", PatternBytes(560 + 37, 1)},
         {"empty", ""},
         {"s4095", PatternBytes(4095, 2)},
@@ -55,7 +55,7 @@ TEST(CompoundFileInterop, StreamsAroundTheBlockSizesSurviveBothReaders) {
 TEST(CompoundFileInterop, ManyStreamsInTheContainerLayout) {
     TempDir dir;
     const std::string path = dir.file("{B}.dat");
-    std::vector<StreamSpec> streams = {{"index", PatternBytes(560 + 900, 10)}};
+    std::vector<SampleStream> streams = {{"index", PatternBytes(560 + 900, 10)}};
     for (int k = 0; k < 12; ++k) {
         char name[8];
         std::snprintf(name, sizeof name, "%05d", k);
@@ -80,7 +80,7 @@ TEST(CompoundFileInterop, ManyStreamsInTheContainerLayout) {
 TEST(CompoundFileInterop, ContainersBeyondTheHeaderAllocationTable) {
     TempDir dir;
     const std::string path = dir.file("{E}.dat");
-    std::vector<StreamSpec> streams = {
+    std::vector<SampleStream> streams = {
         {"index", PatternBytes(560, 20)},
         {"00000", PatternBytes(540 + 8 * 1024 * 1024, 21)},
         {"00001", PatternBytes(540 + 1234, 22)},
@@ -95,7 +95,7 @@ TEST(CompoundFileInterop, ContainerIsPrivateAndReplacesAnOldFile) {
     const std::string path = dir.file("{C}.dat");
     WriteWholeFile(path, std::string(100000, 'x'));
     ASSERT_EQ(0, ::chmod(path.c_str(), 0644));
-    std::vector<StreamSpec> streams = {{"index", PatternBytes(560, 5)}};
+    std::vector<SampleStream> streams = {{"index", PatternBytes(560, 5)}};
     ASSERT_EQ(kStorageOk, WriteCompound(path, streams));
     EXPECT_EQ(0600u, PermissionsOf(path));
     ExpectBothReadersSee(path, streams);
