@@ -5,47 +5,20 @@ usage: store_key_reference.py SALT_HEX PASSWORD_HEX KEYSTREAM_LENGTH
 prints: the 256-byte RC4 permutation after the key schedule with the derived key, and
 the first KEYSTREAM_LENGTH keystream bytes, each as one line of hex.
 """
-import hashlib
+import os
 import sys
 
-
-def store_key(salt, password):
-    md5 = hashlib.md5()
-    for round_number in range(1, 100):
-        md5.update(salt[: len(salt) % round_number])
-        md5.update(password)
-    return md5.digest()
-
-
-def rc4_schedule(key):
-    s = list(range(256))
-    k = 0
-    for n in range(256):
-        k = (k + s[n] + key[n % len(key)]) % 256
-        s[n], s[k] = s[k], s[n]
-    return s
-
-
-def rc4_keystream(s, length):
-    s = list(s)
-    i = j = 0
-    out = bytearray()
-    for _ in range(length):
-        i = (i + 1) % 256
-        j = (j + s[i]) % 256
-        s[i], s[j] = s[j], s[i]
-        out.append(s[(s[i] + s[j]) % 256])
-    return bytes(out)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from store_cipher import derive_key, key_schedule, rc4  # noqa: E402
 
 
 def main():
     salt = bytes.fromhex(sys.argv[1])
     password = bytes.fromhex(sys.argv[2])
     length = int(sys.argv[3])
-    key = store_key(salt, password)
-    s = rc4_schedule(key)
+    s = key_schedule(derive_key(salt, password))
     print(bytes(s).hex())
-    print(rc4_keystream(s, length).hex())
+    print(rc4(s, bytes(length)).hex())
 
 
 if __name__ == "__main__":

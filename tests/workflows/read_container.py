@@ -9,39 +9,14 @@ with a few lines of RC4 into OUTDIR/<stream name>, and prints a JSON summary.
 """
 import hashlib
 import json
+import os
 import struct
 import sys
 
 import olefile
 
-
-def derive_key(salt, password):
-    md5 = hashlib.md5()
-    for i in range(1, 100):
-        md5.update(salt[: len(salt) % i])
-        md5.update(password)
-    return md5.digest()
-
-
-def key_schedule(key):
-    s = list(range(256))
-    k = 0
-    for n in range(256):
-        k = (k + s[n] + key[n % len(key)]) % 256
-        s[n], s[k] = s[k], s[n]
-    return s
-
-
-def rc4(s, data):
-    s = list(s)
-    i = j = 0
-    out = bytearray(data)
-    for n in range(len(out)):
-        i = (i + 1) % 256
-        j = (j + s[i]) % 256
-        s[i], s[j] = s[j], s[i]
-        out[n] ^= s[(s[i] + s[j]) % 256]
-    return bytes(out)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from store_cipher import derive_key, key_schedule, rc4  # noqa: E402
 
 
 def text(field):
