@@ -1,0 +1,180 @@
+#include "app/CMainDlg.h"
+
+#include <wx/app.h>
+#include <wx/iconbndl.h>
+#include <wx/webview.h>
+
+#include "app/FileLocations.h"
+#include "app/PageAddress.h"
+#include "app/PageCommand.h"
+#include "app/PageCommands.h"
+#include "app/PageFilling.h"
+#include "app/SetupDialogPending.h"
+#include "app/ElementScript.h"
+#include "app/StartupPlan.h"
+#include "app/StartupTrace.h"
+#include "app/UserInterface.h"
+#include "app/VersionString.h"
+#include "identities/MailClient.h"
+#include "password/PasswordRecord.h"
+#include "platform/Shell.h"
+#include "widgets/DialogLook.h"
+#include "widgets/ResourceImages.h"
+#include "widgets/ResourceSchemeHandler.h"
+
+namespace {
+
+constexpr int kWebViewId = 1000;
+constexpr unsigned kBigIconId = 128;
+constexpr unsigned kSmallIconId = 20009;
+// The window's outer size in pixels; the pages are laid out for it.
+const wxSize kWindowSize(590, 460);
+
+}  // namespace
+
+CMainDlg::CMainDlg()
+    : wxDialog(nullptr, wxID_ANY, "Veilbox", wxDefaultPosition, kWindowSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+      programPath_(GetModulePath()) {
+    SetBackgroundColour(DialogBackgroundColour());
+    wxIconBundle icons;
+    for (unsigned id : {kBigIconId, kSmallIconId}) {
+        const wxBitmap bitmap = LoadIconResource(id);
+        if (bitmap.IsOk()) {
+            wxIcon icon;
+            icon.CopyFromBitmap(bitmap);
+            icons.AddIcon(icon);
+        }
+    }
+    SetIcons(icons);
+
+    webView_ = wxWebView::New();
+    // The scheme must be known before the first page is asked for.
+    ServeProgramResources(*webView_, programPath_);
+    webView_->Create(this, kWebViewId, wxWebViewDefaultURLStr, wxPoint(0, 0), GetClientSize());
+    webView_->EnableContextMenu(false);
+    webView_->Bind(wxEVT_WEBVIEW_NAVIGATING, &CMainDlg::OnNavigating, this);
+    webView_->Bind(wxEVT_WEBVIEW_LOADED, &CMainDlg::OnDocumentComplete, this);
+    // The web view fills the window whatever its size.
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        if (webView_) webView_->SetSize(GetClientSize());
+    });
+    Bind(wxEVT_CLOSE_WINDOW, &CMainDlg::OnCloseWindow, this);
+    Bind(wxEVT_CHAR_HOOK, &CMainDlg::OnCharHook, this);
+    SetSize(kWindowSize);
+    CentreOnScreen();
+}
+
+CMainDlg::~CMainDlg() = default;
+
+int CMainDlg::Run() {
+    // Message boxes take the main window's caption, so it is the top window before
+    // anything is asked.
+    if (wxTheApp) wxTheApp->SetTopWindow(this);
+    if (!RunPasswordPrompt()) return IDCANCEL;
+    const StartupPlan plan = PlanStartup();
+    if (!plan.run) return IDCANCEL;
+    tourOnly_ = plan.tourOnly;
+    NavigateToPage(plan.firstPage);
+    return ShowModal();
+}
+
+bool CMainDlg::RunPasswordPrompt() {
+    if (VerifyPassword(std::string())) return true;
+    // Three tries per start of the program.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::string entered;
+        if (!UserInterface::Current().RequestPassword("Please enter your password here", entered)) return false;
+        const bool accepted = VerifyPassword(entered);
+        platform::SecureZero(&entered[0], entered.size());
+        if (accepted) return true;
+        wxMilliSleep(600);
+        ShowMessageBox("The password you entered is not valid", MB_OK);
+    }
+    return false;
+}
+
+std::string CMainDlg::PageAddress(const std::string& page) const { return BuildPageAddress(programPath_, page); }
+
+void CMainDlg::NavigateToPage(const std::string& page) { webView_->LoadURL(wxString::FromUTF8(PageAddress(page))); }
+
+void CMainDlg::RunSetup() {
+    ::RunSetup();
+    // A dialog with its own web view takes the scheme over while it lives; the main
+    // window takes it back once that view is gone.
+    ServeProgramResources(*webView_, programPath_);
+}
+
+bool CMainDlg::SetElementHtml(const std::string& id, const std::string& html) {
+    wxString found;
+    if (!webView_->RunScript(wxString::FromUTF8(BuildSetElementHtmlScript(id, html)), &found)) return false;
+    return found == "1";
+}
+
+void CMainDlg::OnDocumentComplete(wxWebViewEvent& event) {
+    ReportPageLoaded();
+    // The event also comes for the page that stays after a failed load, and for
+    // addresses outside the program: only the program's own pages are filled.
+    const std::string pageName = GetPageName(event.GetURL().utf8_string(), programPath_);
+    if (!pageName.empty()) FillPage(pageName);
+}
+
+void CMainDlg::FillPage(const std::string& pageName) {
+    for (const ElementFilling& filling : GetPageFillings(pageName)) SetElementHtml(filling.id, filling.html);
+}
+
+void CMainDlg::OnNavigating(wxWebViewEvent& event) {
+    const PageCommand command = FindPageCommand(event.GetURL().utf8_string());
+    if (command == PageCommand::None) return;
+    event.Veto();
+    // The command may run a long workflow with its own nested loops; it runs after
+    // the browser has been told the navigation is cancelled.
+    CallAfter([this, command] { RunPageCommand(static_cast<int>(command)); });
+}
+
+void CMainDlg::RunPageCommand(int value) {
+    switch (static_cast<PageCommand>(value)) {
+        case PageCommand::Setup:
+            RunSetup();
+            break;
+        case PageCommand::Email:
+            // Without a mail program nothing happens, as the user would expect.
+            platform::OpenUrl(BuildSupportMailUrl(GetBuildNumber(std::string())));
+            break;
+        case PageCommand::Exit:
+            EndRun(0);
+            break;
+        case PageCommand::EndTour:
+            if (tourOnly_) {
+                EndRun(0);
+            } else {
+                NavigateToPage("index.htm");
+            }
+            break;
+        case PageCommand::Hide:
+            HideCommand(*this);
+            break;
+        case PageCommand::Restore:
+            RestoreCommand(*this);
+            break;
+        case PageCommand::StartMailClient:
+            platform::StartProgram(MailClient::kExecutable);
+            break;
+        case PageCommand::None:
+            break;
+    }
+}
+
+void CMainDlg::EndRun(int result) {
+    if (IsModal()) EndModal(result);
+}
+
+void CMainDlg::OnCloseWindow(wxCloseEvent&) { EndRun(IDCANCEL); }
+
+void CMainDlg::OnCharHook(wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_ESCAPE) {
+        EndRun(IDCANCEL);
+        return;
+    }
+    event.Skip();
+}
