@@ -47,9 +47,9 @@ CMainDlg::CMainDlg()
     }
     SetIcons(icons);
 
-    webView_ = wxWebView::New();
     // The scheme must be known before the first page is asked for.
-    ServeProgramResources(*webView_, programPath_);
+    ServeProgramResources();
+    webView_ = wxWebView::New();
     webView_->Create(this, kWebViewId, wxWebViewDefaultURLStr, wxPoint(0, 0), GetClientSize());
     webView_->EnableContextMenu(false);
     webView_->Bind(wxEVT_WEBVIEW_NAVIGATING, &CMainDlg::OnNavigating, this);
@@ -68,15 +68,26 @@ CMainDlg::CMainDlg()
 CMainDlg::~CMainDlg() = default;
 
 int CMainDlg::Run() {
+    if (!Start()) return IDCANCEL;
+    return ShowModal();
+}
+
+bool CMainDlg::Start() {
     // Message boxes take the main window's caption, so it is the top window before
     // anything is asked.
     if (wxTheApp) wxTheApp->SetTopWindow(this);
-    if (!RunPasswordPrompt()) return IDCANCEL;
+    if (!RunPasswordPrompt()) {
+        endResult_ = IDCANCEL;
+        return false;
+    }
     const StartupPlan plan = PlanStartup();
-    if (!plan.run) return IDCANCEL;
+    if (!plan.run) {
+        endResult_ = IDCANCEL;
+        return false;
+    }
     tourOnly_ = plan.tourOnly;
     NavigateToPage(plan.firstPage);
-    return ShowModal();
+    return true;
 }
 
 bool CMainDlg::RunPasswordPrompt() {
@@ -98,12 +109,7 @@ std::string CMainDlg::PageAddress(const std::string& page) const { return BuildP
 
 void CMainDlg::NavigateToPage(const std::string& page) { webView_->LoadURL(wxString::FromUTF8(PageAddress(page))); }
 
-void CMainDlg::RunSetup() {
-    ::RunSetup();
-    // A dialog with its own web view takes the scheme over while it lives; the main
-    // window takes it back once that view is gone.
-    ServeProgramResources(*webView_, programPath_);
-}
+void CMainDlg::RunSetup() { ::RunSetup(); }
 
 bool CMainDlg::SetElementHtml(const std::string& id, const std::string& html) {
     wxString found;
@@ -166,7 +172,12 @@ void CMainDlg::RunPageCommand(int value) {
 }
 
 void CMainDlg::EndRun(int result) {
-    if (IsModal()) EndModal(result);
+    endResult_ = result;
+    if (IsModal()) {
+        EndModal(result);
+    } else {
+        Hide();
+    }
 }
 
 void CMainDlg::OnCloseWindow(wxCloseEvent&) { EndRun(IDCANCEL); }

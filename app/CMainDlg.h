@@ -24,6 +24,12 @@ public:
     // client's identities, the first page), then the modal run. IDCANCEL when the
     // start-up ends the run before any page is shown.
     int Run();
+    // The start-up checks alone, up to asking for the first page; false when the run
+    // ends there. Run uses it; tests drive the window without a modal loop.
+    bool Start();
+    // How the run ended (IDCANCEL, or 0 for a page command that ends the program);
+    // -1 while it goes on.
+    int EndResult() const { return endResult_; }
 
     void NavigateToPage(const std::string& page) override;
     void RunSetup() override;
@@ -50,4 +56,5 @@ private:
     std::string programPath_;
     wxWebView* webView_ = nullptr;
     bool tourOnly_ = false;
+    int endResult_ = -1;
 };

@@ -4,8 +4,10 @@
 #include <utility>
 
 #include <wx/filesys.h>
+#include <wx/frame.h>
 #include <wx/mstream.h>
 
+#include "app/FileLocations.h"
 #include "app/PageAddress.h"
 #include "platform/Shell.h"
 
@@ -35,6 +37,14 @@ wxString ResourceSchemeHandler::MimeTypeFor(const std::string& name) {
     return "application/octet-stream";
 }
 
-void ServeProgramResources(wxWebView& view, const std::string& programPath) {
-    view.RegisterHandler(wxSharedPtr<wxWebViewHandler>(new ResourceSchemeHandler(programPath)));
+void ServeProgramResources() {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    // A top-level window that is never shown; the toolkit destroys it with the other
+    // remaining windows at shutdown, after every page has been served.
+    auto* holder = new wxFrame(nullptr, wxID_ANY, wxString(), wxDefaultPosition, wxSize(1, 1), 0);
+    wxWebView* keeper = wxWebView::New();
+    keeper->RegisterHandler(wxSharedPtr<wxWebViewHandler>(new ResourceSchemeHandler(GetModulePath())));
+    keeper->Create(holder, wxID_ANY, wxString(), wxDefaultPosition, wxSize(1, 1));
 }

@@ -20,7 +20,9 @@ private:
     std::string programPath_;
 };
 
-// Registers a ResourceSchemeHandler on view. WebKitGTK keeps one handler per scheme
-// for the whole process, bound to the view that registered it last; a view that
-// outlives another view that registered must register again once that one is gone.
-void ServeProgramResources(wxWebView& view, const std::string& programPath);
+// Makes the "res" scheme serve the running program's resources to every web view of
+// the process. Call it before a web view asks for a page; later calls do nothing.
+// WebKitGTK takes one handler per scheme for the whole process and binds it to the
+// view that registered it, so the registration belongs to a hidden view that lives
+// until the toolkit shuts down, never to a window that may close first.
+void ServeProgramResources();
