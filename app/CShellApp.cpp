@@ -55,8 +55,9 @@ bool CShellApp::OnInit() {
             runMainWindow_ = false;
             return true;
         }
-        // No window of the program exists yet, so this one box is the system's.
-        wxMessageDialog refusal(nullptr, UninstallRefusedText, wxMessageBoxCaptionStr, wxOK | wxICON_STOP);
+        // No window of the program exists yet, so this one box is the system's, with
+        // the caption the system gives a box that names none.
+        wxMessageDialog refusal(nullptr, UninstallRefusedText, "Error", wxOK | wxICON_STOP);
         refusal.ShowModal();
     }
 
