@@ -1,0 +1,176 @@
+// One whole life of the real program, driven from outside as a user drives it: the
+// password prompt, the hide panel, the confirmation, a restart, the restore. The
+// checks are those of the mail client's own view: its identity list and every byte
+// and registry value of the protected identity's store.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "identities/Settings.h"
+#include "password/PasswordRecord.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+#include "support/TempRegistry.h"
+
+namespace {
+
+const std::string kBin = std::string(VEILBOX_BINARY_DIR) + "/bin";
+const char kPassword[] = "e2e-Pass 7";
+
+int Shell(const std::string& command) {
+    const int status = std::system(("bash -c '. " E2E_HELPERS "; " + command + "'").c_str());
+    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Output(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char buffer[512];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+class HideRestoreEndToEnd : public ::testing::Test {
+protected:
+    HideRestoreEndToEnd() {
+        environment_.Set("HOME", home_.path());
+        // The demo stores go here. The store folder is read back the way the mail
+        // client wrote it, but a lower-case path keeps the run independent of how
+        // a reader treats capitals in the temporary folder's random name.
+        dataHome_ = "/tmp/veilbox-e2e-" + std::to_string(getpid());
+        std::filesystem::create_directories(dataHome_);
+        environment_.Set("XDG_DATA_HOME", dataHome_);
+        environment_.Set("XDG_CONFIG_HOME", home_.path() + "/config");
+        environment_.Set("PATH", kBin + ":" + platformPath());
+        environment_.Set("VEILBOX_TRACE_STARTUP", "1");
+        std::filesystem::create_directories(home_.path() + "/Documents");
+        // The program runs from a folder of its own, so auth.dat beside it is ours.
+        std::filesystem::create_directories(home_.path() + "/bin");
+        std::filesystem::copy_file(kBin + "/veilbox", program_);
+    }
+
+    ~HideRestoreEndToEnd() override {
+        // A failed step must not leave the program on the display for the next test.
+        const std::string pid = ProgramPid();
+        if (!pid.empty()) std::system(("kill " + pid + " 2>/dev/null").c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(dataHome_, ignored);
+    }
+
+    static std::string platformPath() {
+        const char* path = std::getenv("PATH");
+        return path ? path : "/usr/bin:/bin";
+    }
+
+    // Starts the program in the background; its standard error goes to a file.
+    void StartProgram() {
+        ASSERT_EQ(0, std::system(("'" + program_ + "' 2>'" + home_.file("stderr.txt") + "' & echo $! > '" +
+                                  home_.file("pid") + "'")
+                                     .c_str()));
+    }
+    std::string ProgramPid() {
+        std::string pid = ReadWholeFile(home_.file("pid"));
+        return pid.substr(0, pid.find_first_not_of("0123456789"));
+    }
+    bool ProgramEnded() {
+        const std::string pid = ProgramPid();
+        for (int i = 0; i < 200; ++i) {
+            if (std::system(("kill -0 " + pid + " 2>/dev/null").c_str()) != 0) return true;
+            std::system("sleep 0.1");
+        }
+        std::system(("kill " + pid).c_str());
+        return false;
+    }
+    bool Listed(const std::string& keyName) { return Output("msimn list").find(keyName) != std::string::npos; }
+    bool WaitFor(const std::function<bool()>& condition) {
+        for (int i = 0; i < 600; ++i) {
+            if (condition()) return true;
+            std::system("sleep 0.1");
+        }
+        return false;
+    }
+    int StartupMs() {
+        std::smatch match;
+        const std::string text = ReadWholeFile(home_.file("stderr.txt"));
+        return std::regex_search(text, match, std::regex("first page loaded after ([0-9]+) ms"))
+                   ? std::stoi(match[1])
+                   : -1;
+    }
+
+    TempRegistry registry_;
+    TempDir home_;
+    std::string dataHome_;
+    ScopedEnvironment environment_;
+    std::string program_ = home_.path() + "/bin/veilbox";
+};
+
+}  // namespace
+
+TEST_F(HideRestoreEndToEnd, HideAtHighLevelThenRestoreAfterARestart) {
+    ASSERT_EQ(0, std::system("msimn seed-demo >/dev/null"));
+    std::string keyName;
+    for (std::istringstream lines(Output("msimn list")); std::getline(lines, keyName);) {
+        if (keyName.find("Private") != std::string::npos) break;
+    }
+    keyName = keyName.substr(0, keyName.find('\t'));
+    ASSERT_FALSE(keyName.empty());
+    const std::string sums = home_.file("sums.txt");
+    ASSERT_EQ(0, std::system(("msimn checksum record '" + keyName + "' '" + sums + "'").c_str()));
+
+    // The protected identity, the level and the password, as the setup and change
+    // password dialogs store them.
+    SetApplicationName("veilbox");
+    ASSERT_TRUE(SetGuardId(keyName));
+    ASSERT_TRUE(SetSecurityLevel(SecurityHigh));
+    ClearFirstRun();
+    SetAuthRecordPathForTesting(home_.path() + "/bin/auth.dat");
+    ASSERT_TRUE(SetPassword(kPassword));
+    SetAuthRecordPathForTesting("");
+    SetApplicationName("");
+
+    const std::string container = home_.path() + "/Documents/" + keyName + ".dat";
+    // The panel's picture is the middle of the main page, below the header and menu.
+    const std::string clickPanel = "click_main 295 232";
+    // "Back to main screen" on the result page, then "Exit" on the main page. After a
+    // restore the result page has one more line above the link.
+    const std::string backThenExit = "click_main 88 203 && sleep 2 && click_main 315 119";
+    const std::string backThenExitAfterRestore = "click_main 88 217 && sleep 2 && click_main 315 119";
+
+    StartProgram();
+    ASSERT_EQ(0, Shell(std::string("answer_dialog \"") + kPassword + "\""));   // password prompt
+    ASSERT_EQ(0, Shell("wait_until 300 program_window main"));
+    ASSERT_TRUE(WaitFor([&] { return StartupMs() >= 0; }));
+    const int firstStart = StartupMs();
+    std::system("sleep 1");
+    ASSERT_EQ(0, Shell(clickPanel));
+    ASSERT_EQ(0, Shell("answer_dialog"));  // the hide's question, Yes
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(container) && !Listed(keyName); }));
+    std::system("sleep 2");
+    ASSERT_EQ(0, Shell(backThenExit));
+    ASSERT_TRUE(ProgramEnded());
+    EXPECT_TRUE(std::filesystem::exists(container));
+    EXPECT_FALSE(Listed(keyName));
+
+    StartProgram();
+    ASSERT_EQ(0, Shell(std::string("answer_dialog \"") + kPassword + "\""));
+    ASSERT_EQ(0, Shell("wait_until 300 program_window main"));
+    std::system("sleep 2");
+    ASSERT_EQ(0, Shell(clickPanel));
+    ASSERT_EQ(0, Shell("answer_dialog"));  // the restore's question, Yes
+    ASSERT_TRUE(WaitFor([&] { return !std::filesystem::exists(container) && Listed(keyName); }));
+    std::system("sleep 2");
+    ASSERT_EQ(0, Shell(backThenExitAfterRestore));
+    ASSERT_TRUE(ProgramEnded());
+
+    EXPECT_EQ(0, std::system(("msimn checksum verify '" + keyName + "' '" + sums + "' >/dev/null").c_str()));
+    std::printf("start to first page: %d ms, then %d ms\n", firstStart, StartupMs());
+    RecordProperty("startup_ms", firstStart);
+}

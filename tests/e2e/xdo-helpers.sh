@@ -1,0 +1,60 @@
+# Shell helpers that drive the program's windows as a user would, with xdotool.
+# There is no window manager under Xvfb: nothing moves or focuses a window by itself,
+# so every key press first gives the focus to the window it is meant for.
+
+main_geometry="590x460"
+
+# The id of the program's visible main window, or of any other visible window of it.
+program_window() {  # $1: main | dialog
+  local id geometry
+  for id in $(xdotool search --onlyvisible --classname '^veilbox$' 2>/dev/null); do
+    geometry=$(xdotool getwindowgeometry "$id" | awk '/Geometry/ {print $2}')
+    if [ "$1" = main ] && [ "$geometry" = "$main_geometry" ]; then echo "$id"; return 0; fi
+    if [ "$1" = dialog ] && [ "$geometry" != "$main_geometry" ]; then echo "$id"; return 0; fi
+  done
+  return 1
+}
+
+wait_until() {  # $1: tenths of a second; then a command
+  local tries=$1
+  shift
+  for _ in $(seq "$tries"); do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Types text (may be empty) into the dialog that is up, then presses Enter.
+answer_dialog() {
+  wait_until 300 program_window dialog || return 1
+  local id
+  id=$(program_window dialog)
+  sleep 0.3
+  xdotool windowfocus "$id"
+  sleep 0.2
+  [ -n "${1:-}" ] && xdotool type --delay 20 "$1"
+  xdotool key Return
+  wait_until 100 sh -c "! xdotool getwindowname $id >/dev/null 2>&1 || ! xdotool search --onlyvisible --classname '^veilbox$' | grep -qx $id"
+}
+
+# A left click at a point of the main window's client area.
+click_main() {  # $1 $2: x y inside the window
+  local id x y
+  wait_until 300 program_window main || return 1
+  id=$(program_window main)
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  x=$((X + $1)); y=$((Y + $2))
+  xdotool mousemove "$x" "$y"
+  sleep 0.2
+  xdotool click 1
+}
+
+press_on_main() {  # $1: key
+  local id
+  wait_until 300 program_window main || return 1
+  id=$(program_window main)
+  xdotool windowfocus "$id"
+  sleep 0.2
+  xdotool key "$1"
+}
