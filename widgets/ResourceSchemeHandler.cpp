@@ -4,7 +4,6 @@
 #include <utility>
 
 #include <wx/filesys.h>
-#include <wx/frame.h>
 #include <wx/mstream.h>
 
 #include "app/FileLocations.h"
@@ -38,13 +37,13 @@ wxString ResourceSchemeHandler::MimeTypeFor(const std::string& name) {
 }
 
 void ServeProgramResources() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    // A top-level window that is never shown; the toolkit destroys it with the other
-    // remaining windows at shutdown, after every page has been served.
-    auto* holder = new wxFrame(nullptr, wxID_ANY, wxString(), wxDefaultPosition, wxSize(1, 1), 0);
-    wxWebView* keeper = wxWebView::New();
-    keeper->RegisterHandler(wxSharedPtr<wxWebViewHandler>(new ResourceSchemeHandler(GetModulePath())));
-    keeper->Create(holder, wxID_ANY, wxString(), wxDefaultPosition, wxSize(1, 1));
+    // The keeper is a web view object that is never created as a window: it only holds
+    // the handler the scheme's requests are looked up in. It stays reachable for the
+    // whole run and is never destroyed, so no request can ever reach a dead view.
+    static wxWebView* const keeper = [] {
+        wxWebView* view = wxWebView::New();
+        view->RegisterHandler(wxSharedPtr<wxWebViewHandler>(new ResourceSchemeHandler(GetModulePath())));
+        return view;
+    }();
+    (void)keeper;
 }

@@ -23,6 +23,6 @@ private:
 // Makes the "res" scheme serve the running program's resources to every web view of
 // the process. Call it before a web view asks for a page; later calls do nothing.
 // WebKitGTK takes one handler per scheme for the whole process and binds it to the
-// view that registered it, so the registration belongs to a hidden view that lives
-// until the toolkit shuts down, never to a window that may close first.
+// view that registered it, so the registration belongs to a view object that lives as
+// long as the process, never to a window that may close first.
 void ServeProgramResources();
