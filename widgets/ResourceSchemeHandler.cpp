@@ -19,8 +19,9 @@ wxFSFile* ResourceSchemeHandler::GetFile(const wxString& uri) {
     const platform::Resource resource = platform::FindResource("HTML", name);
     if (!resource) return nullptr;
     // The embedded bytes live as long as the program; the stream only reads them.
-    return new wxFSFile(new wxMemoryInputStream(resource.data, resource.size), uri, MimeTypeFor(name), wxString(),
-                        wxDateTime::Now());
+    lastFile_ = std::make_unique<wxFSFile>(new wxMemoryInputStream(resource.data, resource.size), uri,
+                                           MimeTypeFor(name), wxString(), wxDateTime::Now());
+    return lastFile_.get();
 }
 
 wxString ResourceSchemeHandler::MimeTypeFor(const std::string& name) {

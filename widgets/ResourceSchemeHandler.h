@@ -3,6 +3,7 @@
 // another program path are not served, so a page can never reach outside the program.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <wx/webview.h>
@@ -18,6 +19,9 @@ public:
 
 private:
     std::string programPath_;
+    // wxWidgets 3.2 on GTK reads the returned file at once and never frees it, so the
+    // handler keeps it until the next request.
+    std::unique_ptr<wxFSFile> lastFile_;
 };
 
 // Makes the "res" scheme serve the running program's resources to every web view of
