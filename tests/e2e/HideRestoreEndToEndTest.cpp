@@ -162,7 +162,9 @@ TEST_F(HideRestoreEndToEnd, HideAtHighLevelThenRestoreAfterARestart) {
     StartProgram();
     ASSERT_EQ(0, Shell(std::string("answer_dialog \"") + kPassword + "\""));
     ASSERT_EQ(0, Shell("wait_until 300 program_window main"));
-    std::system("sleep 2");
+    // The panel is clickable once the first page has loaded and been filled.
+    ASSERT_TRUE(WaitFor([&] { return StartupMs() >= 0; }));
+    std::system("sleep 1");
     ASSERT_EQ(0, Shell(clickPanel));
     ASSERT_EQ(0, Shell("answer_dialog"));  // the restore's question, Yes
     ASSERT_TRUE(WaitFor([&] { return !std::filesystem::exists(container) && Listed(keyName); }));
