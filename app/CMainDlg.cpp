@@ -9,14 +9,14 @@
 #include "app/PageCommand.h"
 #include "app/PageCommands.h"
 #include "app/PageFilling.h"
-#include "app/SetupDialogPending.h"
 #include "app/ElementScript.h"
 #include "app/StartupPlan.h"
 #include "app/StartupTrace.h"
 #include "app/UserInterface.h"
 #include "app/VersionString.h"
+#include "identities/CSetupDlg.h"
 #include "identities/MailClient.h"
-#include "password/PasswordRecord.h"
+#include "password/CPasswordDlg.h"
 #include "platform/Shell.h"
 #include "widgets/DialogLook.h"
 #include "widgets/ResourceImages.h"
@@ -76,8 +76,10 @@ bool CMainDlg::Start() {
     // Message boxes take the main window's caption, so it is the top window before
     // anything is asked.
     if (wxTheApp) wxTheApp->SetTopWindow(this);
-    if (!RunPasswordPrompt()) {
+    int quitExitCode = 0;
+    if (!RunPasswordPrompt(&quitExitCode)) {
         endResult_ = IDCANCEL;
+        quitExitCode_ = quitExitCode;
         return false;
     }
     const StartupPlan plan = PlanStartup();
@@ -88,21 +90,6 @@ bool CMainDlg::Start() {
     tourOnly_ = plan.tourOnly;
     NavigateToPage(plan.firstPage);
     return true;
-}
-
-bool CMainDlg::RunPasswordPrompt() {
-    if (VerifyPassword(std::string())) return true;
-    // Three tries per start of the program.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        std::string entered;
-        if (!UserInterface::Current().RequestPassword("Please enter your password here", entered)) return false;
-        const bool accepted = VerifyPassword(entered);
-        platform::SecureZero(&entered[0], entered.size());
-        if (accepted) return true;
-        wxMilliSleep(600);
-        ShowMessageBox("The password you entered is not valid", MB_OK);
-    }
-    return false;
 }
 
 std::string CMainDlg::PageAddress(const std::string& page) const { return BuildPageAddress(programPath_, page); }

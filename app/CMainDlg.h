@@ -30,6 +30,9 @@ public:
     // How the run ended (IDCANCEL, or 0 for a page command that ends the program);
     // -1 while it goes on.
     int EndResult() const { return endResult_; }
+    // The exit code the program must end with when the password prompt gave up after
+    // the third wrong entry; 0 otherwise.
+    int QuitExitCode() const { return quitExitCode_; }
 
     void NavigateToPage(const std::string& page) override;
     void RunSetup() override;
@@ -44,7 +47,6 @@ public:
     std::string PageAddress(const std::string& page) const;
 
 private:
-    bool RunPasswordPrompt();
     void OnNavigating(wxWebViewEvent& event);
     void OnDocumentComplete(wxWebViewEvent& event);
     void FillPage(const std::string& pageName);
@@ -57,4 +59,5 @@ private:
     wxWebView* webView_ = nullptr;
     bool tourOnly_ = false;
     int endResult_ = -1;
+    int quitExitCode_ = 0;
 };

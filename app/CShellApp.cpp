@@ -68,16 +68,18 @@ bool CShellApp::OnInit() {
 }
 
 int CShellApp::OnRun() {
+    int runExitCode = 0;
     if (runMainWindow_) {
         auto* main = new CMainDlg;
         main->Run();
+        runExitCode = main->QuitExitCode();
         SetTopWindow(nullptr);
         main->Destroy();
         // Let the window's deferred destruction happen while the toolkit is up.
         while (Pending()) Dispatch();
         ProcessIdle();
     }
-    return GetExitCodeAfterRun(uninstallRequest_);
+    return GetExitCodeAfterRun(uninstallRequest_, runExitCode);
 }
 
 int CShellApp::OnExit() {
@@ -85,5 +87,3 @@ int CShellApp::OnExit() {
     userInterface_.reset();
     return wxApp::OnExit();
 }
-
-int CShellApp::DoMessageBox(const std::string& prompt, unsigned style) { return ShowMessageBox(prompt, style); }

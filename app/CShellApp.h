@@ -18,9 +18,6 @@ public:
     int OnRun() override;
     int OnExit() override;
 
-    // The program's one message box, as every part of it shows it.
-    int DoMessageBox(const std::string& prompt, unsigned style);
-
 private:
     std::unique_ptr<WxUserInterface> userInterface_;
     bool uninstallRequest_ = false;

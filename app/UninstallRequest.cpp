@@ -17,6 +17,6 @@ bool IsUninstallRequest(int argc, const char* const* argv) {
     return true;
 }
 
-int GetExitCodeAfterRun(bool uninstallRequest) {
-    return uninstallRequest && IsIdentityHidden() ? UninstallRefusedExitCode : 0;
+int GetExitCodeAfterRun(bool uninstallRequest, int runExitCode) {
+    return uninstallRequest && IsIdentityHidden() ? UninstallRefusedExitCode : runExitCode;
 }

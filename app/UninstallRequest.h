@@ -13,5 +13,6 @@ constexpr char UninstallRefusedText[] =
 bool IsUninstallRequest(int argc, const char* const* argv);
 
 // The exit code after the main window has closed: UninstallRefusedExitCode when the
-// run was an uninstall request and an identity is still hidden, else 0.
-int GetExitCodeAfterRun(bool uninstallRequest);
+// run was an uninstall request and an identity is still hidden, else runExitCode (0
+// after an ordinary close, 1 when the password prompt gave up).
+int GetExitCodeAfterRun(bool uninstallRequest, int runExitCode);

@@ -5,6 +5,7 @@
 #include "WxTestSupport.h"
 #include "app/CMessageBoxDlg.h"
 #include "app/VersionString.h"
+#include "password/CPasswordDlg.h"
 #include "identities/Settings.h"
 #include "password/PasswordRecord.h"
 #include "store/OperationResult.h"
@@ -93,9 +94,15 @@ TEST_F(MainWindowTest, EndingTheTourInAnOrdinaryRunShowsTheMainPage) {
 TEST_F(MainWindowTest, CancelledPasswordPromptEndsBeforeAnything) {
     AddIdentity("{A}", "Main");
     ASSERT_TRUE(SetPassword("s3cret"));
-    ui_.QueuePasswordDecline();
+    ModalScript cancel([](wxDialog& dialog) {
+        auto* prompt = dynamic_cast<CPasswordDlg*>(&dialog);
+        ASSERT_NE(nullptr, prompt);
+        prompt->CancelButton().Click();
+    });
     EXPECT_FALSE(OpenAndStart());
+    EXPECT_EQ(1, cancel.Runs());
     EXPECT_EQ(IDCANCEL, window_->EndResult());
+    EXPECT_EQ(0, window_->QuitExitCode());
     Pump(300);
     EXPECT_TRUE(loaded_.empty());
     EXPECT_TRUE(ui_.messages.empty());  // not even the count of identities
