@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include "identities/Settings.h"
-#include "password/PasswordRecord.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
@@ -24,7 +23,15 @@ const std::string kBin = std::string(VEILBOX_BINARY_DIR) + "/bin";
 const char kPassword[] = "e2e-Pass 7";
 
 int Shell(const std::string& command) {
-    const int status = std::system(("bash -c '. " E2E_HELPERS "; " + command + "'").c_str());
+    // Through a script file, so the step may quote as it likes.
+    char path[] = "/tmp/veilbox-e2e-step-XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) return -1;
+    const std::string script = ". '" E2E_HELPERS "'\n" + command + "\n";
+    const bool written = write(fd, script.data(), script.size()) == static_cast<ssize_t>(script.size());
+    close(fd);
+    const int status = written ? std::system((std::string("bash ") + path).c_str()) : -1;
+    unlink(path);
     return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -125,17 +132,15 @@ TEST_F(HideRestoreEndToEnd, HideAtHighLevelThenRestoreAfterARestart) {
     const std::string sums = home_.file("sums.txt");
     ASSERT_EQ(0, std::system(("msimn checksum record '" + keyName + "' '" + sums + "'").c_str()));
 
-    // The protected identity, the level and the password, as the setup and change
-    // password dialogs store them.
+    // The catalogue lists identities in the registry's order, as msimn does.
+    int line = 0;
+    std::string listed;
+    for (std::istringstream lines(Output("msimn list")); std::getline(lines, listed); ++line) {
+        if (listed.compare(0, keyName.size(), keyName) == 0) break;
+    }
     SetApplicationName("veilbox");
-    ASSERT_TRUE(SetGuardId(keyName));
-    ASSERT_TRUE(SetSecurityLevel(SecurityHigh));
-    ClearFirstRun();
-    SetAuthRecordPathForTesting(home_.path() + "/bin/auth.dat");
-    ASSERT_TRUE(SetPassword(kPassword));
-    SetAuthRecordPathForTesting("");
+    ClearFirstRun();  // straight to the main page
     SetApplicationName("");
-
     const std::string container = home_.path() + "/Documents/" + keyName + ".dat";
     // The panel's picture is the middle of the main page, below the header and menu.
     const std::string clickPanel = "click_main 295 232";
@@ -144,12 +149,23 @@ TEST_F(HideRestoreEndToEnd, HideAtHighLevelThenRestoreAfterARestart) {
     const std::string backThenExit = "click_main 88 203 && sleep 2 && click_main 315 119";
     const std::string backThenExitAfterRestore = "click_main 88 217 && sleep 2 && click_main 315 119";
 
+    // First run without a password: Settings, the protected identity, a password set
+    // through Change password, OK. High is the level already chosen.
     StartProgram();
-    ASSERT_EQ(0, Shell(std::string("answer_dialog \"") + kPassword + "\""));   // password prompt
     ASSERT_EQ(0, Shell("wait_until 300 program_window main"));
     ASSERT_TRUE(WaitFor([&] { return StartupMs() >= 0; }));
     const int firstStart = StartupMs();
     std::system("sleep 1");
+    const std::string typed = std::string("\"") + kPassword + "\"";
+    ASSERT_EQ(0, Shell("click_main 49 119 && click_in '^Setup$' 389 " + std::to_string(38 + 19 * line) +
+                       " && click_in '^Setup$' 511 320"));
+    ASSERT_EQ(0, Shell("click_in '^Change password$' 211 58 && xdotool type --delay 20 " + typed +
+                       " && click_in '^Change password$' 211 94 && xdotool type --delay 20 " + typed +
+                       " && click_in '^Change password$' 372 22"));
+    std::system("sleep 1");
+    ASSERT_EQ(0, Shell("click_in '^Setup$' 399 352"));
+    std::system("sleep 1");
+    EXPECT_TRUE(std::filesystem::exists(home_.path() + "/bin/auth.dat"));
     ASSERT_EQ(0, Shell(clickPanel));
     ASSERT_EQ(0, Shell("answer_dialog"));  // the hide's question, Yes
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(container) && !Listed(keyName); }));

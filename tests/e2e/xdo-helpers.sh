@@ -58,3 +58,16 @@ press_on_main() {  # $1: key
   sleep 0.2
   xdotool key "$1"
 }
+
+# A left click at a point of the visible window with this title (a regular expression).
+click_in() {  # $1: title, $2 $3: x y inside the window
+  local id X Y
+  wait_until 300 sh -c "xdotool search --onlyvisible --name '$1' | grep -q ." || return 1
+  id=$(xdotool search --onlyvisible --name "$1" | head -1)
+  sleep 0.5
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  xdotool mousemove "$((X + $2))" "$((Y + $3))"
+  sleep 0.2
+  xdotool click 1
+  sleep 0.3
+}
