@@ -1,5 +1,6 @@
 // One whole life of the real program, driven from outside as a user drives it: the
-// password prompt, the hide panel, the confirmation, a restart, the restore. The
+// setup and change password dialogs, the hide panel, the confirmation, a restart with
+// the password prompt, the restore. The
 // checks are those of the mail client's own view: its identity list and every byte
 // and registry value of the protected identity's store.
 #include <gtest/gtest.h>
