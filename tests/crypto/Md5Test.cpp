@@ -4,18 +4,9 @@
 #include <vector>
 
 #include "store/Md5.h"
+#include "support/CommandOutput.h"
 
 namespace {
-
-std::string Hex(const uint8_t* bytes, size_t n) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (size_t k = 0; k < n; ++k) {
-        out += digits[bytes[k] >> 4];
-        out += digits[bytes[k] & 15];
-    }
-    return out;
-}
 
 std::string DigestOf(const std::string& text) {
     Md5 md5;

@@ -70,22 +70,6 @@ TEST(Rc4, PublishedKeystreamInOneCallAndByteByByte) {
     }
 }
 
-TEST(Rc4, SetKeyLeavesIndicesAtZero) {
-    Rc4State state;
-    std::memset(&state, 0xa5, sizeof(state));
-    const uint8_t key[16] = {9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 1, 2, 3, 4, 5, 6};
-    Rc4SetKey(key, sizeof(key), state);
-    EXPECT_EQ(state.i, 0);
-    EXPECT_EQ(state.j, 0);
-    const auto* raw = reinterpret_cast<const uint8_t*>(&state);
-    EXPECT_EQ(raw[256], 0);
-    EXPECT_EQ(raw[257], 0);
-    // S is a permutation of 0..255.
-    std::vector<int> seen(256, 0);
-    for (uint8_t v : state.S) ++seen[v];
-    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 256);
-}
-
 // The workflows encipher a file in 64 KiB chunks with one state and decipher it in the
 // same way; the keystream must not depend on where the pieces end.
 TEST(Rc4, PiecesGiveTheSameBytesAsOneCall) {

@@ -1,11 +1,9 @@
 #include "CompoundFileHelpers.h"
 
-#include <stdio.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <sstream>
 
+#include "support/CommandOutput.h"
 #include "support/TempDir.h"
 
 using namespace platform;
@@ -62,15 +60,7 @@ OlefileListing ReadWithOlefile(const std::string& container) {
     TempDir out;
     const std::string command = std::string("/usr/bin/python3 '") + VEILBOX_SOURCE_DIR +
                                 "/tests/storage/olefile_dump.py' '" + container + "' '" + out.path() + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return listing;
-    std::string output;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    int status = ::pclose(pipe);
-    listing.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-
+    const std::string output = CommandOutput(command, &listing.exitCode);
     std::istringstream lines(output);
     std::string name;
     uint64_t size;

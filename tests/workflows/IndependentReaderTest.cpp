@@ -4,21 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "WorkflowFixture.h"
+#include "support/CommandOutput.h"
 
 namespace {
-
-std::string RunCommand(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return output;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    EXPECT_EQ(pclose(pipe), 0) << command;
-    return output;
-}
 
 bool Has(const std::string& json, const std::string& part) { return json.find(part) != std::string::npos; }
 
@@ -26,8 +16,10 @@ TEST_F(WorkflowTest, IndependentReaderSeesTheStreamsFieldsAndOriginalBytes) {
     SetPassword("Secret 1!");
     ASSERT_TRUE(Hide());
     TempDir out;
-    const std::string json = RunCommand("/usr/bin/python3 '" VEILBOX_SOURCE_DIR "/tests/workflows/read_container.py' '" +
-                                 ContainerPath() + "' 'Secret 1!' '" + out.path() + "'");
+    int exitCode = -1;
+    const std::string json = CommandOutput("/usr/bin/python3 '" VEILBOX_SOURCE_DIR "/tests/workflows/read_container.py' '" +
+                                 ContainerPath() + "' 'Secret 1!' '" + out.path() + "'", &exitCode);
+    ASSERT_EQ(exitCode, 0) << json;
     EXPECT_TRUE(Has(json, "\"streams\": [\"00000\", \"00001\", \"00002\", \"00003\", \"index\"]")) << json;
     EXPECT_TRUE(Has(json, "\"securityLevel\": 2, \"constant\": 256, \"fileCount\": 4, \"totalBytes\": 285536, "
                           "\"reserved\": 0"))
