@@ -96,6 +96,13 @@ bool GetValue(const std::string& path, const std::string& name, DWORD& type,
     return false;
 }
 
+std::optional<std::string> GetText(const std::string& path, const std::string& name) {
+    DWORD type = 0;
+    std::string bytes;
+    if (!GetValue(path, name, type, bytes)) return std::nullopt;
+    return std::string(bytes.c_str());
+}
+
 void WriteTree(const std::string& path, const TreeKey& tree) {
     CreateKeyPath(path);
     for (const auto& v : tree.values) SetValue(path, v.name, v.type, v.bytes);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -39,6 +40,8 @@ void SetValue(const std::string& path, const std::string& name, DWORD type,
 void SetText(const std::string& path, const std::string& name, const std::string& text);
 // The raw bytes of a value; false when it is missing.
 bool GetValue(const std::string& path, const std::string& name, DWORD& type, std::string& bytes);
+// A value as text, up to its first zero byte; nullopt when it is missing.
+std::optional<std::string> GetText(const std::string& path, const std::string& name);
 // Writes tree below path (values in their order, then subkeys).
 void WriteTree(const std::string& path, const TreeKey& tree);
 

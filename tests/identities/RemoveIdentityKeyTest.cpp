@@ -16,12 +16,7 @@ protected:
         SetText("Identities", "Start As", userId);
     }
     // The visible text of a pointer value; "<missing>" when it does not exist.
-    static string Pointer(const string& name) {
-        DWORD type = 0;
-        string bytes;
-        if (!GetValue("Identities", name, type, bytes)) return "<missing>";
-        return bytes.c_str();
-    }
+    static string Pointer(const string& name) { return GetText("Identities", name).value_or("<missing>"); }
 };
 
 TEST_F(RemoveIdentityKeyTest, PointersAtTheProtectedIdentityMoveToTheOther) {

@@ -2,26 +2,11 @@
 // recursive deletion.
 #include <gtest/gtest.h>
 
+#include "RegistryTree.h"
 #include "identities/RegistryKey.h"
 #include "support/TempRegistry.h"
 
 namespace {
-
-void Make(const std::string& path) {
-    RegistryKey key;
-    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS), ERROR_SUCCESS) << path;
-}
-
-bool Exists(const std::string& path) {
-    RegistryKey key;
-    return key.Open(HKEY_CURRENT_USER, path, KEY_READ) == ERROR_SUCCESS;
-}
-
-void SetBytes(HKEY key, const char* name, DWORD type, const std::string& bytes) {
-    ASSERT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                             static_cast<DWORD>(bytes.size())),
-              ERROR_SUCCESS);
-}
 
 class RegistryKeyTest : public ::testing::Test {
 protected:
@@ -35,35 +20,35 @@ protected:
 }  // namespace
 
 TEST_F(RegistryKeyTest, DeleteSubtreeRemovesEveryLevelAndNothingBeside) {
-    Make("Software\\Test\\Target\\L1\\L2\\L3\\L4\\L5");
-    Make("Software\\Test\\Target\\L1\\Second");
-    Make("Software\\Test\\Target\\Other\\Leaf");
-    Make("Software\\Test\\Targets");
+    CreateKeyPath("Software\\Test\\Target\\L1\\L2\\L3\\L4\\L5");
+    CreateKeyPath("Software\\Test\\Target\\L1\\Second");
+    CreateKeyPath("Software\\Test\\Target\\Other\\Leaf");
+    CreateKeyPath("Software\\Test\\Targets");
+    SetText("Software\\Test\\Target\\L1\\L2", "value", "x");
     RegistryKey deep;
     ASSERT_EQ(deep.Open(HKEY_CURRENT_USER, "Software\\Test\\Target\\L1\\L2", KEY_ALL_ACCESS),
               ERROR_SUCCESS);
-    SetBytes(deep.Handle(), "value", REG_SZ, std::string("x", 2));
 
     EXPECT_EQ(key_.DeleteSubtree("TARGET"), ERROR_SUCCESS);
-    EXPECT_FALSE(Exists("Software\\Test\\Target"));
-    EXPECT_TRUE(Exists("Software\\Test\\Targets"));
+    EXPECT_FALSE(KeyExists("Software\\Test\\Target"));
+    EXPECT_TRUE(KeyExists("Software\\Test\\Targets"));
     EXPECT_EQ(deep.QueryString("value", "gone"), "gone");
 }
 
 TEST_F(RegistryKeyTest, DeleteSubtreeOfAMissingKeyFailsAndDeletesNothing) {
-    Make("Software\\Test\\Keep\\Below");
+    CreateKeyPath("Software\\Test\\Keep\\Below");
     EXPECT_EQ(key_.DeleteSubtree("Missing"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key_.DeleteSubtree(""), ERROR_INVALID_PARAMETER);
-    EXPECT_TRUE(Exists("Software\\Test\\Keep\\Below"));
+    EXPECT_TRUE(KeyExists("Software\\Test\\Keep\\Below"));
     RegistryKey none;
     EXPECT_NE(none.DeleteSubtree("Test"), ERROR_SUCCESS);
 }
 
 TEST_F(RegistryKeyTest, QueryStringReadsAtMost16384Bytes) {
     const std::string longest(RegistryKey::kMaxStringBytes - 1, 'a');
-    SetBytes(key_.Handle(), "fits", REG_SZ, longest + '\0');
-    SetBytes(key_.Handle(), "too long", REG_SZ, longest + "b" + '\0');
-    SetBytes(key_.Handle(), "unterminated", REG_BINARY, longest + "c");
+    SetValue("Software\\Test", "fits", REG_SZ, longest + '\0');
+    SetValue("Software\\Test", "too long", REG_SZ, longest + "b" + '\0');
+    SetValue("Software\\Test", "unterminated", REG_BINARY, longest + "c");
 
     DWORD bytes = 0;
     EXPECT_EQ(key_.QueryString("fits", "default", bytes), longest);
@@ -75,8 +60,8 @@ TEST_F(RegistryKeyTest, QueryStringReadsAtMost16384Bytes) {
 }
 
 TEST_F(RegistryKeyTest, QueryStringTellsAMissingValueFromAnEmptyOne) {
-    SetBytes(key_.Handle(), "empty", REG_SZ, std::string(1, '\0'));
-    SetBytes(key_.Handle(), "text", REG_SZ, std::string("two\0words", 10));
+    SetValue("Software\\Test", "empty", REG_SZ, std::string(1, '\0'));
+    SetValue("Software\\Test", "text", REG_SZ, std::string("two\0words", 10));
     DWORD bytes = 99;
     EXPECT_EQ(key_.QueryString("missing", "", bytes), "");
     EXPECT_EQ(bytes, 0u);
@@ -91,7 +76,7 @@ TEST_F(RegistryKeyTest, QueryStringTellsAMissingValueFromAnEmptyOne) {
 }
 
 TEST_F(RegistryKeyTest, TheHolderOwnsExactlyOneHandle) {
-    SetBytes(key_.Handle(), "v", REG_SZ, std::string("x", 2));
+    SetValue("Software\\Test", "v", REG_SZ, std::string("x", 2));
     const HKEY first = key_.Handle();
     EXPECT_EQ(key_.Open(HKEY_CURRENT_USER, "Software\\Missing", KEY_READ), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key_.Handle(), first) << "a failed open keeps the held key";

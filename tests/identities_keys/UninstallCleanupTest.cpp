@@ -1,25 +1,14 @@
 // Uninstall clean-up of the program's registry data.
 #include <gtest/gtest.h>
 
+#include "RegistryTree.h"
 #include "app/UninstallCleanup.h"
-#include "identities/RegistryKey.h"
 #include "support/TempRegistry.h"
 
 namespace {
 
-void Make(const std::string& path) {
-    RegistryKey key;
-    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS), ERROR_SUCCESS) << path;
-    const char text[] = "data";
-    ASSERT_EQ(RegSetValueExA(key.Handle(), "v", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                             sizeof text),
-              ERROR_SUCCESS);
-}
-
-bool Exists(const std::string& path) {
-    RegistryKey key;
-    return key.Open(HKEY_CURRENT_USER, path, KEY_READ) == ERROR_SUCCESS;
-}
+// A key with a value in it, so that only a tree deletion removes it.
+void Make(const std::string& path) { SetText(path, "v", "data"); }
 
 }  // namespace
 
@@ -30,9 +19,9 @@ TEST(UninstallCleanup, RemovesTheProductTreeAndTheCompanyKeyLeftEmpty) {
     Make("Software\\Keelfern\\Veilbox\\main");
 
     RemoveProgramRegistryData();
-    EXPECT_FALSE(Exists("Software\\Orlen"));
-    EXPECT_TRUE(Exists("Software"));
-    EXPECT_TRUE(Exists("Software\\Keelfern\\Veilbox\\main")) << "settings stay";
+    EXPECT_FALSE(KeyExists("Software\\Orlen"));
+    EXPECT_TRUE(KeyExists("Software"));
+    EXPECT_TRUE(KeyExists("Software\\Keelfern\\Veilbox\\main")) << "settings stay";
 }
 
 TEST(UninstallCleanup, KeepsTheCompanyKeyWhileAnotherProductUsesIt) {
@@ -41,21 +30,21 @@ TEST(UninstallCleanup, KeepsTheCompanyKeyWhileAnotherProductUsesIt) {
     Make("Software\\Orlen\\Other Product\\Settings");
 
     RemoveProgramRegistryData();
-    EXPECT_FALSE(Exists("Software\\Orlen\\Veilbox"));
-    EXPECT_TRUE(Exists("Software\\Orlen\\Other Product\\Settings"));
+    EXPECT_FALSE(KeyExists("Software\\Orlen\\Veilbox"));
+    EXPECT_TRUE(KeyExists("Software\\Orlen\\Other Product\\Settings"));
 }
 
 TEST(UninstallCleanup, WithoutTheCompanyKeyNothingChanges) {
     TempRegistry registry;
     Make("Software\\Unrelated");
     RemoveProgramRegistryData();
-    EXPECT_TRUE(Exists("Software\\Unrelated"));
+    EXPECT_TRUE(KeyExists("Software\\Unrelated"));
 }
 
 TEST(UninstallCleanup, AParentWithoutABackslashIsNeverDeleted) {
     TempRegistry registry;
     Make("Top\\Child\\Grandchild");
     DeleteRegistryKeyTree(HKEY_CURRENT_USER, "Top", "Child");
-    EXPECT_FALSE(Exists("Top\\Child"));
-    EXPECT_TRUE(Exists("Top"));
+    EXPECT_FALSE(KeyExists("Top\\Child"));
+    EXPECT_TRUE(KeyExists("Top"));
 }

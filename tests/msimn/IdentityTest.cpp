@@ -5,9 +5,10 @@
 #include <cctype>
 #include <map>
 #include <regex>
+#include <set>
 
 #include "MsimnFixture.h"
-#include "RegistryProbe.h"
+#include "RegistryTree.h"
 #include "platform/File.h"
 
 namespace {
@@ -16,6 +17,16 @@ const std::regex kGuid("\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A
 
 std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
 
+// Every value type below key, whether any value is empty, and how deep its keys go.
+void Summarize(const TreeKey& key, std::set<DWORD>& types, bool& hasEmptyValue, int& depth, int level = 0) {
+    depth = std::max(depth, level);
+    for (const TreeValue& v : key.values) {
+        types.insert(v.type);
+        hasEmptyValue = hasEmptyValue || v.bytes.empty();
+    }
+    for (const auto& [name, sub] : key.subkeys) Summarize(sub, types, hasEmptyValue, depth, level + 1);
+}
+
 using IdentityTest = MsimnFixture;
 
 TEST_F(IdentityTest, CreateIdentityWritesTheClientsKeyAndAStoreOfDbxFiles) {
@@ -23,31 +34,36 @@ TEST_F(IdentityTest, CreateIdentityWritesTheClientsKeyAndAStoreOfDbxFiles) {
     const std::string key = CreateIdentity({"--name", "Ann Smith", "--store", store, "--seed", "7"});
     EXPECT_TRUE(std::regex_match(key, kGuid)) << key;
 
-    RegistryProbe identity("Identities\\" + key);
-    ASSERT_TRUE(identity.IsOpen());
-    auto username = identity.Get("Username");
-    ASSERT_TRUE(username);
-    EXPECT_EQ(username->type, REG_SZ);
-    EXPECT_EQ(username->bytes, Sz("Ann Smith"));  // kept with its terminating zero
-    auto userId = identity.Text("User ID");
+    const std::string path = "Identities\\" + key;
+    TreeKey tree;
+    ASSERT_TRUE(ReadTree(path, tree));
+    DWORD type = 0;
+    std::string username;
+    ASSERT_TRUE(GetValue(path, "Username", type, username));
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(username, Sz("Ann Smith"));  // kept with its terminating zero
+    auto userId = GetText(path, "User ID");
     ASSERT_TRUE(userId);
     EXPECT_TRUE(std::regex_match(*userId, kGuid)) << *userId;
     EXPECT_NE(*userId, key);
 
     // The product copies the key as an opaque tree: it must be a real one.
-    RegistryProbe::TreeSummary tree = identity.Summarize();
-    for (DWORD type : {REG_SZ, REG_EXPAND_SZ, REG_DWORD, REG_BINARY, REG_MULTI_SZ}) {
-        EXPECT_TRUE(tree.types.count(type)) << "no value of type " << type;
+    std::set<DWORD> types;
+    bool hasEmptyValue = false;
+    int depth = 0;
+    Summarize(tree, types, hasEmptyValue, depth);
+    for (DWORD t : {REG_SZ, REG_EXPAND_SZ, REG_DWORD, REG_BINARY, REG_MULTI_SZ}) {
+        EXPECT_TRUE(types.count(t)) << "no value of type " << t;
     }
-    EXPECT_TRUE(tree.hasEmptyValue);
-    EXPECT_GE(tree.depth, 4);
+    EXPECT_TRUE(hasEmptyValue);
+    EXPECT_GE(depth, 4);
 
-    RegistryProbe client("Identities\\" + key + "\\Software\\Microsoft\\Outlook Express");
-    ASSERT_FALSE(client.Subkeys().empty());
-    RegistryProbe version("Identities\\" + key + "\\Software\\Microsoft\\Outlook Express\\" + client.Subkeys()[0]);
-    auto storeRoot = version.Get("Store Root");
-    ASSERT_TRUE(storeRoot);
-    EXPECT_EQ(storeRoot->bytes, Sz(store));
+    const TreeKey& client = tree.subkeys["Software"].subkeys["Microsoft"].subkeys["Outlook Express"];
+    ASSERT_FALSE(client.subkeys.empty());
+    std::string storeRoot;
+    ASSERT_TRUE(GetValue(path + "\\Software\\Microsoft\\Outlook Express\\" + client.subkeys.begin()->first,
+                         "Store Root", type, storeRoot));
+    EXPECT_EQ(storeRoot, Sz(store));
 
     std::vector<platform::FindEntry> files = platform::FindFiles(store, "*");
     ASSERT_EQ(files.size(), 7u);
@@ -61,31 +77,28 @@ TEST_F(IdentityTest, CreateIdentityWritesTheClientsKeyAndAStoreOfDbxFiles) {
     EXPECT_TRUE(empty);
 
     // The first identity becomes the one the client starts with.
-    RegistryProbe identities("Identities");
-    EXPECT_EQ(identities.Text("Default User ID"), userId);
-    EXPECT_EQ(identities.Text("Last User ID"), userId);
-    EXPECT_EQ(identities.Text("Start As"), userId);
-    EXPECT_EQ(identities.Text("Last Username"), "Ann Smith");
+    EXPECT_EQ(GetText("Identities", "Default User ID"), userId);
+    EXPECT_EQ(GetText("Identities", "Last User ID"), userId);
+    EXPECT_EQ(GetText("Identities", "Start As"), userId);
+    EXPECT_EQ(GetText("Identities", "Last Username"), "Ann Smith");
 }
 
 TEST_F(IdentityTest, PointersMoveOnlyWhenAskedAndListShowsEveryIdentity) {
     const std::string first = CreateIdentity({"--name", "First", "--store", data_.file("1")});
     const std::string second = CreateIdentity({"--name", "Second", "--store", data_.file("2")});
-    RegistryProbe identities("Identities");
-    const std::string firstId = *RegistryProbe("Identities\\" + first).Text("User ID");
-    EXPECT_EQ(identities.Text("Default User ID"), firstId);
+    const std::string firstId = *GetText("Identities\\" + first, "User ID");
+    EXPECT_EQ(GetText("Identities", "Default User ID"), firstId);
 
     const std::string third = CreateIdentity({"--name", "Third", "--store", data_.file("3"), "--default"});
-    const std::string thirdId = *RegistryProbe("Identities\\" + third).Text("User ID");
-    EXPECT_EQ(RegistryProbe("Identities").Text("Default User ID"), thirdId);
-    EXPECT_EQ(RegistryProbe("Identities").Text("Last Username"), "Third");
+    const std::string thirdId = *GetText("Identities\\" + third, "User ID");
+    EXPECT_EQ(GetText("Identities", "Default User ID"), thirdId);
+    EXPECT_EQ(GetText("Identities", "Last Username"), "Third");
 
     ASSERT_EQ(Msimn({"set-pointers", "--last", firstId, "--last-name", "First"}).exitCode, 0);
-    RegistryProbe after("Identities");
-    EXPECT_EQ(after.Text("Last User ID"), firstId);
-    EXPECT_EQ(after.Text("Last Username"), "First");
-    EXPECT_EQ(after.Text("Default User ID"), thirdId);  // untouched
-    EXPECT_EQ(after.Text("Start As"), thirdId);
+    EXPECT_EQ(GetText("Identities", "Last User ID"), firstId);
+    EXPECT_EQ(GetText("Identities", "Last Username"), "First");
+    EXPECT_EQ(GetText("Identities", "Default User ID"), thirdId);  // untouched
+    EXPECT_EQ(GetText("Identities", "Start As"), thirdId);
 
     auto rows = List();
     ASSERT_EQ(rows.size(), 3u);

@@ -4,7 +4,7 @@
 #include <map>
 
 #include "MsimnFixture.h"
-#include "RegistryProbe.h"
+#include "RegistryTree.h"
 #include "platform/File.h"
 
 namespace {
@@ -27,10 +27,9 @@ TEST_F(SeedDemoTest, MakesTwoIdentitiesWithStoresOnceAndOnlyOnce) {
     }
     EXPECT_NE(byName["Main Identity"][3], byName["Private"][3]);
 
-    RegistryProbe identities("Identities");
-    EXPECT_EQ(identities.Text("Default User ID"), byName["Main Identity"][1]);
-    EXPECT_EQ(identities.Text("Start As"), byName["Main Identity"][1]);
-    EXPECT_EQ(identities.Text("Last Username"), "Main Identity");
+    EXPECT_EQ(GetText("Identities", "Default User ID"), byName["Main Identity"][1]);
+    EXPECT_EQ(GetText("Identities", "Start As"), byName["Main Identity"][1]);
+    EXPECT_EQ(GetText("Identities", "Last Username"), "Main Identity");
 
     ChildProcess::Result again = Msimn({"seed-demo"});
     EXPECT_EQ(again.exitCode, 0);
