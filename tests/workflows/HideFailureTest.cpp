@@ -23,9 +23,7 @@ protected:
     // Nothing at all has changed: no container (nor a leftover), files and registry as before.
     void ExpectNothingChanged() {
         EXPECT_TRUE(DocumentsEntries().empty());
-        auto files = StoreFilesOnDisk();
-        files.erase("notes.txt");
-        EXPECT_EQ(files, original_);
+        EXPECT_EQ(MessageFilesOnDisk(), original_);
         EXPECT_EQ(Snapshot(), registryBefore_);
         EXPECT_EQ(ui_.openWindows, 0);
     }
@@ -114,9 +112,7 @@ TEST_F(HideFailureTest, CancelDeclinedWhileEncryptingGoesOn) {
     EXPECT_TRUE(IsIdentityHidden());
     ui_.messages.clear();
     ASSERT_TRUE(Restore());
-    auto files = StoreFilesOnDisk();
-    files.erase("notes.txt");
-    EXPECT_EQ(files, original_);
+    EXPECT_EQ(MessageFilesOnDisk(), original_);
 }
 
 TEST_F(HideFailureTest, ContainerThatCannotBeWrittenKeepsThePlainStore) {
@@ -138,9 +134,7 @@ TEST_F(HideFailureTest, HalfWrittenContainerLeftByACrashIsHarmless) {
     ASSERT_TRUE(Hide());
     EXPECT_EQ(DocumentsEntries(), std::vector<std::string>{std::string(kGuard) + ".dat"});
     ASSERT_TRUE(Restore());
-    auto files = StoreFilesOnDisk();
-    files.erase("notes.txt");
-    EXPECT_EQ(files, original_);
+    EXPECT_EQ(MessageFilesOnDisk(), original_);
 }
 
 TEST_F(HideFailureTest, TextsTooLongForTheContainerAreRefusedUpFront) {
@@ -212,19 +206,13 @@ TEST_F(HideFailureTest, IdentityThatCannotBeRemovedIsPutBackAndTheHideUndone) {
     EXPECT_EQ(OperationResult, ResultRegistryError);
     EXPECT_FALSE(IsIdentityHidden());
     EXPECT_TRUE(DocumentsEntries().empty());
-    auto files = StoreFilesOnDisk();
-    files.erase("notes.txt");
-    EXPECT_EQ(files, original_);
+    EXPECT_EQ(MessageFilesOnDisk(), original_);
     // The protected identity's key and the pointers are back; the other identity was
     // lost with the key, which is not ours to bring back.
     TreeKey guard, guardBefore = registryBefore_.identities.subkeys.at(kGuard);
     ASSERT_TRUE(ReadTree(IdentityPath(kGuard), guard));
     EXPECT_EQ(guard, guardBefore);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(HideFailureTest, HideThatCannotBeUndoneKeepsTheContainerForALaterRestore) {
     // While the store is being erased the registry loses the Identities key and the

@@ -1,12 +1,22 @@
-// The hide and restore commands: the checks before a workflow, the page after it, and
-// what the result pages then say.
+// The hide and restore commands: the checks before a workflow (the mail client must
+// be closed: its main window is looked for among the display's top-level windows,
+// here made by the mail-client stand-in), the page after it, and what the result
+// pages then say.
 #include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
 
 #include "ContainerBuilder.h"
 #include "WorkflowFixture.h"
 #include "app/PageCommands.h"
 #include "app/ResultTexts.h"
 #include "identities/Settings.h"
+#include "platform/Shell.h"
 #include "store/Container.h"
 #include "store/OperationResult.h"
 
@@ -18,6 +28,42 @@ public:
     void RunSetup() override { ++setupRuns; }
     std::vector<std::string> pages;
     int setupRuns = 0;
+};
+
+// The stand-in running with its window up; stopped when the holder goes.
+class RunningMailClient {
+public:
+    explicit RunningMailClient(const std::string& identity) {
+        const std::string program = VEILBOX_BINARY_DIR "/bin/msimn";
+        int out[2];
+        if (pipe(out) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            close(out[0]);
+            execl(program.c_str(), program.c_str(), "run", "--identity", identity.c_str(), nullptr);
+            _exit(127);
+        }
+        close(out[1]);
+        // The stand-in prints its window's id once the window is mapped.
+        FILE* in = fdopen(out[0], "r");
+        char line[64];
+        up_ = in && std::fgets(line, sizeof line, in) != nullptr;
+        if (in) std::fclose(in);
+    }
+    ~RunningMailClient() { Stop(); }
+    bool IsUp() const { return up_; }
+    void Stop() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+        }
+    }
+
+private:
+    pid_t pid_ = -1;
+    bool up_ = false;
 };
 
 class PageCommandsTest : public WorkflowTest {
@@ -125,6 +171,33 @@ TEST_F(PageCommandsTest, InternalFailureEndsOnTheErrorPageAndTheProgramGoesOn) {
     RestoreCommand(host_);
     EXPECT_EQ(host_.pages.size(), 2u);
     EXPECT_EQ(ErrorText(), "Operation has been canceled");
+}
+
+const char kRunning[] = "Outlook Express is currently running. Please close Outlook Express and retry.";
+
+TEST_F(PageCommandsTest, CommandsWaitWhileTheMailClientWindowExists) {
+    if (platform::GetEnvironmentVariable("DISPLAY").empty() ||
+        !std::filesystem::exists(VEILBOX_BINARY_DIR "/bin/msimn")) {
+        GTEST_SKIP() << "needs a display and the mail-client stand-in";
+    }
+    {
+        RunningMailClient client(kOther);
+        ASSERT_TRUE(client.IsUp());
+        // Retry finds the window again; Cancel gives up and leaves everything as it is.
+        ui_.QueueAnswer(IDRETRY);
+        ui_.QueueAnswer(IDCANCEL);
+        HideCommand(host_);
+        EXPECT_EQ(ui_.MessageTexts(), (std::vector<std::string>{kRunning, kRunning}));
+        EXPECT_EQ(ui_.messages[0].style, MB_RETRYCANCEL | MB_ICONSTOP);
+        EXPECT_TRUE(host_.pages.empty());
+        EXPECT_EQ(Snapshot(), registryBefore_);
+        ui_.messages.clear();
+    }
+    // Once the window is gone the hide goes ahead at once.
+    ui_.QueueAnswer(IDYES);
+    HideCommand(host_);
+    EXPECT_EQ(host_.pages, std::vector<std::string>{"done.htm"});
+    EXPECT_EQ(ui_.messages.size(), 1u);
 }
 
 }  // namespace

@@ -87,6 +87,12 @@ std::map<std::string, std::string> WorkflowTest::StoreFilesOnDisk() const {
     return files;
 }
 
+std::map<std::string, std::string> WorkflowTest::MessageFilesOnDisk() const {
+    auto files = StoreFilesOnDisk();
+    files.erase("notes.txt");
+    return files;
+}
+
 RegistrySnapshot WorkflowTest::Snapshot() const {
     RegistrySnapshot s;
     ReadTree(MailClient::kIdentitiesKey, s.identities);

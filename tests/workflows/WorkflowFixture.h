@@ -35,6 +35,8 @@ protected:
 
     // The store files as the test made them: name -> bytes.
     std::map<std::string, std::string> StoreFilesOnDisk() const;
+    // The same without notes.txt, the one file of the folder that is not part of the store.
+    std::map<std::string, std::string> MessageFilesOnDisk() const;
     std::string StorePath(const std::string& name) const { return storeFolder_ + "/" + name; }
     const std::string& StoreFolder() const { return storeFolder_; }
     RegistrySnapshot Snapshot() const;
