@@ -58,10 +58,12 @@ TEST_F(UninstallTest, WithAnIdentityHiddenItIsRefusedAndTheExitCodeTellsSo) {
     // The refusal comes first, as a system box ("Error"); Enter answers it. Then the
     // ordinary window opens and Escape closes it without restoring. With no window
     // manager nothing takes the focus by itself, so each window is given it.
+    // The key is pressed again until the window is gone, so a slow start cannot eat it.
     const std::string drive =
-        "focus() { id=$(timeout 30 xdotool search --sync --onlyvisible --name \"$1\" | head -1); "
-        "sleep 0.5; xdotool windowfocus \"$id\"; sleep 0.2; xdotool key \"$2\"; }; "
-        "focus '^Error$' Return; focus '^Veilbox$' Escape";
+        "answer() { id=$(timeout 30 xdotool search --sync --onlyvisible --name \"$1\" | head -1); "
+        "for i in $(seq 60); do sleep 0.5; xdotool windowfocus \"$id\"; sleep 0.2; xdotool key \"$2\"; "
+        "xdotool search --onlyvisible --name \"$1\" | grep -qx \"$id\" || return 0; done; }; "
+        "answer '^Error$' Return; answer '^Veilbox$' Escape";
     const int status = RunCommand("( " + drive + " ) >/dev/null 2>&1 & timeout 60 '" + program_ + "' /uninstall");
     // 6505 reaches the parent as its low byte.
     EXPECT_EQ(6505 & 0xFF, status);

@@ -9,3 +9,6 @@ target_sources(test_ui_app PRIVATE
 target_include_directories(test_ui_app PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/ui_widgets ${CMAKE_CURRENT_SOURCE_DIR}/app_shell)
 add_dependencies(test_ui_app veilbox msimn)
+
+# Some of its tests drive the real program with typed input: nothing else runs beside them.
+set(suite_run_alone ON)
