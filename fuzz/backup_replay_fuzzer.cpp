@@ -16,6 +16,7 @@
 
 #include "identities/InternalFailure.h"
 #include "identities/RegistryBackupReader.h"
+#include "FuzzWorld.h"
 #include "identities/RegistryKey.h"
 #include "identities/RegistryRestore.h"
 #include "identities/Settings.h"
@@ -24,13 +25,6 @@
 namespace {
 
 const char kGuardId[] = "{F0220000-0000-0000-0000-000000000001}";
-std::string gFolder;
-
-void RemoveFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(gFolder, ec);
-}
-
 bool IdentityKeyExists() {
     RegistryKey key;
     return key.Open(HKEY_CURRENT_USER, GetIdentityKeyPath(), KEY_READ) == ERROR_SUCCESS;
@@ -45,12 +39,7 @@ void DeleteIdentityKey() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/veilbox-fuzz-XXXXXX";
-    if (!mkdtemp(pattern.data())) std::abort();
-    gFolder = pattern;
-    std::atexit(RemoveFolder);
-    if (!platform::RedirectRegistry(gFolder + "/registry.db")) std::abort();
-    SetGuardId(kGuardId);
+    EnterFuzzWorld(kGuardId);
     RegistryKey identities;
     if (identities.Create(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS) != ERROR_SUCCESS)
         std::abort();

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "FuzzWorld.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"
 #include "platform/Registry.h"
@@ -18,25 +19,10 @@
 namespace {
 
 const char kGuardId[] = "{F0220000-0000-0000-0000-000000000002}";
-std::string gFolder;
-
-void RemoveFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(gFolder, ec);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/veilbox-fuzz-XXXXXX";
-    if (!mkdtemp(pattern.data())) std::abort();
-    gFolder = pattern;
-    std::atexit(RemoveFolder);
-    // The documents folder (where the container lives) is inside the private home.
-    setenv("HOME", gFolder.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (gFolder + "/config").c_str(), 1);
-    if (!platform::RedirectRegistry(gFolder + "/registry.db")) std::abort();
-    SetGuardId(kGuardId);
+    EnterFuzzWorld(kGuardId);
     return 0;
 }
 
