@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -45,6 +46,9 @@ public:
     // Creates the file, replacing an existing one. The file is readable by the user
     // only (it holds secrets), whether it is new or replaced.
     StorageStatus Create(const std::string& path);
+    // Creates a new file, readable by the user only; fails with
+    // kStorageFileAlreadyExists when anything (a dangling link included) is at path.
+    StorageStatus CreateNew(const std::string& path);
     StorageStatus CreateStream(const std::string& name, OutStream& stream);
     // Writes everything out, closes the file and forces it to stable storage. A
     // stream still open is committed first. Any write failure since Create, also one
@@ -98,8 +102,15 @@ public:
     InStorage& operator=(const InStorage&) = delete;
 
     StorageStatus Open(const std::string& path);
-    // Stream names are compared without regard to case, as on Windows.
+    // Stream names are compared without regard to case, as on Windows. Finding the
+    // name does not depend on the number of entries (the names are indexed at Open).
     StorageStatus OpenStream(const std::string& name, InStream& stream);
+    // Every entry of the root storage, in the file's directory order.
+    struct Entry {
+        std::string name;
+        bool isStream;  // false for a storage
+    };
+    std::vector<Entry> Entries() const;
     void Release();
     bool IsOpen() const;
 

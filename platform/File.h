@@ -26,6 +26,9 @@ public:
         EndOfFile,
         HardIO,
         TooManyOpenFiles,
+        LinkRefused,    // the path names a symbolic link, which is never followed
+        NotAFile,       // the path names something other than a regular file
+        AlreadyExists,  // an exclusive create found something at the path
     };
     FileException(Cause cause, std::string path, int osError = 0);
     Cause cause() const { return cause_; }
@@ -41,6 +44,14 @@ private:
     int osError_;
 };
 
+// What a file keeps besides its bytes and that a restore gives back: its permission
+// bits (Windows: read-only maps to no write bit) and its modification time.
+struct FileStamp {
+    uint32_t mode = 0;
+    int64_t modifiedSeconds = 0;      // since 1970-01-01 UTC
+    uint32_t modifiedNanoseconds = 0;
+};
+
 // One open file, owned. Move-only; closing twice is harmless; the destructor closes
 // and never throws. Every open here is exclusive: a second opener of the same file,
 // in this process or another, fails with SharingViolation.
@@ -52,6 +63,8 @@ public:
         ReadWrite,       // existing file, read and write
         CreateWrite,     // create or truncate, write only
         CreateReadWrite, // create or truncate, read and write
+        CreateNew,       // create a new file, write only; fails (AlreadyExists) when
+                         // anything, a dangling link included, is at the path
     };
 
     // Who may read a file that an open creates. Secret files (the container, the
@@ -71,7 +84,9 @@ public:
 
     // Throws FileException on failure. A file without any write permission bit is
     // read-only: opening it for writing fails with AccessDenied, as it does for every
-    // user on Windows. Folders cannot be opened.
+    // user on Windows. Folders cannot be opened. No open follows a symbolic link in
+    // the last part of the path (LinkRefused), and only regular files are opened
+    // (NotAFile for a pipe, a device or a socket).
     static File Open(const std::string& path, Mode mode, Permissions permissions = DefaultPermissions);
     // Returns false and fills *error (when given) on failure.
     static bool TryOpen(const std::string& path, Mode mode, File& out, FileException* error = nullptr,
@@ -88,6 +103,11 @@ public:
     uint64_t Length() const;
     // Forces written data to stable storage; throws on failure.
     void Flush();
+    // The file's permission bits and modification time; throws on failure.
+    FileStamp Stamp() const;
+    // Gives the file those permission bits (mode & 0777) and that modification time;
+    // throws on failure.
+    void SetStamp(const FileStamp& stamp);
     // Closes the file; throws if the system reports an error on close.
     void Close();
 
@@ -112,6 +132,12 @@ bool DeleteFile(const std::string& path, FileException* error = nullptr);
 // Renames, replacing an existing target atomically, and makes the rename durable
 // (both folders are flushed). A read-only or held target is refused as by DeleteFile.
 bool RenameFile(const std::string& from, const std::string& to, FileException* error = nullptr);
+// As RenameFile, but leaves making it durable to the caller (FlushFolder), for runs
+// that rename many files into one folder and flush it once.
+bool RenameFileDeferred(const std::string& from, const std::string& to, FileException* error = nullptr);
+// Renames only when nothing exists at `to` (AlreadyExists otherwise; never replaces,
+// also not a link), durably.
+bool RenameFileNoReplace(const std::string& from, const std::string& to, FileException* error = nullptr);
 // Read-only maps to the permission bits: set, it removes every write bit; absent
 // (AttributeNormal or hidden alone), it gives the owner write permission back.
 // Hidden has no counterpart here and is accepted.
@@ -125,7 +151,9 @@ bool FlushFolder(const std::string& folder);
 
 struct FindEntry {
     std::string name;  // as stored on disk
-    bool isDirectory;
+    bool isDirectory;  // a folder (never set for a link)
+    bool isLink;       // a symbolic link, wherever it points (its target is not looked at)
+    bool isRegular;    // a regular file, not reached through a link
     uint64_t size;
 };
 // The entries of one folder (not its subfolders) whose names match the wildcard

@@ -61,6 +61,10 @@ uint32_t CurrentProcessId();
 uint32_t TickCount();
 // Fills the buffer from the operating system's random source; false if it cannot.
 bool OsRandom(void* buffer, size_t size);
+// Keeps secrets in this process's memory out of core dumps and away from debuggers of
+// the same user: no core file is written and the process is not dumpable. False when
+// the system refused.
+bool DisableCoreDumps();
 // Overwrites memory in a way the compiler may not remove.
 void SecureZero(void* buffer, size_t size);
 

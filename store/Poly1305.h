@@ -1,0 +1,33 @@
+// Poly1305, the one-time authenticator of RFC 8439 (section 2.5): a 16-byte tag of a
+// message under a 32-byte key that must never authenticate two different messages.
+// The container keys it afresh for every stream from the password and the stream's
+// salt, so a tag proves the bytes to whoever knows the password and says nothing about
+// them to anybody else.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class Poly1305 {
+public:
+    static constexpr size_t kKeySize = 32;
+    static constexpr size_t kTagSize = 16;
+
+    explicit Poly1305(const uint8_t (&key)[kKeySize]);
+    // Wipes the key and the running state.
+    ~Poly1305();
+    Poly1305(const Poly1305&) = delete;
+    Poly1305& operator=(const Poly1305&) = delete;
+
+    // Any split of the message into Update calls gives the same tag.
+    void Update(const uint8_t* data, size_t size);
+    // Ends the message; the object must not be updated afterwards.
+    void Final(uint8_t (&tag)[kTagSize]);
+
+private:
+    uint64_t r_[3];
+    uint64_t h_[3];
+    uint64_t pad_[2];
+    uint8_t block_[16];
+    size_t blockUsed_ = 0;
+};
