@@ -3,12 +3,14 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <limits>
 #include <utility>
 
 #include "PosixFiles.h"
+#include "UniqueFd.h"
 
 namespace platform {
 
@@ -20,12 +22,34 @@ int OpenFlags(File::Mode mode) {
     case File::Mode::ReadWrite: return O_RDWR;
     case File::Mode::CreateWrite: return O_WRONLY | O_CREAT;
     case File::Mode::CreateReadWrite: return O_RDWR | O_CREAT;
+    case File::Mode::CreateNew: return O_WRONLY | O_CREAT | O_EXCL;
     }
     return O_RDONLY;
 }
 
-bool Creates(File::Mode mode) {
+bool Truncates(File::Mode mode) {
     return mode == File::Mode::CreateWrite || mode == File::Mode::CreateReadWrite;
+}
+
+bool Creates(File::Mode mode) { return Truncates(mode) || mode == File::Mode::CreateNew; }
+
+// The report for an open that failed with error. O_NOFOLLOW refuses a link with
+// ELOOP, which a loop of links further up the path gives too, and a pipe without a
+// reader or a socket gives ENXIO; the path itself tells these apart.
+FileException OpenFailure(int error, const std::string& path) {
+    struct stat st;
+    if ((error == ELOOP || error == ENXIO || error == ENODEV) && ::lstat(path.c_str(), &st) == 0) {
+        if (S_ISLNK(st.st_mode)) return FileException(FileException::LinkRefused, path, error);
+        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+            return FileException(FileException::NotAFile, path, error);
+        }
+    }
+    return FileException::FromErrno(error, path);
+}
+
+bool Refuse(FileException* error, FileException failure) {
+    if (error) *error = std::move(failure);
+    return false;
 }
 
 }  // namespace
@@ -55,23 +79,31 @@ File File::Open(const std::string& path, Mode mode, Permissions permissions) {
 bool File::TryOpen(const std::string& path, Mode mode, File& out, FileException* error,
                    Permissions permissions) {
     const mode_t createMode = permissions == OwnerOnly ? 0600 : 0666;
-    int fd = OpenLocked(path, OpenFlags(mode), createMode, LockKind::Exclusive);
-    int failure = fd < 0 ? errno : 0;
+    // O_NONBLOCK keeps a pipe from holding the open until a writer comes; it is
+    // cleared once the file is known to be a regular one.
+    UniqueFd fd(OpenLocked(path, OpenFlags(mode) | O_NOFOLLOW | O_NONBLOCK, createMode, LockKind::Exclusive));
+    if (!fd) return Refuse(error, OpenFailure(errno, path));
+    struct stat st;
+    if (::fstat(fd.Get(), &st) != 0) return Refuse(error, FileException::FromErrno(errno, path));
+    // Checked before anything is done to it: a device or a pipe is never truncated
+    // or given other permissions.
+    if (!S_ISREG(st.st_mode)) return Refuse(error, FileException(FileException::NotAFile, path));
+    const int flags = ::fcntl(fd.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        return Refuse(error, FileException::FromErrno(errno, path));
+    }
     // The lock is held before the file is cut short, so a file that someone else
     // holds is refused intact.
-    if (fd >= 0 && Creates(mode)) {
-        if (::ftruncate(fd, 0) != 0 || (permissions == OwnerOnly && ::fchmod(fd, 0600) != 0)) {
-            failure = errno;
-            ::close(fd);
-            fd = -1;
-        }
+    if (Truncates(mode) && ::ftruncate(fd.Get(), 0) != 0) {
+        return Refuse(error, FileException::FromErrno(errno, path));
     }
-    if (fd < 0) {
-        if (error) *error = FileException::FromErrno(failure, path);
-        return false;
+    // The umask may have narrowed a new file's bits, and an existing file that is
+    // truncated keeps its own: either way a private file ends up exactly 0600.
+    if (Creates(mode) && permissions == OwnerOnly && ::fchmod(fd.Get(), 0600) != 0) {
+        return Refuse(error, FileException::FromErrno(errno, path));
     }
     File file;
-    file.fd_ = fd;
+    file.fd_ = fd.Release();
     file.path_ = path;
     out = std::move(file);
     return true;
@@ -132,6 +164,35 @@ void File::Flush() {
         rc = ::fsync(fd_);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) throw FileException::FromErrno(errno, path_);
+}
+
+FileStamp File::Stamp() const {
+    if (fd_ < 0) throw FileException(FileException::Generic, path_);
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) throw FileException::FromErrno(errno, path_);
+    FileStamp stamp;
+    stamp.mode = static_cast<uint32_t>(st.st_mode & 07777);
+    stamp.modifiedSeconds = static_cast<int64_t>(st.st_mtim.tv_sec);
+    stamp.modifiedNanoseconds = static_cast<uint32_t>(st.st_mtim.tv_nsec);
+    return stamp;
+}
+
+void File::SetStamp(const FileStamp& stamp) {
+    if (fd_ < 0) throw FileException(FileException::Generic, path_);
+    if (stamp.modifiedNanoseconds >= 1000000000u ||
+        stamp.modifiedSeconds < static_cast<int64_t>(std::numeric_limits<time_t>::min()) ||
+        stamp.modifiedSeconds > static_cast<int64_t>(std::numeric_limits<time_t>::max())) {
+        throw FileException(FileException::Generic, path_, EINVAL);
+    }
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;  // the access time stays as it is
+    times[1].tv_sec = static_cast<time_t>(stamp.modifiedSeconds);
+    times[1].tv_nsec = static_cast<long>(stamp.modifiedNanoseconds);
+    if (::futimens(fd_, times) != 0) throw FileException::FromErrno(errno, path_);
+    if (::fchmod(fd_, static_cast<mode_t>(stamp.mode & 0777)) != 0) {
+        throw FileException::FromErrno(errno, path_);
+    }
 }
 
 void File::Close() {

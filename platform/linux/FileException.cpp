@@ -34,6 +34,9 @@ std::string Describe(FileException::Cause cause, const std::string& path) {
     case FileException::TooManyOpenFiles:
         text = "Could not open " + name + " because there are too many open files.";
         break;
+    case FileException::LinkRefused: text = name + " is a symbolic link; links are not followed."; break;
+    case FileException::NotAFile: text = name + " is not a regular file."; break;
+    case FileException::AlreadyExists: text = name + " already exists."; break;
     case FileException::Generic:
     default: text = "An unknown error occurred while accessing " + name + "."; break;
     }
@@ -57,6 +60,8 @@ FileException FileException::FromErrno(int error, const std::string& path) {
     case ENOENT: cause = ParentFolderExists(path) ? FileNotFound : BadPath; break;
     case ENOTDIR:
     case ENAMETOOLONG:
+    // Too many links on the way. The errno alone cannot tell it from a link that an
+    // open refused in the last part of the path; the open looks at the path for that.
     case ELOOP: cause = BadPath; break;
     case EACCES:
     case EPERM:
@@ -71,6 +76,7 @@ FileException FileException::FromErrno(int error, const std::string& path) {
     case EIO: cause = HardIO; break;
     case EMFILE:
     case ENFILE: cause = TooManyOpenFiles; break;
+    case EEXIST: cause = AlreadyExists; break;
     default: break;
     }
     return FileException(cause, path, error);

@@ -58,13 +58,16 @@ std::vector<FindEntry> FindFiles(const std::string& folder, const std::string& p
     while (struct dirent* entry = ::readdir(dir)) {
         std::string name = entry->d_name;
         if (name == "." || name == ".." || !WildcardMatch(pattern, name)) continue;
-        FindEntry found{name, false, 0};
+        FindEntry found{name, false, false, false, 0};
         struct stat st;
-        // stat follows links, so a link to a folder counts as a folder; a dangling
-        // link is listed as an empty file and fails when it is opened.
-        if (::fstatat(::dirfd(dir), name.c_str(), &st, 0) == 0) {
+        // Links are not followed: a link is reported as one, whatever it points to (a
+        // folder, a file, nothing), so that callers can pass over it without its
+        // target ever being looked at.
+        if (::fstatat(::dirfd(dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
             found.isDirectory = S_ISDIR(st.st_mode);
-            found.size = found.isDirectory ? 0 : static_cast<uint64_t>(st.st_size);
+            found.isLink = S_ISLNK(st.st_mode);
+            found.isRegular = S_ISREG(st.st_mode);
+            found.size = found.isRegular ? static_cast<uint64_t>(st.st_size) : 0;
         }
         entries.push_back(std::move(found));
     }

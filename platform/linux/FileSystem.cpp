@@ -17,6 +17,16 @@ bool Fail(FileException* error, int errorNumber, const std::string& path) {
     return false;
 }
 
+// A rename lives in the folders' entries; without flushing them a crash can bring
+// back the old name even though the data is safe.
+bool FlushFoldersOf(const std::string& from, const std::string& to, FileException* error) {
+    const std::string toFolder = FolderOf(to);
+    const std::string fromFolder = FolderOf(from);
+    if (!FlushFolder(toFolder)) return Fail(error, EIO, to);
+    if (fromFolder != toFolder && !FlushFolder(fromFolder)) return Fail(error, EIO, from);
+    return true;
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -32,18 +42,34 @@ bool DeleteFile(const std::string& path, FileException* error) {
 }
 
 bool RenameFile(const std::string& from, const std::string& to, FileException* error) {
+    return RenameFileDeferred(from, to, error) && FlushFoldersOf(from, to, error);
+}
+
+bool RenameFileDeferred(const std::string& from, const std::string& to, FileException* error) {
     struct stat st;
     if (::lstat(from.c_str(), &st) != 0) return Fail(error, errno, from);
     int refusal = CheckRemovable(to);
     if (refusal != 0 && refusal != ENOENT) return Fail(error, refusal, to);
     if (::rename(from.c_str(), to.c_str()) != 0) return Fail(error, errno, to);
-    // A rename lives in the folders' entries; without flushing them a crash can
-    // bring back the old name even though the data is safe.
-    const std::string toFolder = FolderOf(to);
-    const std::string fromFolder = FolderOf(from);
-    if (!FlushFolder(toFolder)) return Fail(error, EIO, to);
-    if (fromFolder != toFolder && !FlushFolder(fromFolder)) return Fail(error, EIO, from);
     return true;
+}
+
+bool RenameFileNoReplace(const std::string& from, const std::string& to, FileException* error) {
+    struct stat st;
+    if (::lstat(from.c_str(), &st) != 0) return Fail(error, errno, from);
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+        const int failure = errno;
+        if (failure != EINVAL && failure != ENOSYS) return Fail(error, failure, to);
+        // The file system cannot rename without replacing. A hard link is made only
+        // where nothing is, so linking and then dropping the old name never replaces.
+        if (::link(from.c_str(), to.c_str()) != 0) return Fail(error, errno, to);
+        if (::unlink(from.c_str()) != 0) {
+            const int unlinkFailure = errno;
+            ::unlink(to.c_str());
+            return Fail(error, unlinkFailure, from);
+        }
+    }
+    return FlushFoldersOf(from, to, error);
 }
 
 bool SetFileAttributes(const std::string& path, uint32_t attributes) {

@@ -35,7 +35,9 @@ int OpenLocked(const std::string& path, int flags, mode_t mode, LockKind lock) {
         error = errno;
     } else if (S_ISDIR(st.st_mode)) {
         error = EISDIR;
-    } else if ((flags & O_ACCMODE) != O_RDONLY && IsReadOnlyMode(st.st_mode)) {
+    } else if ((flags & O_ACCMODE) != O_RDONLY && !(flags & O_EXCL) && IsReadOnlyMode(st.st_mode)) {
+        // Not after an exclusive create: that file is our own and new, and a umask
+        // without the owner's write bit does not make it read-only to us.
         error = EACCES;
     }
     if (error != 0) {

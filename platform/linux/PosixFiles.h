@@ -20,8 +20,8 @@ enum class LockKind {
 // happens to the file. When creating, mode is used for a new file. Returns the
 // descriptor, or -1 with errno set: EWOULDBLOCK when someone else holds the file,
 // EACCES when writing was asked for and the file is read-only (no write bit; this
-// holds for root too, as the read-only attribute does on Windows), EISDIR for a
-// folder.
+// holds for root too, as the read-only attribute does on Windows; not for a file
+// that O_EXCL has just created), EISDIR for a folder.
 int OpenLocked(const std::string& path, int flags, mode_t mode, LockKind lock);
 
 // True when the file has no write permission bit: the read-only attribute.

@@ -1,6 +1,7 @@
 // Operations on files by path: wildcard search, rename, delete, attributes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/TempDir.h"
 #include "platform/File.h"
@@ -43,6 +44,36 @@ TEST(FindFiles, MatchesWildcardsWithoutRegardToCase) {
     EXPECT_TRUE(platform::FindFiles(dir.file("absent"), "*.dbx").empty());
 }
 
+TEST(FindFiles, ReportsLinksWithoutLookingAtTheirTargets) {
+    TempDir dir;
+    WriteWholeFile(dir.file("file.dbx"), "12345");
+    ASSERT_EQ(0, ::mkdir(dir.file("folder.dbx").c_str(), 0700));
+    ASSERT_EQ(0, ::symlink(dir.file("file.dbx").c_str(), dir.file("to-file.dbx").c_str()));
+    ASSERT_EQ(0, ::symlink(dir.file("folder.dbx").c_str(), dir.file("to-folder.dbx").c_str()));
+    ASSERT_EQ(0, ::symlink(dir.file("absent.dbx").c_str(), dir.file("dangling.dbx").c_str()));
+    struct Expected {
+        std::string name;
+        bool isDirectory, isLink, isRegular;
+        uint64_t size;
+    };
+    const std::vector<Expected> expected = {
+        {"dangling.dbx", false, true, false, 0},
+        {"file.dbx", false, false, true, 5},
+        {"folder.dbx", true, false, false, 0},
+        {"to-file.dbx", false, true, false, 0},
+        {"to-folder.dbx", false, true, false, 0},
+    };
+    auto entries = platform::FindFiles(dir.path(), "*.dbx");
+    ASSERT_EQ(expected.size(), entries.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(expected[i].name, entries[i].name);
+        EXPECT_EQ(expected[i].isDirectory, entries[i].isDirectory) << expected[i].name;
+        EXPECT_EQ(expected[i].isLink, entries[i].isLink) << expected[i].name;
+        EXPECT_EQ(expected[i].isRegular, entries[i].isRegular) << expected[i].name;
+        EXPECT_EQ(expected[i].size, entries[i].size) << expected[i].name;
+    }
+}
+
 TEST(RenameFile, ReplacesTheTargetAtomically) {
     TempDir dir;
     const std::string from = dir.file("tmp-container"), to = dir.file("{X}.dat");
@@ -59,21 +90,53 @@ TEST(RenameFile, ReplacesTheTargetAtomically) {
 }
 
 TEST(RenameFile, RefusesAReadOnlyOrHeldTarget) {
-    TempDir dir;
-    const std::string from = dir.file("a"), to = dir.file("b");
-    WriteWholeFile(from, "a");
-    WriteWholeFile(to, "b");
-    FileException error(FileException::Generic, "");
-    {
-        File held = File::Open(to, File::Mode::Read);
-        EXPECT_FALSE(platform::RenameFile(from, to, &error));
-        EXPECT_EQ(FileException::SharingViolation, error.cause());
+    for (auto rename : {platform::RenameFile, platform::RenameFileDeferred}) {
+        TempDir dir;
+        const std::string from = dir.file("a"), to = dir.file("b");
+        WriteWholeFile(from, "a");
+        WriteWholeFile(to, "b");
+        FileException error(FileException::Generic, "");
+        {
+            File held = File::Open(to, File::Mode::Read);
+            EXPECT_FALSE(rename(from, to, &error));
+            EXPECT_EQ(FileException::SharingViolation, error.cause());
+        }
+        ASSERT_TRUE(platform::SetFileAttributes(to, platform::AttributeReadOnly));
+        EXPECT_FALSE(rename(from, to, &error));
+        EXPECT_EQ(FileException::AccessDenied, error.cause());
+        EXPECT_EQ("b", ReadWholeFile(to));
+        EXPECT_EQ("a", ReadWholeFile(from));
+
+        ASSERT_TRUE(platform::SetFileAttributes(to, platform::AttributeNormal));
+        EXPECT_TRUE(rename(from, to, &error));
+        EXPECT_EQ("a", ReadWholeFile(to));
+        EXPECT_FALSE(platform::FileExists(from));
     }
-    ASSERT_TRUE(platform::SetFileAttributes(to, platform::AttributeReadOnly));
-    EXPECT_FALSE(platform::RenameFile(from, to, &error));
-    EXPECT_EQ(FileException::AccessDenied, error.cause());
-    EXPECT_EQ("b", ReadWholeFile(to));
-    EXPECT_EQ("a", ReadWholeFile(from));
+}
+
+TEST(RenameFile, NoReplaceRefusesAnythingAtTheTarget) {
+    TempDir dir;
+    const std::string from = dir.file("tmp-container"), taken = dir.file("taken.dat");
+    const std::string link = dir.file("link.dat"), dangling = dir.file("dangling.dat"), free = dir.file("{X}.dat");
+    WriteWholeFile(from, "new");
+    WriteWholeFile(taken, "old");
+    ASSERT_EQ(0, ::symlink(taken.c_str(), link.c_str()));
+    ASSERT_EQ(0, ::symlink(dir.file("absent").c_str(), dangling.c_str()));
+    for (const std::string& to : {taken, link, dangling}) {
+        FileException error(FileException::Generic, "");
+        EXPECT_FALSE(platform::RenameFileNoReplace(from, to, &error));
+        EXPECT_EQ(FileException::AlreadyExists, error.cause()) << to;
+        EXPECT_EQ(to + " already exists.", error.what());
+    }
+    struct stat st;
+    ASSERT_EQ(0, ::lstat(link.c_str(), &st));
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ("old", ReadWholeFile(taken));
+    EXPECT_EQ("new", ReadWholeFile(from));
+
+    ASSERT_TRUE(platform::RenameFileNoReplace(from, free));
+    EXPECT_FALSE(platform::FileExists(from));
+    EXPECT_EQ("new", ReadWholeFile(free));
 }
 
 TEST(DeleteFile, DeletesOnlyWhatWindowsWouldDelete) {
