@@ -25,8 +25,26 @@ public:
     void Final(uint8_t (&tag)[kTagSize]);
 
 private:
-    uint64_t r_[3];
-    uint64_t h_[3];
+#if defined(__SIZEOF_INT128__)
+    // With a 64x64->128 multiply: three 44-bit limbs per number, and four blocks per
+    // step, which needs r, r^2, r^3 and r^4.
+    using Limb = uint64_t;
+    static constexpr int kLimbs = 3;
+    static constexpr int kPowers = 4;
+#else
+    // Without one: five 26-bit limbs, one block per step.
+    using Limb = uint32_t;
+    static constexpr int kLimbs = 5;
+    static constexpr int kPowers = 1;
+#endif
+
+    // Adds whole 16-byte blocks; padBit is 1 for message blocks and 0 for the last,
+    // already padded, short block.
+    void Absorb(const uint8_t* blocks, size_t count, Limb padBit);
+
+    Limb r_[kPowers * kLimbs];  // the powers of r, lowest first
+    Limb s_[kPowers * kLimbs];  // their limbs times the factor the reduction folds in
+    Limb h_[kLimbs] = {};       // the running sum, partly reduced
     uint64_t pad_[2];
     uint8_t block_[16];
     size_t blockUsed_ = 0;
