@@ -25,8 +25,9 @@ done
 root=$(mktemp -d "${VEILBOX_BENCH_DIR:-/var/tmp}/veilbox-bench.XXXXXX")
 trap 'chmod -R u+w "$root" 2>/dev/null; rm -rf "$root"' EXIT
 export HOME=$root/home XDG_CONFIG_HOME=$root/home/config USERPROFILE=$root/profile
+# A password record of its own that sets no password: the runs ask for none.
 export VEILBOX_REGISTRY=$root/registry/registry.db VEILBOX_AUTH=$root/auth.dat
-unset VEILBOX_PASSWORD XDG_DOCUMENTS_DIR
+unset XDG_DOCUMENTS_DIR
 mkdir -p "$HOME/Documents" "$USERPROFILE" "$root/copy" "$root/rc4"
 mkdir -m 700 "$root/registry"
 

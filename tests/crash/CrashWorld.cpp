@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char kOther[] = "{0DDBA11A-7E57-4C0D-9E5A-B1A5EDC0FFEE}";
-// Given to the program through its environment only; the test never prints it.
+// Given to the program through a pipe only; the test never prints it.
 constexpr const char kPassword[] = "kill-me-softly";
 
 std::string Bytes(size_t size, unsigned seed) {
@@ -95,7 +95,6 @@ CrashWorld::CrashWorld(int securityLevel) {
     SetApplicationName(fs::path(VEILBOX_CLI_PATH).filename().string());
     if (!SetGuardId(kGuard) || !SetSecurityLevel(securityLevel)) throw std::runtime_error("settings not written");
     environment_.Set("VEILBOX_AUTH", home_.file("auth.dat"));
-    environment_.Set("VEILBOX_PASSWORD", kPassword);
     SetAuthRecordPathForTesting(home_.file("auth.dat"));
     if (!SetPassword(kPassword)) throw std::runtime_error("password not written");
 
@@ -127,8 +126,12 @@ void CrashWorld::Reset() {
     Mirror(saved_.path() + "/documents", documents_);
 }
 
-std::vector<std::string> CrashWorld::CliCommand(const std::string& command) const {
-    return {VEILBOX_CLI_PATH, command};
+std::vector<std::string> CrashWorld::CliCommand(const std::string& command) {
+    passwordPipe_.emplace(std::string(kPassword) + "\n");
+    std::vector<std::string> argv = {VEILBOX_CLI_PATH};
+    for (const std::string& option : passwordPipe_->Option()) argv.push_back(option);
+    argv.push_back(command);
+    return argv;
 }
 
 int CrashWorld::RunCli(const std::string& command) {

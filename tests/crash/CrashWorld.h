@@ -6,10 +6,12 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "RegistryTree.h"
+#include "support/PasswordPipe.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
@@ -29,7 +31,8 @@ public:
 
     // Runs veilbox-cli to its end (untraced); returns its exit status.
     int RunCli(const std::string& command);
-    std::vector<std::string> CliCommand(const std::string& command) const;
+    // The command line of one run; each call fills a fresh pipe with the password for it.
+    std::vector<std::string> CliCommand(const std::string& command);
     std::string LogPath() const { return scratch_.file("cli.log"); }
     // What the last runs printed, for failure messages.
     std::string TakeLog();
@@ -70,4 +73,5 @@ private:
     std::string store_;
     std::map<std::string, std::string> originalStore_;
     TreeKey originalIdentities_;
+    std::optional<PasswordPipe> passwordPipe_;
 };

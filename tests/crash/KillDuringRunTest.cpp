@@ -198,6 +198,7 @@ TEST_F(KillDuringRunTest, RestoreSurvivesAKillAtEveryPoint) {
     const TracedRun full = tracer.Run(world.CliCommand("restore"), world.LogPath(), 0);
     ASSERT_FALSE(full.killed);
     ASSERT_EQ(full.exitCode, 0) << world.TakeLog();
+    ASSERT_FALSE(full.points.empty());
     CheckEverythingBack(world, "complete restore");
     const std::vector<std::string> phases = PhasesOf<RestorePhases>(full.points);
     Report("restore", full.points, phases);

@@ -1,48 +1,253 @@
 // The driver that runs a hide or a restore in a process of its own, for tests that
-// need to stop one mid-run: it works on the environment's registry and documents.
+// need to stop one mid-run: it works on the environment's registry and documents, and
+// only ever under the program password in force, which it takes from a descriptor or
+// the terminal and keeps out of core files and other processes.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
-#include <cstdlib>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
 
 #include "WorkflowFixture.h"
 #include "identities/Settings.h"
 #include "store/Container.h"
+#include "support/PasswordPipe.h"
 
 namespace {
 
-int RunDriver(const std::string& command) {
-    const int status = std::system((VEILBOX_BINARY_DIR "/bin/veilbox-cli " + command + " 2>/dev/null").c_str());
+const std::string kDriver = VEILBOX_BINARY_DIR "/bin/veilbox-cli";
+
+// The driver's command line, with the pipe's descriptor when there is one.
+class DriverCommand {
+public:
+    DriverCommand(const std::string& command, const PasswordPipe* pipe) : words_{kDriver} {
+        if (pipe) {
+            for (const std::string& option : pipe->Option()) words_.push_back(option);
+        }
+        words_.push_back(command);
+        for (std::string& word : words_) argv_.push_back(word.data());
+        argv_.push_back(nullptr);
+    }
+    // Made before the fork: the child only calls exec.
+    [[noreturn]] void Exec() const {
+        ::execv(argv_[0], argv_.data());
+        ::_exit(127);
+    }
+
+private:
+    std::vector<std::string> words_;
+    std::vector<char*> argv_;
+};
+
+// Runs the driver in a session of its own, so that it has no terminal to ask at; the
+// lines, when given, are its passwords on a pipe. Its exit status, or -1.
+int RunDriver(const std::string& command, const std::optional<std::string>& lines = std::nullopt) {
+    std::optional<PasswordPipe> pipe;
+    if (lines) pipe.emplace(*lines);
+    const DriverCommand driver(command, pipe ? &*pipe : nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setsid();
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        driver.Exec();
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST_F(WorkflowTest, DriverHidesAndRestoresInAProcessOfItsOwn) {
-    if (!std::filesystem::exists(VEILBOX_BINARY_DIR "/bin/veilbox-cli")) GTEST_SKIP() << "driver not built";
-    SetPassword("driver pw");
-    environment_.Set("VEILBOX_AUTH", home_.file("auth.dat"));
-    environment_.Set("VEILBOX_PROGRAM_NAME", GetApplicationName());
-    environment_.Set("VEILBOX_PASSWORD", "wrong");
-    EXPECT_EQ(RunDriver("hide"), 2);  // a password that does not verify stops it
-    EXPECT_FALSE(IsIdentityHidden());
+// The soft core file limit of a process, as /proc shows it.
+std::string CoreLimit(pid_t pid) {
+    std::ifstream limits("/proc/" + std::to_string(pid) + "/limits");
+    for (std::string line; std::getline(limits, line);) {
+        if (line.rfind("Max core file size", 0) != 0) continue;
+        std::istringstream fields(line.substr(sizeof "Max core file size" - 1));
+        std::string soft;
+        fields >> soft;
+        return soft;
+    }
+    return "?";
+}
 
-    environment_.Set("VEILBOX_PASSWORD", "driver pw");
-    EXPECT_EQ(RunDriver("restore"), 2);  // nothing hidden yet
-    ASSERT_EQ(RunDriver("hide"), 0);
+// Whether another process of the same user may look into pid (read its /proc/<pid>/exe),
+// given that neither has the right to trace others: only a process that is not
+// dumpable refuses that.
+bool OpenToTheUser(pid_t pid) {
+    const std::string exe = "/proc/" + std::to_string(pid) + "/exe";
+    const pid_t looker = ::fork();
+    if (looker == 0) {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct caps[2]{};
+        ::syscall(SYS_capget, &header, caps);
+        caps[CAP_SYS_PTRACE / 32].effective &= ~(1u << (CAP_SYS_PTRACE % 32));
+        ::syscall(SYS_capset, &header, caps);
+        char target[4096];
+        ::_exit(::readlink(exe.c_str(), target, sizeof target) > 0 ? 0 : 1);
+    }
+    int status = 0;
+    return looker > 0 && ::waitpid(looker, &status, 0) == looker && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+struct TerminalRun {
+    std::string screen;         // everything the terminal showed
+    std::string coreLimit;      // while it asked
+    bool openToTheUser = true;  // while it asked
+    bool echoesAfter = false;   // the terminal echoes again once the driver is gone
+    int status = 0;             // as waitpid has it
+};
+
+// Runs the driver at a terminal of its own and types keys once it asks.
+TerminalRun RunDriverAtTerminal(const std::string& command, const std::string& keys) {
+    TerminalRun run;
+    const DriverCommand driver(command, nullptr);
+    int terminal = -1;
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        // A user's session: Ctrl-C ends the foreground job, core files are on, and no
+        // right to trace others (which root has) opens the driver to the user.
+        std::signal(SIGINT, SIG_DFL);
+        rlimit core{};
+        ::getrlimit(RLIMIT_CORE, &core);
+        core.rlim_cur = core.rlim_max;
+        ::setrlimit(RLIMIT_CORE, &core);
+        ::prctl(PR_CAPBSET_DROP, CAP_SYS_PTRACE, 0, 0, 0);
+        driver.Exec();
+    }
+    if (pid < 0) {
+        ADD_FAILURE() << "no terminal";
+        return run;
+    }
+    // The wait is only a guard against a driver that never asks.
+    auto readSome = [&] {
+        pollfd ready{terminal, POLLIN, 0};
+        char buffer[512];
+        const ssize_t got = ::poll(&ready, 1, 60000) == 1 ? ::read(terminal, buffer, sizeof buffer) : -1;
+        if (got > 0) run.screen.append(buffer, static_cast<size_t>(got));
+        return got > 0;
+    };
+    while (run.screen.find("Password: ") == std::string::npos && readSome()) {
+    }
+    run.coreLimit = CoreLimit(pid);
+    run.openToTheUser = OpenToTheUser(pid);
+    EXPECT_EQ(::write(terminal, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    while (readSome()) {
+    }
+    ::waitpid(pid, &run.status, 0);
+    termios settings{};
+    run.echoesAfter = ::tcgetattr(terminal, &settings) == 0 && (settings.c_lflag & ECHO) != 0;
+    ::close(terminal);
+    return run;
+}
+
+class CliDriverTest : public WorkflowTest {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(kDriver)) GTEST_SKIP() << "driver not built";
+        environment_.Set("VEILBOX_AUTH", home_.file("auth.dat"));
+        environment_.Set("VEILBOX_PROGRAM_NAME", GetApplicationName());
+    }
+
+    void ExpectNothingChanged() {
+        EXPECT_FALSE(IsIdentityHidden());
+        EXPECT_EQ(Snapshot(), registryBefore_);
+        EXPECT_EQ(MessageFilesOnDisk(), original_);
+        EXPECT_TRUE(DocumentsEntries().empty());
+    }
+
+    // The container is sealed under the password in force, which this process set too:
+    // its restore brings every byte back.
+    void ExpectHiddenAndRestorable() {
+        EXPECT_TRUE(IsIdentityHidden());
+        EXPECT_FALSE(IdentityListed());
+        ASSERT_TRUE(Restore());
+        EXPECT_EQ(Snapshot(), registryBefore_);
+        EXPECT_EQ(MessageFilesOnDisk(), original_);
+    }
+};
+
+TEST_F(CliDriverTest, HidesOnlyUnderThePasswordInForce) {
+    struct Case {
+        const char* what;
+        const char* password;                // the program password set before the run
+        std::optional<std::string> lines;    // on the descriptor; none: no --password-fd
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"a password is set, none given, no terminal", "driver pw", std::nullopt, 2},
+        {"a wrong password", "driver pw", "wrong\n", 2},
+        {"a password where none is set", "", "driver pw\n", 2},
+        {"the password, ended by CR LF", "driver pw", "driver pw\r\n", 0},
+        {"the password at the end of input", "driver pw", "driver pw", 0},
+        {"no password set, none given", "", std::nullopt, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetPassword(c.password);
+        ASSERT_EQ(RunDriver("hide", c.lines), c.exitCode);
+        if (c.exitCode == 0) {
+            ExpectHiddenAndRestorable();
+        } else {
+            ExpectNothingChanged();
+        }
+    }
+}
+
+TEST_F(CliDriverTest, RestoreTakesTheHidePasswordFromTheNextLine) {
+    SetPassword("at hide");
+    ASSERT_EQ(RunDriver("hide", std::string("at hide\n")), 0);
+    SetPassword("later");
+    // The container does not open under the password in force, and nothing more is given.
+    EXPECT_EQ(RunDriver("restore", std::string("later\n")), 1);
     EXPECT_TRUE(IsIdentityHidden());
-    EXPECT_FALSE(IdentityListed());
-    EXPECT_EQ(StoreFilesOnDisk().size(), 1u);
-
-    // The container is sealed with the driver's password: the test process restores it.
-    ASSERT_TRUE(Restore());
+    ASSERT_EQ(RunDriver("restore", std::string("later\nat hide\n")), 0);
+    EXPECT_FALSE(IsIdentityHidden());
     EXPECT_EQ(Snapshot(), registryBefore_);
     EXPECT_EQ(MessageFilesOnDisk(), original_);
+    EXPECT_EQ(RunDriver("restore", std::string("later\n")), 2);  // nothing hidden
+}
 
-    ASSERT_EQ(RunDriver("hide"), 0);
-    ASSERT_EQ(RunDriver("restore"), 0);
-    EXPECT_FALSE(IsIdentityHidden());
-    EXPECT_TRUE(IdentityListed());
+TEST_F(CliDriverTest, AsksAtTheTerminalWithoutEchoAndOutOfReach) {
+    SetPassword("driver pw");
+    struct Case {
+        const char* what;
+        const char* keys;
+        bool hides;  // else Ctrl-C ends the driver
+    };
+    const Case cases[] = {
+        {"the password typed", "driver pw\n", true},
+        {"Ctrl-C at the prompt", "\x03", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TerminalRun run = RunDriverAtTerminal("hide", c.keys);
+        EXPECT_NE(run.screen.find("Password: "), std::string::npos) << run.screen;
+        EXPECT_EQ(run.screen.find("driver pw"), std::string::npos) << run.screen;
+        EXPECT_EQ(run.coreLimit, "0");
+        EXPECT_FALSE(run.openToTheUser);
+        EXPECT_TRUE(run.echoesAfter);
+        if (c.hides) {
+            EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.screen;
+            ExpectHiddenAndRestorable();
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGINT) << run.screen;
+            ExpectNothingChanged();
+        }
+    }
 }
 
 }  // namespace

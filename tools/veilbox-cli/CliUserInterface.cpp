@@ -52,7 +52,31 @@ std::unique_ptr<ProgressWindow> CliUserInterface::CreateProgressWindow() {
     return std::make_unique<CliProgressWindow>();
 }
 
-bool CliUserInterface::RequestPassword(const std::string& prompt, std::string&) {
-    std::fprintf(stderr, "%s\n(no password can be given here)\n", prompt.c_str());
+platform::SecretReadStatus CliUserInterface::ReadPassword(std::string& password) const {
+    if (HasPasswordDescriptor()) return platform::ReadSecretLine(passwordFd_, kMaxPasswordLength, password);
+    return platform::ReadSecretFromTerminal("Password: ", kMaxPasswordLength, password);
+}
+
+const char* CliUserInterface::DescribeFailure(platform::SecretReadStatus status) {
+    switch (status) {
+    case platform::SecretReadStatus::Read:
+        return "";
+    case platform::SecretReadStatus::EndOfInput:
+        return "No further password was given.";
+    case platform::SecretReadStatus::TooLong:
+        return "The password given is too long.";
+    case platform::SecretReadStatus::Failed:
+        return "The password could not be read.";
+    case platform::SecretReadStatus::NoTerminal:
+        return "No password can be asked for here: give it with --password-fd N, or run at a terminal.";
+    }
+    return "";
+}
+
+bool CliUserInterface::RequestPassword(const std::string& prompt, std::string& password) {
+    std::fprintf(stderr, "%s\n", prompt.c_str());
+    const platform::SecretReadStatus status = ReadPassword(password);
+    if (status == platform::SecretReadStatus::Read) return true;
+    std::fprintf(stderr, "%s\n", DescribeFailure(status));
     return false;
 }

@@ -1,14 +1,22 @@
-// veilbox-cli hide|restore
+// veilbox-cli [--password-fd N] hide|restore
 //
 // Runs the hide or the restore of the protected identity (the "guardid" setting)
 // without windows. The registry, the documents folder and the password file are those
 // the environment names (VEILBOX_REGISTRY, HOME/XDG, VEILBOX_AUTH); the settings are
 // read under the program name VEILBOX_PROGRAM_NAME when it is set (they are kept per
-// program name, and this file has its own); the program password, when there is one,
-// is read from VEILBOX_PASSWORD and never printed.
-// Exit status: 0 done, 1 the run failed (the result text is printed), 2 bad usage or
-// nothing to do.
+// program name, and this file has its own).
+//
+// The run never works under a password other than the program password in force. When
+// one is set it is read from descriptor N, up to its first newline or its end (a
+// trailing "\r\n" or "\n" is not part of it); without --password-fd it is asked for at
+// the terminal with echo off; with neither the run is refused. When no password is set,
+// descriptor N, if given, must hold an empty line or nothing. Should a restore find its
+// container hidden under another password, it asks again the same way: the
+// descriptor's next line, or the terminal. Passwords are never printed.
+// Exit status: 0 done, 1 the run failed (the result text is printed), 2 bad usage, no
+// or a wrong password, or nothing to do; nothing is changed then.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "CliUserInterface.h"
@@ -17,6 +25,7 @@
 #include "identities/InternalFailure.h"
 #include "identities/Settings.h"
 #include "password/PasswordRecord.h"
+#include "password/PasswordRules.h"
 #include "platform/Shell.h"
 #include "store/Container.h"
 #include "store/OperationResult.h"
@@ -25,8 +34,38 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: veilbox-cli hide|restore\n");
+    std::fprintf(stderr, "usage: veilbox-cli [--password-fd N] hide|restore\n");
     return 2;
+}
+
+// A descriptor number: decimal digits only.
+bool ParseDescriptor(const std::string& text, int& fd) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    fd = std::atoi(text.c_str());
+    return true;
+}
+
+// Makes the password in force this run's password, or says why it cannot.
+bool TakeProgramPassword(const CliUserInterface& ui) {
+    // Without a password set there is nothing to ask; a descriptor that was given is
+    // read all the same, so that a password the caller believed in is not ignored.
+    const bool passwordSet = IsPasswordSet();
+    if (!passwordSet && !ui.HasPasswordDescriptor()) return true;
+    std::string password;
+    const platform::SecretReadStatus status = ui.ReadPassword(password);
+    // An empty input stands for the empty password.
+    if (status != platform::SecretReadStatus::Read && status != platform::SecretReadStatus::EndOfInput) {
+        std::fprintf(stderr, "%s%s\n", passwordSet ? "A program password is set. " : "",
+                     CliUserInterface::DescribeFailure(status));
+        return false;
+    }
+    const bool accepted = VerifyPassword(password);
+    platform::SecureZero(password.data(), password.size());
+    if (!accepted) {
+        std::fprintf(stderr, passwordSet ? "The password is not correct.\n"
+                                         : "No program password is set: give an empty line, or no --password-fd.\n");
+    }
+    return accepted;
 }
 
 bool RunHide() {
@@ -41,21 +80,26 @@ bool RunHide() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) return Usage();
-    const std::string command = argv[1];
+    // Before anything else: the password and the key made from it must never reach a
+    // core file or another process of the user.
+    platform::DisableCoreDumps();
+
+    int passwordFd = -1;
+    if (argc == 4 && std::string(argv[1]) == "--password-fd") {
+        if (!ParseDescriptor(argv[2], passwordFd)) return Usage();
+    } else if (argc != 2) {
+        return Usage();
+    }
+    const std::string command = argv[argc - 1];
     if (command != "hide" && command != "restore") return Usage();
 
     const std::string programName = platform::GetEnvironmentVariable("VEILBOX_PROGRAM_NAME");
     if (!programName.empty()) SetApplicationName(programName);
     const std::string auth = platform::GetEnvironmentVariable("VEILBOX_AUTH");
     if (!auth.empty()) SetAuthRecordPathForTesting(auth);
-    const std::string password = platform::GetEnvironmentVariable("VEILBOX_PASSWORD");
-    if (!password.empty() && !VerifyPassword(password)) {
-        std::fprintf(stderr, "The password is not correct.\n");
-        return 2;
-    }
+    CliUserInterface ui(passwordFd);
+    if (!TakeProgramPassword(ui)) return 2;
 
-    CliUserInterface ui;
     UserInterface::Install(&ui);
     LoadIdentities();
     if (command == "restore" && !IsIdentityHidden()) {
