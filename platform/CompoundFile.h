@@ -44,7 +44,9 @@ public:
     OutStorage& operator=(const OutStorage&) = delete;
 
     // Creates the file, replacing an existing one. The file is readable by the user
-    // only (it holds secrets), whether it is new or replaced.
+    // only (it holds secrets), whether it is new or replaced. A symbolic link at path
+    // is never followed, nor is anything but a regular file written: both give
+    // kStorageAccessDenied (as Open does).
     StorageStatus Create(const std::string& path);
     // Creates a new file, readable by the user only; fails with
     // kStorageFileAlreadyExists when anything (a dangling link included) is at path.
@@ -105,7 +107,9 @@ public:
     // Stream names are compared without regard to case, as on Windows. Finding the
     // name does not depend on the number of entries (the names are indexed at Open).
     StorageStatus OpenStream(const std::string& name, InStream& stream);
-    // Every entry of the root storage, in the file's directory order.
+    // Every entry of the root storage, in the file's directory order (the order of its
+    // directory tree: for files written here, shorter names first, then by name
+    // without regard to case). Empty when not open.
     struct Entry {
         std::string name;
         bool isStream;  // false for a storage

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <glib.h>
 #include <gsf/gsf-utils.h>
+#include <sys/stat.h>
 
 #include <mutex>
 
@@ -35,8 +36,10 @@ StorageStatus StorageStatusFromErrno(int error) {
     case EACCES:
     case EPERM:
     case EROFS:
+    case ENXIO:  // a pipe nobody reads, a device that is not there
     case EISDIR: return kStorageAccessDenied;
     case EWOULDBLOCK: return kStorageShareViolation;
+    case EEXIST: return kStorageFileAlreadyExists;
     case ENOSPC:
     case EDQUOT:
     case EFBIG: return kStorageMediumFull;
@@ -45,13 +48,21 @@ StorageStatus StorageStatusFromErrno(int error) {
     }
 }
 
+StorageStatus StorageStatusFromOpenErrno(const std::string& path, int error) {
+    struct stat st;
+    if (error == ELOOP && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return kStorageAccessDenied;
+    return StorageStatusFromErrno(error);
+}
+
 bool IsValidStreamName(const std::string& name) {
     if (name.empty() || name.size() > 31) return false;
     return name.find_first_of("/\\:!") == std::string::npos;
 }
 
-bool SameStreamName(const std::string& a, const std::string& b) {
-    return g_ascii_strcasecmp(a.c_str(), b.c_str()) == 0;
+std::string StreamNameKey(const std::string& name) {
+    std::string key = name;
+    for (char& c : key) c = g_ascii_tolower(c);
+    return key;
 }
 
 }  // namespace platform

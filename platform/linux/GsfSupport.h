@@ -15,10 +15,17 @@ void EnsureGsfReady();
 // The storage status for an errno value from opening, writing or syncing a file.
 StorageStatus StorageStatusFromErrno(int error);
 
+// The same for a failed open of path, which never follows a symbolic link there: such
+// a link is refused as kStorageAccessDenied (ELOOP also stands for too many links on
+// the way to it, which is kStoragePathNotFound).
+StorageStatus StorageStatusFromOpenErrno(const std::string& path, int error);
+
 // Names a compound file accepts: 1 to 31 characters, none of / \ : !
 bool IsValidStreamName(const std::string& name);
 
-// Element names compare without regard to case, as they do on Windows.
-bool SameStreamName(const std::string& a, const std::string& b);
+// Element names compare without regard to case, as they do on Windows: two names
+// are the same exactly when their keys are equal (ASCII letters folded), so names can
+// be looked up in a hash.
+std::string StreamNameKey(const std::string& name);
 
 }  // namespace platform

@@ -1,14 +1,9 @@
 #include <errno.h>
 #include <fcntl.h>
-#include <gsf/gsf-infile-impl.h>
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-stdio.h>
-#include <stdio.h>
-#include <unistd.h>
 
-#include "GObjectRef.h"
-#include "GsfCallScope.h"
+#include <unordered_map>
+
+#include "CompoundFileReader.h"
 #include "GsfSupport.h"
 #include "InStreamImpl.h"
 #include "PosixFiles.h"
@@ -16,7 +11,10 @@
 namespace platform {
 
 struct InStorage::Impl {
-    GObjectRef<GsfInfile> root;
+    std::shared_ptr<const CompoundFileReader> file;
+    // StreamNameKey of each stream of the root -> its place in RootEntries. Should a
+    // damaged file name two streams alike, the first in directory order is found.
+    std::unordered_map<std::string, size_t> streams;
 };
 
 InStorage::InStorage() = default;
@@ -26,28 +24,21 @@ InStorage& InStorage::operator=(InStorage&&) noexcept = default;
 
 StorageStatus InStorage::Open(const std::string& path) {
     Release();
-    GsfCallScope scope;
-    // A shared lock: other readers may open the file, no writer of ours may.
-    int fd = OpenLocked(path, O_RDONLY, 0, LockKind::Shared);
-    if (fd < 0) return StorageStatusFromErrno(errno);
-    FILE* file = ::fdopen(fd, "rb");
-    if (!file) {
-        ::close(fd);
-        return kStorageFailed;
+    // A shared lock: other readers may open the file, no writer of ours may. A link
+    // at path is not followed, and a pipe must not keep the open waiting for a writer.
+    UniqueFd fd(OpenLocked(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0, LockKind::Shared));
+    if (!fd) return StorageStatusFromOpenErrno(path, errno);
+    auto impl = std::make_unique<Impl>();
+    StorageStatus status = CompoundFileReader::Open(std::move(fd), impl->file);
+    if (!StorageSucceeded(status)) return status;
+    const std::vector<CompoundFileReader::DirectoryEntry>& entries = impl->file->RootEntries();
+    impl->streams.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].type == CompoundFileReader::EntryType::Stream) {
+            impl->streams.emplace(StreamNameKey(entries[i].name), i);
+        }
     }
-    // On success libgsf owns the FILE and closes it (and so drops the lock) when the
-    // last reference to the file goes.
-    GObjectRef<GsfInput> input(gsf_input_stdio_new_FILE(path.c_str(), file, FALSE));
-    if (!input) {
-        ::fclose(file);
-        return kStorageFailed;
-    }
-    GError* error = nullptr;
-    GObjectRef<GsfInfile> root(gsf_infile_msole_new(input.Get(), &error));
-    if (error) g_error_free(error);
-    if (!root) return kStorageInvalidHeader;
-    impl_ = std::make_unique<Impl>();
-    impl_->root = std::move(root);
+    impl_ = std::move(impl);
     return kStorageOk;
 }
 
@@ -55,33 +46,29 @@ StorageStatus InStorage::OpenStream(const std::string& name, InStream& stream) {
     stream.Release();
     if (!IsOpen()) return kStorageReverted;
     if (!IsValidStreamName(name)) return kStorageInvalidName;
-    GsfCallScope scope;
-    GsfInfile* root = impl_->root.Get();
-    const int count = gsf_infile_num_children(root);
-    for (int i = 0; i < count; ++i) {
-        const char* childName = gsf_infile_name_by_index(root, i);
-        if (!childName || !SameStreamName(childName, name)) continue;
-        // A damaged chain of blocks makes libgsf refuse the child here. The class
-        // call hands the reason back to us; gsf_infile_child_by_index would print it
-        // as a warning of the default log domain, which is not ours to silence.
-        GError* error = nullptr;
-        GObjectRef<GsfInput> child(GSF_INFILE_CLASS(G_OBJECT_GET_CLASS(root))->child_by_index(root, i, &error));
-        if (error) g_error_free(error);
-        if (!child) return kStorageReadFault;
-        // A storage of that name is not a stream.
-        if (GSF_IS_INFILE(child.Get()) && gsf_infile_num_children(GSF_INFILE(child.Get())) >= 0) {
-            return kStorageFileNotFound;
-        }
-        auto impl = std::make_unique<InStream::Impl>();
-        impl->input = std::move(child);
-        stream.impl_ = std::move(impl);
-        return kStorageOk;
+    auto found = impl_->streams.find(StreamNameKey(name));
+    if (found == impl_->streams.end()) return kStorageFileNotFound;
+    const CompoundFileReader::DirectoryEntry& entry = impl_->file->RootEntries()[found->second];
+    auto streamImpl = std::make_unique<InStream::Impl>();
+    StorageStatus status = impl_->file->StreamExtents(entry, streamImpl->extents);
+    if (!StorageSucceeded(status)) return status;
+    streamImpl->file = impl_->file;
+    streamImpl->size = entry.size;
+    stream.impl_ = std::move(streamImpl);
+    return kStorageOk;
+}
+
+std::vector<InStorage::Entry> InStorage::Entries() const {
+    std::vector<Entry> entries;
+    if (!IsOpen()) return entries;
+    for (const CompoundFileReader::DirectoryEntry& entry : impl_->file->RootEntries()) {
+        entries.push_back({entry.name, entry.type == CompoundFileReader::EntryType::Stream});
     }
-    return kStorageFileNotFound;
+    return entries;
 }
 
 void InStorage::Release() { impl_.reset(); }
 
-bool InStorage::IsOpen() const { return impl_ && impl_->root; }
+bool InStorage::IsOpen() const { return impl_ && impl_->file; }
 
 }  // namespace platform

@@ -1,16 +1,20 @@
-// The state behind an InStream: its libgsf child, which keeps what it needs of the
-// file alive by itself, so a stream may outlive its storage.
+// The state behind an InStream: where its bytes lie in the file, and a share of the
+// open file itself, so a stream may outlive its storage (and keeps the file's lock).
 #pragma once
 
-#include <gsf/gsf-input.h>
+#include <memory>
+#include <vector>
 
-#include "GObjectRef.h"
+#include "CompoundFileReader.h"
 #include "platform/CompoundFile.h"
 
 namespace platform {
 
 struct InStream::Impl {
-    GObjectRef<GsfInput> input;
+    std::shared_ptr<const CompoundFileReader> file;
+    std::vector<CompoundFileReader::Extent> extents;  // in stream order, covering size
+    uint64_t size = 0;
+    uint64_t position = 0;
 };
 
 }  // namespace platform

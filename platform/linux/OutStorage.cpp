@@ -5,6 +5,15 @@ namespace platform {
 
 struct OutStorage::Impl {
     std::shared_ptr<OutputSession> session;
+
+    static StorageStatus Start(const std::string& path, bool mustBeNew, std::unique_ptr<Impl>& out) {
+        std::shared_ptr<OutputSession> session;
+        StorageStatus status = OutputSession::Create(path, mustBeNew, session);
+        if (!StorageSucceeded(status)) return status;
+        out = std::make_unique<Impl>();
+        out->session = std::move(session);
+        return kStorageOk;
+    }
 };
 
 OutStorage::OutStorage() = default;
@@ -21,12 +30,12 @@ OutStorage& OutStorage::operator=(OutStorage&& other) noexcept {
 
 StorageStatus OutStorage::Create(const std::string& path) {
     Release();
-    std::shared_ptr<OutputSession> session;
-    StorageStatus status = OutputSession::Create(path, session);
-    if (!StorageSucceeded(status)) return status;
-    impl_ = std::make_unique<Impl>();
-    impl_->session = std::move(session);
-    return kStorageOk;
+    return Impl::Start(path, false, impl_);
+}
+
+StorageStatus OutStorage::CreateNew(const std::string& path) {
+    Release();
+    return Impl::Start(path, true, impl_);
 }
 
 StorageStatus OutStorage::CreateStream(const std::string& name, OutStream& stream) {

@@ -25,13 +25,24 @@ StorageStatus WriteFailure(int error) {
 
 }  // namespace
 
-StorageStatus OutputSession::Create(const std::string& path, std::shared_ptr<OutputSession>& out) {
+StorageStatus OutputSession::Create(const std::string& path, bool mustBeNew, std::shared_ptr<OutputSession>& out) {
     GsfCallScope scope;
     // Our own descriptor rather than libgsf's opener: the file is private from its
     // first byte (libgsf would create it with the umask's permissions), it is held
-    // exclusively while written, and we can sync it before we close it.
-    int fd = OpenLocked(path, O_WRONLY | O_CREAT, 0600, LockKind::Exclusive);
-    if (fd < 0) return StorageStatusFromErrno(errno);
+    // exclusively while written, and we can sync it before we close it. A link at
+    // path would send the secrets wherever it points, so none is followed; O_EXCL
+    // refuses anything there, a dangling link included, and gives a new file exactly
+    // 0600 whatever the umask. Only a file that may be replaced is opened as it is.
+    // A pipe must not keep the open waiting for a reader.
+    const int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK;
+    int fd = OpenLocked(path, flags | O_CREAT | O_EXCL, 0600, LockKind::Exclusive);
+    if (fd < 0 && errno == EEXIST && !mustBeNew) fd = OpenLocked(path, flags, 0, LockKind::Exclusive);
+    if (fd < 0) return StorageStatusFromOpenErrno(path, errno);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return kStorageAccessDenied;
+    }
     if (::ftruncate(fd, 0) != 0 || ::fchmod(fd, 0600) != 0) {
         int error = errno;
         ::close(fd);
@@ -77,14 +88,13 @@ StorageStatus OutputSession::NewStream(const std::string& name, GObjectRef<GsfOu
     if (current_) return kStorageAccessDenied;
     if (!IsValidStreamName(name)) return kStorageInvalidName;
     GsfCallScope scope;
-    for (const std::string& existing : names_) {
-        if (SameStreamName(existing, name)) return kStorageFileAlreadyExists;
-    }
+    std::string key = StreamNameKey(name);
+    if (names_.count(key) != 0) return kStorageFileAlreadyExists;
     GsfOutput* created = gsf_outfile_new_child(root_.Get(), name.c_str(), FALSE);
     if (!created) return Remember(kStorageFailed);
     child = GObjectRef<GsfOutput>(created);
     current_ = created;
-    names_.push_back(name);
+    names_.insert(std::move(key));
     return kStorageOk;
 }
 

@@ -11,7 +11,7 @@
 
 #include <memory>
 #include <string>
-#include <vector>
+#include <unordered_set>
 
 #include "GObjectRef.h"
 #include "platform/CompoundFile.h"
@@ -20,8 +20,9 @@ namespace platform {
 
 class OutputSession {
 public:
-    // Creates (or replaces) the file at path, private to the user and held exclusively.
-    static StorageStatus Create(const std::string& path, std::shared_ptr<OutputSession>& out);
+    // Creates (or, unless mustBeNew, replaces) the file at path, private to the user
+    // and held exclusively. A symbolic link at path is never followed.
+    static StorageStatus Create(const std::string& path, bool mustBeNew, std::shared_ptr<OutputSession>& out);
     ~OutputSession();
     OutputSession(const OutputSession&) = delete;
     OutputSession& operator=(const OutputSession&) = delete;
@@ -49,7 +50,7 @@ private:
     GObjectRef<GsfOutput> sink_;
     GObjectRef<GsfOutfile> root_;
     GsfOutput* current_ = nullptr;  // the open stream; its OutStream owns the reference
-    std::vector<std::string> names_;
+    std::unordered_set<std::string> names_;  // StreamNameKey of every stream created
     StorageStatus failure_ = kStorageOk;  // the first failure since Create
 };
 

@@ -31,6 +31,9 @@ int OpenLocked(const std::string& path, int flags, mode_t mode, LockKind lock) {
     struct stat st;
     if (rc != 0) {
         error = errno == EAGAIN ? EWOULDBLOCK : errno;
+    } else if ((flags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL) && ::fchmod(fd, mode) != 0) {
+        // The file is new and ours: it gets exactly mode, also the bits the umask took.
+        error = errno;
     } else if (::fstat(fd, &st) != 0) {
         error = errno;
     } else if (S_ISDIR(st.st_mode)) {

@@ -17,11 +17,12 @@ enum class LockKind {
 
 // Opens path with flags (O_CLOEXEC is added; O_TRUNC is refused: callers truncate
 // after locking, with ftruncate) and takes a non-blocking lock before anything else
-// happens to the file. When creating, mode is used for a new file. Returns the
-// descriptor, or -1 with errno set: EWOULDBLOCK when someone else holds the file,
-// EACCES when writing was asked for and the file is read-only (no write bit; this
-// holds for root too, as the read-only attribute does on Windows; not for a file
-// that O_EXCL has just created), EISDIR for a folder.
+// happens to the file. When creating, mode is used for a new file; with O_EXCL the
+// file gets exactly mode, whatever the umask. Returns the descriptor, or -1 with
+// errno set: EWOULDBLOCK when someone else holds the file, EACCES when writing was
+// asked for and the file is read-only (no write bit; this holds for root too, as the
+// read-only attribute does on Windows; not for a file that O_EXCL has just created),
+// EISDIR for a folder.
 int OpenLocked(const std::string& path, int flags, mode_t mode, LockKind lock);
 
 // True when the file has no write permission bit: the read-only attribute.

@@ -2,6 +2,7 @@
 // access, giving up without commit, and write failures that must not pass as success.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -124,6 +125,65 @@ TEST(CompoundFileContract, GivingUpWithoutCommitLeavesNothingReadable) {
     EXPECT_EQ(kStorageReverted, unusable.Commit());
     EXPECT_EQ(kStorageFileNotFound, unusable.Create(dir.file("no folder/c.dat")));
     EXPECT_FALSE(unusable.IsOpen());
+}
+
+// No open follows a link at the path: it could send a container's secrets, or take
+// one, wherever it points. CreateNew takes only a free name, and a pipe at the path
+// makes no open wait for the other end.
+TEST(CompoundFileContract, LinksAndTakenNamesAreRefused) {
+    TempDir dir;
+    const std::string container = dir.file("real.dat");
+    ASSERT_EQ(kStorageOk, WriteCompound(container, {{"index", "kept"}}));
+    const std::string before = ReadWholeFile(container);
+    ASSERT_EQ(0, ::symlink(container.c_str(), dir.file("link.dat").c_str()));
+    ASSERT_EQ(0, ::symlink(dir.file("target.dat").c_str(), dir.file("dangling.dat").c_str()));
+    ASSERT_EQ(0, ::mkfifo(dir.file("pipe.dat").c_str(), 0600));
+    enum Call { Open, Create, CreateNew };
+    const struct {
+        Call call;
+        const char* name;
+        StorageStatus expected;
+    } cases[] = {
+        {Open, "link.dat", kStorageAccessDenied},          {Open, "pipe.dat", kStorageAccessDenied},
+        {Create, "link.dat", kStorageAccessDenied},        {Create, "dangling.dat", kStorageAccessDenied},
+        {Create, "pipe.dat", kStorageAccessDenied},        {CreateNew, "real.dat", kStorageFileAlreadyExists},
+        {CreateNew, "link.dat", kStorageFileAlreadyExists}, {CreateNew, "dangling.dat", kStorageFileAlreadyExists},
+        {CreateNew, "pipe.dat", kStorageFileAlreadyExists},
+    };
+    for (const auto& c : cases) {
+        InStorage reader;
+        OutStorage writer;
+        const std::string path = dir.file(c.name);
+        StorageStatus status = c.call == Open     ? reader.Open(path)
+                               : c.call == Create ? writer.Create(path)
+                                                  : writer.CreateNew(path);
+        EXPECT_EQ(c.expected, status) << c.call << " " << c.name;
+        EXPECT_FALSE(reader.IsOpen() || writer.IsOpen()) << c.call << " " << c.name;
+    }
+    EXPECT_EQ(before, ReadWholeFile(container));
+    EXPECT_NE(0, ::access(dir.file("target.dat").c_str(), F_OK));
+}
+
+// A store folder of thousands of files: every stream opens by name and reads back.
+// Finding a name does not depend on how many there are, so this stays quick.
+TEST(CompoundFileContract, EveryStreamOfABigContainerOpens) {
+    TempDir dir;
+    const std::string path = dir.file("c.dat");
+    std::vector<SampleStream> streams;
+    for (unsigned k = 0; k < 4000; ++k) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%05u", k);
+        streams.push_back({name, PatternBytes(k % 500 == 7 ? 5000 : k % 97 * 11, k)});
+    }
+    ASSERT_EQ(kStorageOk, WriteCompound(path, streams));
+    InStorage storage;
+    ASSERT_EQ(kStorageOk, storage.Open(path));
+    EXPECT_EQ(streams.size(), storage.Entries().size());
+    for (const SampleStream& sample : streams) {
+        std::string bytes;
+        ASSERT_EQ(kStorageOk, ReadWholeStream(storage, sample.name, bytes)) << sample.name;
+        ASSERT_TRUE(sample.bytes == bytes) << sample.name;
+    }
 }
 
 // A file-size limit makes the file system refuse the data part way, as a full disk

@@ -26,6 +26,18 @@ platform::StorageStatus WriteCompound(const std::string& path, const std::vector
 platform::StorageStatus ReadWholeStream(platform::InStorage& storage, const std::string& name,
                                         std::string& bytes, size_t chunk = 65536);
 
+// One directory entry of a hand-made compound file: links are entry numbers (the
+// root is 0, the first node 1), kNoEntry for none. Streams are empty.
+constexpr uint32_t kNoEntry = 0xFFFFFFFFu;
+struct DirectoryNode {
+    std::string name;  // ASCII
+    uint8_t type;      // 1 storage, 2 stream
+    uint32_t left, right, child;
+};
+// The bytes of a compound file whose directory tree is exactly the one given, however
+// shaped or broken, under a root whose child link is rootChild.
+std::string HandMadeCompound(uint32_t rootChild, const std::vector<DirectoryNode>& nodes);
+
 // What python3-olefile finds in a file: stream name -> (directory size, bytes).
 struct OlefileListing {
     int exitCode = -1;

@@ -2,6 +2,7 @@
 // (python3-olefile) and by our own reader, byte for byte.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "CompoundFileHelpers.h"
 #include "support/TempDir.h"
@@ -90,6 +91,45 @@ TEST(CompoundFileInterop, ContainersBeyondTheHeaderAllocationTable) {
     ExpectBothReadersSee(path, streams);
 }
 
+// The root's entries come in the order of its directory tree, walked left, entry,
+// right, whatever the tree's shape; what a storage holds is not the root's. A tree
+// that comes round again or links to a free or missing entry is damage.
+TEST(CompoundFileInterop, EntriesFollowTheDirectoryTree) {
+    TempDir dir;
+    const std::string path = dir.file("tree.dat");
+    // "sub" (2) at the top, "b" (1) left of it, "Zeta" (3) and "00000" (4) to the right;
+    // "inner" (5) is in "sub". Slots 6 and 7 of the directory are free.
+    const std::vector<DirectoryNode> tree = {
+        {"b", 2, kNoEntry, kNoEntry, kNoEntry},     {"sub", 1, 1, 3, 5},
+        {"Zeta", 2, kNoEntry, 4, kNoEntry},         {"00000", 2, kNoEntry, kNoEntry, kNoEntry},
+        {"inner", 2, kNoEntry, kNoEntry, kNoEntry},
+    };
+    WriteWholeFile(path, HandMadeCompound(2, tree));
+    ASSERT_EQ(0, ReadWithOlefile(path).exitCode) << "not a compound file for olefile";
+    InStorage storage;
+    ASSERT_EQ(kStorageOk, storage.Open(path));
+    std::string listed;
+    for (const InStorage::Entry& entry : storage.Entries()) listed += entry.name + (entry.isStream ? " " : "/ ");
+    EXPECT_EQ("b sub/ Zeta 00000 ", listed);
+    InStream stream;
+    EXPECT_EQ(kStorageFileNotFound, storage.OpenStream("sub", stream));
+    EXPECT_EQ(kStorageFileNotFound, storage.OpenStream("inner", stream));
+    EXPECT_EQ(kStorageOk, storage.OpenStream("ZETA", stream));
+    EXPECT_EQ(0u, stream.Size());
+
+    const struct {
+        const char* what;
+        uint32_t rightOfLast;  // the right link of "00000"
+    } damage[] = {{"a cycle", 2}, {"a free entry", 7}, {"past the directory", 8}, {"far off", 0x7FFFFFFF}};
+    for (const auto& d : damage) {
+        std::vector<DirectoryNode> broken = tree;
+        broken[3].right = d.rightOfLast;
+        WriteWholeFile(path, HandMadeCompound(2, broken));
+        EXPECT_EQ(kStorageInvalidHeader, storage.Open(path)) << d.what;
+        EXPECT_TRUE(storage.Entries().empty()) << d.what;
+    }
+}
+
 TEST(CompoundFileInterop, ContainerIsPrivateAndReplacesAnOldFile) {
     TempDir dir;
     const std::string path = dir.file("{C}.dat");
@@ -100,12 +140,23 @@ TEST(CompoundFileInterop, ContainerIsPrivateAndReplacesAnOldFile) {
     EXPECT_EQ(0600u, PermissionsOf(path));
     ExpectBothReadersSee(path, streams);
 
-    const std::string fresh = dir.file("{D}.dat");
-    mode_t old = ::umask(0);
-    StorageStatus status = WriteCompound(fresh, streams);
-    ::umask(old);
-    ASSERT_EQ(kStorageOk, status);
-    EXPECT_EQ(0600u, PermissionsOf(fresh));
+    // New files too, whatever the umask: one that opens them to all, one that takes
+    // even the owner's write bit.
+    for (mode_t mask : {mode_t(0), mode_t(0277)}) {
+        const std::string fresh = dir.file("{D}.dat"), freshNew = dir.file("{E}.dat");
+        mode_t old = ::umask(mask);
+        StorageStatus status = WriteCompound(fresh, streams);
+        OutStorage storage;
+        StorageStatus statusNew = storage.CreateNew(freshNew);
+        ::umask(old);
+        ASSERT_EQ(kStorageOk, status) << mask;
+        ASSERT_EQ(kStorageOk, statusNew) << mask;
+        EXPECT_EQ(kStorageOk, storage.Commit());
+        EXPECT_EQ(0600u, PermissionsOf(fresh)) << mask;
+        EXPECT_EQ(0600u, PermissionsOf(freshNew)) << mask;
+        ASSERT_EQ(0, ::unlink(fresh.c_str()));
+        ASSERT_EQ(0, ::unlink(freshNew.c_str()));
+    }
 }
 
 }  // namespace
