@@ -14,6 +14,7 @@
 #include "app/UserInterface.h"
 #include "identities/Settings.h"
 #include "store/Container.h"
+#include "store/StoreWorkflows.h"
 #include "widgets/DialogLook.h"
 #include "widgets/WxUserInterface.h"
 
@@ -41,6 +42,9 @@ bool CShellApp::OnInit() {
     // keeps settings of its own.
     SetApplicationName(wxFileName(wxString::FromUTF8(GetModulePath())).GetName().utf8_string());
     SetAppName(wxString::FromUTF8(GetApplicationName()));
+    // A hide or restore that died (power cut, kill) may have left a half-written
+    // container or plain copies of mail that were never put in place.
+    CleanLeftovers();
 
     std::vector<std::string> arguments;
     std::vector<const char*> argv;

@@ -90,8 +90,8 @@ bool IsPlainKeyName(const std::string& name) {
     return !name.empty() && name.find('\\') == std::string::npos;
 }
 
-void WriteText(HKEY key, const char* valueName, const std::string& text) {
-    RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+LONG WriteText(HKEY key, const char* valueName, const std::string& text) {
+    return RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>(text.size() + 1));
 }
 

@@ -51,9 +51,8 @@ struct RegistryBackup {
 // and for subkey names read back from a backup.
 bool IsPlainKeyName(const std::string& name);
 
-// Writes a REG_SZ value of the text and one terminating zero. Not checked: a pointer
-// value that cannot be written is no reason to stop a hide or restore halfway.
-void WriteText(HKEY key, const char* valueName, const std::string& text);
+// Writes a REG_SZ value of the text and one terminating zero; the registry's status.
+LONG WriteText(HKEY key, const char* valueName, const std::string& text);
 
 // "Identities\<guardid>": the protected identity's key below HKEY_CURRENT_USER.
 std::string GetIdentityKeyPath();

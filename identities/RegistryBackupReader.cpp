@@ -79,7 +79,7 @@ bool RegistryBackupReader::Next(RegistryBackupItem& item) {
             }
             case BackupTag::kKeyBegin:
                 if (!TakeName(name, nameLength)) return Fail(BackupDefect::UnterminatedName);
-                if (!IsPlainKeyName(std::string(name, nameLength)))
+                if (nameLength > kMaxKeyNameLength || !IsPlainKeyName(std::string(name, nameLength)))
                     return Fail(BackupDefect::BadKeyName);
                 if (depth_ == kMaxDepth) return Fail(BackupDefect::TooDeep);
                 ++depth_;

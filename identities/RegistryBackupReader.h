@@ -14,7 +14,7 @@ enum class BackupDefect {
     UnknownTag,          // a tag byte that no writer emits
     UnterminatedName,    // a name without its zero byte inside StructureStream
     TruncatedValueItem,  // the reserved bytes after a value's name are missing
-    BadKeyName,          // a subkey name that is empty or holds a backslash
+    BadKeyName,          // a subkey name that is empty, too long or holds a backslash
     TooDeep,             // subkeys nested deeper than a registry can hold
     UnbalancedKeyEnd,    // 0x03 with no open subkey: it would close the identity's key
     MissingRecord,       // a value without a complete record in DataStream
@@ -39,6 +39,8 @@ class RegistryBackupReader {
 public:
     // Deeper than the registry's own nesting limit cannot come from a real key.
     static constexpr size_t kMaxDepth = 512;
+    // The registry's own limit for one key name.
+    static constexpr size_t kMaxKeyNameLength = 255;
 
     explicit RegistryBackupReader(const RegistryBackup& backup);
     // The two streams as plain byte ranges (the backup's streams are read in place).

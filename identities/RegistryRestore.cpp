@@ -1,11 +1,122 @@
 #include "identities/RegistryRestore.h"
 
+#include <algorithm>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "identities/InternalFailure.h"
 #include "identities/MailClient.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"
+
+namespace {
+
+// Registry names compare without regard to ASCII case.
+std::string Fold(const char* text) {
+    std::string folded(text);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return folded;
+}
+
+// Every key path and value of a backup, keyed by folded path (and folded value name).
+struct BackupContents {
+    std::map<std::string, std::pair<DWORD, std::string>> values;
+    std::map<std::string, bool> keys;
+};
+
+// Walks a valid backup, calling visit(path of the current key, item) for every item.
+template <typename Visit>
+bool WalkBackup(const RegistryBackup& backup, Visit visit) {
+    RegistryBackupReader reader(backup);
+    RegistryBackupItem item;
+    std::vector<std::string> path;
+    while (reader.Next(item) && item.kind != RegistryBackupItem::End) {
+        if (item.kind == RegistryBackupItem::KeyEnd) {
+            path.pop_back();
+            continue;
+        }
+        visit(path, item);
+        if (item.kind == RegistryBackupItem::KeyBegin) path.push_back(Fold(item.name));
+    }
+    return reader.Defect() == BackupDefect::None;
+}
+
+std::string Joined(const std::vector<std::string>& path) {
+    std::string text;
+    for (const std::string& part : path) text += part + "\\";
+    return text;
+}
+
+bool ReadContents(const RegistryBackup& backup, BackupContents& contents) {
+    return WalkBackup(backup, [&contents](const std::vector<std::string>& path, const RegistryBackupItem& item) {
+        if (item.kind == RegistryBackupItem::KeyBegin) {
+            contents.keys[Joined(path) + Fold(item.name)] = true;
+        } else {
+            contents.values[Joined(path) + '\0' + Fold(item.name)] = {
+                item.type, std::string(reinterpret_cast<const char*>(item.data), item.size)};
+        }
+    });
+}
+
+// The pointer values of Identities as they are now, to be put back if a write fails.
+struct SavedPointer {
+    explicit SavedPointer(const char* valueName) : name(valueName) {}
+    const char* name;
+    bool present = false;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+};
+
+void SavePointer(HKEY key, SavedPointer& saved) {
+    DWORD size = 0;
+    if (RegQueryValueExA(key, saved.name, nullptr, &saved.type, nullptr, &size) != ERROR_SUCCESS) return;
+    saved.data.resize(size);
+    saved.present = RegQueryValueExA(key, saved.name, nullptr, &saved.type, saved.data.data(), &size) ==
+                    ERROR_SUCCESS;
+    saved.data.resize(size);
+}
+
+void PutPointerBack(HKEY key, const SavedPointer& saved) {
+    if (saved.present) {
+        RegSetValueExA(key, saved.name, 0, saved.type, saved.data.data(), static_cast<DWORD>(saved.data.size()));
+    } else {
+        RegDeleteValueA(key, saved.name);
+    }
+}
+
+// Replays the items onto the key at the bottom of the stack; false at the first write
+// the registry refuses.
+bool ReplayItems(const RegistryBackup& backup, std::vector<RegistryKey>& stack) {
+    RegistryBackupReader reader(backup);
+    RegistryBackupItem item;
+    while (reader.Next(item) && item.kind != RegistryBackupItem::End) {
+        switch (item.kind) {
+            case RegistryBackupItem::Value:
+                if (RegSetValueExA(stack.back().Handle(), item.name, 0, item.type, item.data, item.size) !=
+                    ERROR_SUCCESS)
+                    return false;
+                break;
+            case RegistryBackupItem::KeyBegin: {
+                RegistryKey subkey;
+                if (subkey.Create(stack.back().Handle(), item.name, KEY_ALL_ACCESS) != ERROR_SUCCESS) return false;
+                stack.push_back(std::move(subkey));
+                break;
+            }
+            case RegistryBackupItem::KeyEnd:
+                // The reader never lets a key end reach the identity's own key.
+                stack.pop_back();
+                break;
+            case RegistryBackupItem::End:
+                break;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 bool ValidateRegistryBackup(const RegistryBackup& backup, BackupDefect* defect) {
     RegistryBackupReader reader(backup);
@@ -16,50 +127,89 @@ bool ValidateRegistryBackup(const RegistryBackup& backup, BackupDefect* defect) 
     return reader.Defect() == BackupDefect::None;
 }
 
+bool FindStoreRootInBackup(const RegistryBackup& backup, std::string& storeRoot) {
+    // The client's software key is a path of three keys; its first subkey is the
+    // version key that holds the value.
+    std::vector<std::string> software;
+    for (std::string rest = MailClient::kClientSoftwareKey; !rest.empty();) {
+        const size_t slash = rest.find('\\');
+        software.push_back(Fold(rest.substr(0, slash).c_str()));
+        rest = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+    }
+    std::string versionKey;
+    bool found = false;
+    const std::string storeRootName = Fold(MailClient::kStoreRootValue);
+    WalkBackup(backup, [&](const std::vector<std::string>& path, const RegistryBackupItem& item) {
+        if (item.kind == RegistryBackupItem::KeyBegin && path == software && versionKey.empty()) {
+            versionKey = Fold(item.name);
+        } else if (item.kind == RegistryBackupItem::Value && !found && !versionKey.empty() &&
+                   path.size() == software.size() + 1 && path.back() == versionKey &&
+                   std::equal(software.begin(), software.end(), path.begin()) &&
+                   Fold(item.name) == storeRootName) {
+            // As the registry reads a text: up to its first zero byte, bounded.
+            const std::string data(reinterpret_cast<const char*>(item.data),
+                                   std::min<size_t>(item.size, RegistryKey::kMaxStringBytes));
+            storeRoot = data.substr(0, data.find('\0'));
+            found = true;
+        }
+    });
+    return found;
+}
+
+KeyInPlace CompareIdentityKeyWithBackup(const RegistryBackup& backup) {
+    RegistryKey identity;
+    if (identity.Open(HKEY_CURRENT_USER, GetIdentityKeyPath(), KEY_READ) != ERROR_SUCCESS) {
+        return KeyInPlace::Missing;
+    }
+    RegistryBackup inPlace;
+    BackupContents saved, current;
+    if (!SerializeKey(inPlace, identity.Handle()) || !inPlace.StructureStream.Append(&BackupTag::kEnd, 1) ||
+        !ReadContents(backup, saved) || !ReadContents(inPlace, current)) {
+        return KeyInPlace::Unreadable;
+    }
+    for (const auto& key : current.keys) {
+        if (!saved.keys.count(key.first)) return KeyInPlace::Differs;
+    }
+    for (const auto& value : current.values) {
+        const auto it = saved.values.find(value.first);
+        if (it == saved.values.end() || it->second != value.second) return KeyInPlace::Differs;
+    }
+    return KeyInPlace::PartOfBackup;
+}
+
 bool RestoreIdentityKey(const RegistryBackup& backup) {
     if (!IsPlainKeyName(GetGuardId())) return false;
     if (!ValidateRegistryBackup(backup)) throw InternalFailure(kWalkFailure);
 
-    // The identity's key sits at the bottom of the stack; the reader never lets a
-    // key end reach it, so only subkeys are ever popped.
-    std::vector<RegistryKey> stack(1);
-    if (stack.front().Create(HKEY_CURRENT_USER, GetIdentityKeyPath(), KEY_ALL_ACCESS) !=
-        ERROR_SUCCESS)
-        return false;
-
-    RegistryBackupReader reader(backup);
-    RegistryBackupItem item;
-    while (reader.Next(item) && item.kind != RegistryBackupItem::End) {
-        switch (item.kind) {
-            case RegistryBackupItem::Value:
-                // A value that cannot be set is left out, as a value write elsewhere
-                // in the program is not checked either.
-                RegSetValueExA(stack.back().Handle(), item.name, 0, item.type, item.data,
-                               item.size);
-                break;
-            case RegistryBackupItem::KeyBegin: {
-                RegistryKey subkey;
-                if (subkey.Create(stack.back().Handle(), item.name, KEY_ALL_ACCESS) != ERROR_SUCCESS)
-                    throw InternalFailure(kSubkeyCreateFailure);
-                stack.push_back(std::move(subkey));
-                break;
-            }
-            case RegistryBackupItem::KeyEnd:
-                stack.pop_back();
-                break;
-            case RegistryBackupItem::End:
-                break;
-        }
-    }
-
     RegistryKey identities;
-    if (identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) !=
-        ERROR_SUCCESS)
+    if (identities.Create(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) {
         return false;
+    }
+    RegistryKey existing;
+    const bool existed = existing.Open(identities.Handle(), GetGuardId(), KEY_READ) == ERROR_SUCCESS;
+    existing.Close();
+
+    std::vector<RegistryKey> stack(1);
+    if (stack.front().Create(identities.Handle(), GetGuardId(), KEY_ALL_ACCESS) != ERROR_SUCCESS) return false;
+    SavedPointer pointers[] = {SavedPointer(MailClient::kDefaultUserIdValue),
+                               SavedPointer(MailClient::kLastUserIdValue),
+                               SavedPointer(MailClient::kLastUsernameValue),
+                               SavedPointer(MailClient::kStartAsValue)};
+    for (SavedPointer& pointer : pointers) SavePointer(identities.Handle(), pointer);
+
     const HKEY key = identities.Handle();
-    WriteText(key, MailClient::kDefaultUserIdValue, backup.DefaultUserId);
-    WriteText(key, MailClient::kLastUserIdValue, backup.LastUserId);
-    WriteText(key, MailClient::kLastUsernameValue, backup.LastUsername);
-    WriteText(key, MailClient::kStartAsValue, backup.StartAs);
-    return true;
+    bool written = ReplayItems(backup, stack) &&
+                   WriteText(key, MailClient::kDefaultUserIdValue, backup.DefaultUserId) == ERROR_SUCCESS &&
+                   WriteText(key, MailClient::kLastUserIdValue, backup.LastUserId) == ERROR_SUCCESS &&
+                   WriteText(key, MailClient::kLastUsernameValue, backup.LastUsername) == ERROR_SUCCESS &&
+                   WriteText(key, MailClient::kStartAsValue, backup.StartAs) == ERROR_SUCCESS;
+    stack.clear();
+    if (written) return true;
+
+    // A half-rebuilt identity would show up in the mail client without its settings:
+    // take back what this call did. A key that was there before (an earlier restore
+    // that was interrupted) holds only the backup's own values and stays.
+    for (const SavedPointer& pointer : pointers) PutPointerBack(key, pointer);
+    if (!existed) identities.DeleteSubtree(GetGuardId());
+    return false;
 }

@@ -4,8 +4,10 @@
 #include <cstring>
 
 #include "app/UserInterface.h"
+#include "identities/Settings.h"
 #include "password/PasswordRecord.h"
 #include "platform/Shell.h"
+#include "store/Container.h"
 #include "store/StoreKey.h"
 #include "store/UserAbort.h"
 
@@ -15,7 +17,11 @@ CStoreOperation::ShredObserver& CStoreOperation::ShredObserverSlot() {
 }
 
 CStoreOperation::CStoreOperation()
-    : password_(GetCurrentPassword()), buffer_(new uint8_t[kChunkSize]) {
+    : password_(GetCurrentPassword()),
+      guardId_(GetGuardId()),
+      containerPath_(GetContainerPath()),
+      buffer_(new uint8_t[kChunkSize]),
+      compareBuffer_(new uint8_t[kChunkSize]) {
     std::memset(&cipher_, 0, sizeof cipher_);
 }
 
@@ -24,6 +30,7 @@ CStoreOperation::~CStoreOperation() {
     CloseProgress();
     platform::SecureZero(&cipher_, sizeof cipher_);
     platform::SecureZero(buffer_.get(), kChunkSize);
+    platform::SecureZero(compareBuffer_.get(), kChunkSize);
     if (!password_.empty()) platform::SecureZero(&password_[0], password_.size());
 }
 

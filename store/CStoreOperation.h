@@ -3,10 +3,13 @@
 // them and lets go of them when the run ends: files are closed (last first), the
 // progress window is destroyed, and the cipher state and the password are wiped.
 //
-// Nothing here may lose mail. The container is written under a temporary name and
-// renamed into place only when complete and on stable storage; plain files are erased
-// only after that; a restore checks every stream before it writes a single file, and
-// writes each file under a temporary name that replaces the target only when complete.
+// Nothing here may lose mail. The container is written under a private temporary name
+// and renamed into place only when complete and on stable storage; the hide then reads
+// it back and checks it as a restore would before a single plain file is erased. A
+// restore plans and checks the whole container before it writes anything, writes every
+// file under a private temporary name, proves every byte against the container's
+// digests, and only then puts the files in place, rebuilds the registry key and deletes
+// the container. A container that would replace something newer is kept aside instead.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +23,8 @@
 #include "identities/RegistryBackup.h"
 #include "platform/CompoundFile.h"
 #include "platform/File.h"
+#include "store/ContainerSeal.h"
+#include "store/IndexHeader.h"
 #include "store/Rc4.h"
 #include "store/StreamHeader.h"
 
@@ -43,36 +48,25 @@ public:
     // Hide: back up the registry key, protect the store, remove the identity. On a
     // failure after the store is protected everything is put back from the container.
     bool RunHide(const std::string& storeRoot);
-    bool ProtectStore(const std::string& storeRoot);
-    // Opens every *.dbx file of the folder exclusively; true when at least one was
-    // found and all were opened.
-    bool FindStoreFiles(const std::string& folder);
-    bool WriteContainer();
-    // Erases the plain files (deletes them, overwriting first when asked), last first.
-    // A file that cannot be erased does not stop the others; the user is told which
-    // remain. True when all are gone.
-    bool EraseStoreFiles(bool overwrite);
-
-    // Restore: read the container back, rebuild the registry key, delete the container.
+    // Restore: check the container whole, write the files back, rebuild the registry
+    // key, delete the container.
     bool RunRestore();
-    bool ReadContainer();
-    // Everything ReadContainer checks before it writes: the container's structure,
-    // paths and registry backup, and the key of every stream (asking for the password
+    // Removes what a run that died left behind: a container written halfway, and files
+    // a restore had not yet put in place (erased as the container's level erases).
+    void CleanLeftovers();
+    // Everything a restore checks before it writes: the container's structure, paths,
+    // registry backup and digests, and the key of every stream (asking for the password
     // the store was hidden under when the current one does not fit). Writes nothing.
     bool CheckContainer();
 
-    // Keys the cipher state for one stream from its salt and the run's password.
-    void DeriveStoreKey(const uint8_t* salt, size_t saltLength);
-
     RegistryBackup& Backup() { return backup_; }
-    size_t StoreFileCount() const { return files_.size(); }
     uint64_t TotalBytes() const { return totalBytes_; }
 
-    // Called with every block the shredder writes (path, bytes, count). For tests,
-    // which have no other way to see data that is deleted right after.
     // The name of the k-th file stream: "00000", "00001", ...
     static std::string StreamName(size_t index);
 
+    // Called with every block the shredder writes (path, bytes, count). For tests,
+    // which have no other way to see data that is deleted right after.
     using ShredObserver = std::function<void(const std::string&, const uint8_t*, size_t)>;
     static void SetShredObserver(ShredObserver observer);
 
@@ -80,34 +74,71 @@ private:
     struct StoreFile {
         platform::File file;
         uint64_t size = 0;
+        platform::FileStamp stamp;
     };
     // One file stream of a container, checked and ready to be written back.
     struct StreamPlan {
         std::string name;
         StreamHeader header;
+        uint8_t headerBytes[StreamHeader::kSize] = {};
         std::string targetPath;
         uint64_t plainSize = 0;
+        std::string partPath;  // the private name it is written under, once created
     };
+    // Everything a container promises, read and checked before anything is written.
+    struct ContainerPlan {
+        IndexHeader index;
+        std::vector<uint8_t> indexBytes;
+        bool sealed = false;
+        ContainerSeal seal;
+        std::string storeFolder;
+        std::vector<StreamPlan> streams;
+    };
+    enum class KeyPolicy { AskForHideTimePassword, CurrentPasswordOnly };
 
     static ShredObserver& ShredObserverSlot();
 
-    void EncryptFileToStream(StoreFile& file, platform::OutStream& stream);
-    void DecryptStreamToFile(platform::InStream& stream, const StreamPlan& plan);
-    void EraseFile(StoreFile& file, bool overwrite);
+    // Keys the cipher state for one stream from its salt and the run's password.
+    void DeriveStoreKey(const uint8_t* salt, size_t saltLength);
 
-    // Hide helpers.
+    // Hide.
     bool CheckHeaderTexts();
-    bool CheckStoreLimits();
+    bool ProtectStore(const std::string& storeRoot);
+    bool FindStoreFiles(const std::string& folder);
+    bool CheckStoreLimits(const std::string& folder);
+    bool WriteContainer();
     bool WriteIndexStream(platform::OutStorage& storage);
-    bool WriteFileStreams(platform::OutStorage& storage);
+    void EncryptFileToStream(size_t k, platform::OutStream& stream);
+    bool WriteSealStream(platform::OutStorage& storage);
+    bool VerifyContainer();
+    bool EraseStoreFiles(bool overwrite);
+    void EraseFile(StoreFile& file, bool overwrite);
     bool UndoHide();
 
-    // Restore helpers: everything is checked before anything is written.
-    bool ReadIndexStream(platform::InStorage& storage);
-    bool PlanFileStreams(platform::InStorage& storage);
-    bool CheckStreamKeys();
-    bool KeyMatches(const StreamPlan& plan);
+    // Both: the plan of a container and its checks. `fault` names the first one found.
+    bool LoadPlan(platform::InStorage& storage, ContainerPlan& plan, std::string& fault);
+    bool ReadIndex(platform::InStorage& storage, ContainerPlan& plan, std::string& fault);
+    bool PlanStreams(platform::InStorage& storage, ContainerPlan& plan, std::string& fault);
+    bool CheckKeys(ContainerPlan& plan, KeyPolicy policy);
+    bool KeysMatch(const ContainerPlan& plan);
+    bool IndexDigestMatches(const ContainerPlan& plan);
+    // Keys the cipher for a stream and gives the one-time key of its digest.
+    void KeyStream(const uint8_t (&salt)[16], uint8_t (&digestKey)[Poly1305::kKeySize]);
+
+    // Restore.
+    bool ReadContainer();
+    bool CheckNothingNewer(std::string& reason);
     bool WriteBackFiles(platform::InStorage& storage);
+    void DecryptStreamToFile(platform::InStream& stream, size_t k, bool& sameAsTarget);
+    bool PlaceFiles();
+    void RemoveParts();
+    bool FinishRestore();
+    bool KeepStaleContainer(const std::string& reason);
+    // Renames the container to "<name>.kept-<date>-<time>.dat" beside it, never
+    // replacing anything; `kept` gets the new path.
+    bool MoveContainerAside(std::string& kept);
+    // Erases one plain file a restore wrote but did not put in place.
+    void EraseLeftoverPart(const std::string& path, bool overwrite);
 
     // Progress: the window may be missing; every call is safe without it.
     void OpenProgress(const std::string& status);
@@ -121,12 +152,17 @@ private:
     uint64_t totalBytes_ = 0;
     Rc4State cipher_;
     std::string password_;
+    std::string guardId_;
+    std::string containerPath_;
     RegistryBackup backup_;
     std::vector<StoreFile> files_;
-    std::vector<StreamPlan> plans_;
-    uint32_t fileCount_ = 0;
+    ContainerPlan plan_;
+    // The hide's own record of what it wrote, checked against what it reads back.
+    IndexHeader writtenIndex_;
+    std::vector<uint8_t> writtenSeal_;
     std::unique_ptr<ProgressWindow> progress_;
     int securityLevel_ = 0;
-    // One buffer for every chunk of the run.
+    // One buffer for every chunk of the run, and one to compare a file in place with.
     std::unique_ptr<uint8_t[]> buffer_;
+    std::unique_ptr<uint8_t[]> compareBuffer_;
 };

@@ -1,9 +1,15 @@
-// The erase phase of a hide: the plain store files go once the container is complete.
+// The erase phase of a hide, and the clean-up of what a run that died left behind.
 #include <algorithm>
 
+#include "app/FileLocations.h"
 #include "app/UserInterface.h"
+#include "identities/IdentityCatalogue.h"
+#include "identities/RegistryRestore.h"
+#include "identities/Settings.h"
 #include "store/CStoreOperation.h"
+#include "store/ExpandStorePath.h"
 #include "store/RandomGenerator.h"
+#include "store/SourcePath.h"
 
 bool CStoreOperation::EraseStoreFiles(bool overwrite) {
     running_ = 0;
@@ -17,11 +23,10 @@ bool CStoreOperation::EraseStoreFiles(bool overwrite) {
         if (progress_) progress_->TakeCancelRequest();
         StoreFile store = std::move(files_.back());
         files_.pop_back();
-        const std::string path = store.file.Path();
         try {
             EraseFile(store, overwrite);
-        } catch (const std::exception&) {
-            remaining.push_back(path);
+        } catch (const platform::FileException& error) {
+            remaining.push_back(error.path());  // under the name it has now
         }
     }
     if (remaining.empty()) return true;
@@ -37,6 +42,15 @@ bool CStoreOperation::EraseStoreFiles(bool overwrite) {
 
 void CStoreOperation::EraseFile(StoreFile& store, bool overwrite) {
     const std::string path = store.file.Path();
+    std::string erasing = path;
+    if (overwrite && HasStoreFileName(path)) {
+        // A file overwritten halfway must never be found under the store's name: a
+        // restore would take it for newer mail. It moves to a private name first, for
+        // good, before its first byte changes.
+        erasing = NewTemporaryPath(path, ".shred");
+        platform::FileException error(platform::FileException::Generic, path);
+        if (!platform::RenameFileNoReplace(path, erasing, &error)) throw error;
+    }
     if (overwrite) {
         uint8_t* buffer = buffer_.get();
         // One random block per file, written over and over.
@@ -57,6 +71,60 @@ void CStoreOperation::EraseFile(StoreFile& store, bool overwrite) {
         store.file.Flush();
     }
     store.file.Close();
-    platform::FileException error(platform::FileException::Generic, path);
-    if (!platform::DeleteFile(path, &error)) throw error;
+    platform::FileException error(platform::FileException::Generic, erasing);
+    if (!platform::DeleteFile(erasing, &error)) throw error;
+}
+
+void CStoreOperation::EraseLeftoverPart(const std::string& path, bool overwrite) {
+    StoreFile part;
+    // Opened without following links, so a planted link only ever loses itself.
+    if (platform::File::TryOpen(path, platform::File::Mode::ReadWrite, part.file)) {
+        try {
+            EraseFile(part, overwrite);
+            return;
+        } catch (const std::exception&) {
+        }
+    }
+    platform::DeleteFile(path);
+}
+
+void CStoreOperation::CleanLeftovers() {
+    if (containerPath_.empty()) return;
+    // A container the writer never finished is not the container: it goes.
+    const std::string documents = GetDocumentsFilePath("");
+    for (const platform::FindEntry& entry : platform::FindFiles(documents, guardId_ + ".*tmp")) {
+        if ((entry.isRegular || entry.isLink) &&
+            (entry.name == guardId_ + ".tmp" || IsTemporaryName(entry.name, guardId_, ".tmp"))) {
+            platform::DeleteFile(documents + entry.name);
+        }
+    }
+
+    // Files a restore wrote but did not put in place hold plain mail, and so do files a
+    // hide was shredding; they are erased as the container erases plain files. Their
+    // folder is the container's store folder, or the listed identity's when the
+    // container is gone.
+    std::string folder;
+    bool overwrite = true;
+    platform::InStorage storage;
+    ContainerPlan plan;
+    std::string fault;
+    std::string storeRoot;
+    if (platform::StorageSucceeded(storage.Open(containerPath_)) && ReadIndex(storage, plan, fault) &&
+        FindStoreRootInBackup(backup_, storeRoot)) {
+        folder = ExpandStorePath(storeRoot);
+        overwrite = plan.index.securityLevel != SecurityMedium;
+    } else if (FindIdentity(guardId_) >= 0) {
+        folder = ExpandStorePath(GetIdentity(static_cast<size_t>(FindIdentity(guardId_))).StoreRoot);
+    }
+    storage.Release();
+    if (folder.empty()) return;
+    for (const platform::FindEntry& entry : platform::FindFiles(folder, "*.*")) {
+        if (!entry.isRegular && !entry.isLink) continue;
+        // Copies a restore had not put in place yet, and files a hide was shredding.
+        const bool part = IsTemporaryName(entry.name, std::string(), ".part");
+        const bool shred = IsTemporaryName(entry.name, std::string(), ".shred");
+        if (part || shred) {
+            EraseLeftoverPart(folder + platform::kPathSeparator + entry.name, (overwrite || shred) && entry.isRegular);
+        }
+    }
 }

@@ -1,14 +1,17 @@
-// The hide side of a run: discovery, the container writer and the hide itself.
+// The hide side of a run: discovery, the container writer, the read-back check and the
+// hide itself.
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 
 #include "app/UserInterface.h"
+#include "identities/RegistryRestore.h"
 #include "identities/Settings.h"
+#include "platform/Shell.h"
 #include "store/CStoreOperation.h"
 #include "store/Container.h"
 #include "store/ExpandStorePath.h"
 #include "store/HeaderFields.h"
-#include "store/IndexHeader.h"
 #include "store/KeyCheck.h"
 #include "store/OperationResult.h"
 #include "store/RandomGenerator.h"
@@ -17,16 +20,41 @@
 
 namespace {
 
-bool WriteAll(platform::OutStream& stream, const void* data, size_t size) {
-    if (size == 0) return true;  // some storage layers refuse empty writes
+platform::FileException::Cause CauseOf(platform::StorageStatus status) {
+    return status == platform::kStorageMediumFull ? platform::FileException::DiskFull
+                                                  : platform::FileException::HardIO;
+}
+
+// Writes all bytes or throws the file layer's report naming the container.
+void WriteAll(platform::OutStream& stream, const void* data, size_t size, const std::string& path) {
+    if (size == 0) return;  // some storage layers refuse empty writes
     size_t written = 0;
-    return platform::StorageSucceeded(stream.Write(data, size, &written)) && written == size;
+    const platform::StorageStatus status = stream.Write(data, size, &written);
+    if (!platform::StorageSucceeded(status) || written != size) throw platform::FileException(CauseOf(status), path);
+}
+
+void Refuse(const std::string& text) {
+    ShowMessageBox(text + "\r\n\r\nNothing has been changed.", MB_OK | MB_ICONSTOP);
 }
 
 }  // namespace
 
 bool CStoreOperation::RunHide(const std::string& storeRoot) {
+    if (containerPath_.empty()) {
+        Refuse("The protected identity's key name cannot name a file:\r\n" + guardId_);
+        OperationResult = ResultRegistryError;
+        return false;
+    }
+    CleanLeftovers();
     if (!BackupIdentityKey(backup_)) {
+        OperationResult = ResultRegistryError;
+        return false;
+    }
+    // A backup the restore would refuse must never be the only copy of the identity.
+    BackupDefect defect = BackupDefect::None;
+    if (!ValidateRegistryBackup(backup_, &defect)) {
+        Refuse(std::string("The identity's registry entries cannot be kept in the protected container (") +
+               DescribeBackupDefect(defect) + ").");
         OperationResult = ResultRegistryError;
         return false;
     }
@@ -50,42 +78,43 @@ bool CStoreOperation::RunHide(const std::string& storeRoot) {
 
 bool CStoreOperation::CheckHeaderTexts() {
     IndexHeader h;
-    if (PutFieldText(h.identityId, sizeof h.identityId, GetGuardId()) &&
+    if (PutFieldText(h.identityId, sizeof h.identityId, guardId_) &&
         PutFieldText(h.defaultUserId, sizeof h.defaultUserId, backup_.DefaultUserId) &&
         PutFieldText(h.lastUserId, sizeof h.lastUserId, backup_.LastUserId) &&
         PutFieldText(h.lastUsername, sizeof h.lastUsername, backup_.LastUsername) &&
         PutFieldText(h.startAs, sizeof h.startAs, backup_.StartAs)) {
         return true;
     }
-    ShowMessageBox("The identity's registry entries are too long to be kept in the protected "
-                   "container.\r\n\r\nNothing has been changed.",
-                   MB_OK | MB_ICONSTOP);
+    Refuse("The identity's registry entries are too long to be kept in the protected container.");
     return false;
 }
 
 bool CStoreOperation::ProtectStore(const std::string& storeRoot) {
-    const std::string folder = ExpandStorePath(storeRoot);
     securityLevel_ = static_cast<int>(GetSecurityLevel());
-
-    const std::string containerPath = GetContainerPath();
-    if (containerPath.size() >= kMaxPathLength) {
-        ShowMessageBox("The path of the protected container is too long:\r\n" + containerPath +
-                           "\r\n\r\nNothing has been changed.",
-                       MB_OK | MB_ICONSTOP);
+    if (containerPath_.size() >= kMaxPathLength) {
+        Refuse("The path of the protected container is too long:\r\n" + containerPath_);
         return false;
     }
+    // The restore finds the store folder in the saved registry entries; the files must
+    // be taken from that very folder or it would refuse to put them back.
+    std::string savedRoot;
+    const bool hasSavedRoot = FindStoreRootInBackup(backup_, savedRoot);
     if (securityLevel_ != SecurityLow) {
-        if (!FindStoreFiles(folder)) return false;
-        if (!CheckStoreLimits()) return false;
+        if (!hasSavedRoot || savedRoot != storeRoot) {
+            Refuse("The identity's store folder changed while it was being hidden. Please try again.");
+            return false;
+        }
+        const std::string folder = ExpandStorePath(storeRoot);
+        if (!FindStoreFiles(folder) || !CheckStoreLimits(folder)) return false;
     }
 
     OpenProgress("Encrypting message store");
-    if (!WriteContainer()) return false;
+    if (!WriteContainer() || !VerifyContainer()) return false;
 
     if (securityLevel_ == SecurityMedium || securityLevel_ == SecurityHigh) {
         EraseStoreFiles(securityLevel_ == SecurityHigh);
     }
-    platform::SetFileAttributes(containerPath, platform::AttributeHidden | platform::AttributeReadOnly);
+    platform::SetFileAttributes(containerPath_, platform::AttributeHidden | platform::AttributeReadOnly);
     return true;
 }
 
@@ -94,14 +123,27 @@ bool CStoreOperation::FindStoreFiles(const std::string& folder) {
     totalBytes_ = 0;
     for (const platform::FindEntry& entry : platform::FindFiles(folder, "*.dbx")) {
         if (entry.isDirectory) continue;
+        const std::string path = folder + platform::kPathSeparator + entry.name;
+        // A link would make the erase destroy a file outside the store, and a restore
+        // could not give it back as it was.
+        if (entry.isLink || !entry.isRegular) {
+            Refuse("The message store holds something that is not a plain file:\r\n" + path +
+                   "\r\n\r\nOnly regular files can be protected.");
+            return false;
+        }
         StoreFile store;
         platform::FileException error(platform::FileException::Generic, folder);
-        if (!platform::File::TryOpen(folder + platform::kPathSeparator + entry.name,
-                                     platform::File::Mode::ReadWrite, store.file, &error)) {
+        if (!platform::File::TryOpen(path, platform::File::Mode::ReadWrite, store.file, &error)) {
             ShowMessageBox(error.what(), MB_OK | MB_ICONSTOP);
             return false;
         }
-        store.size = store.file.Length();
+        try {
+            store.size = store.file.Length();
+            store.stamp = store.file.Stamp();
+        } catch (const platform::FileException& e) {
+            ShowMessageBox(e.what(), MB_OK | MB_ICONSTOP);
+            return false;
+        }
         totalBytes_ += store.size;
         files_.push_back(std::move(store));
     }
@@ -112,27 +154,26 @@ bool CStoreOperation::FindStoreFiles(const std::string& folder) {
     return true;
 }
 
-bool CStoreOperation::CheckStoreLimits() {
+bool CStoreOperation::CheckStoreLimits(const std::string& folder) {
     if (totalBytes_ >= kMaxStoreBytes) {
-        ShowMessageBox("The message store is too large to be protected: it holds 2 GB or more."
-                       "\r\n\r\nNothing has been changed.",
-                       MB_OK | MB_ICONSTOP);
+        Refuse("The message store is too large to be protected: it holds 2 GB or more.");
         return false;
     }
+    if (files_.size() > kMaxFileCount) {
+        Refuse("The message store holds too many files to be protected.");
+        return false;
+    }
+    // What the restore would refuse to put back must not be taken away.
     for (const StoreFile& f : files_) {
-        // The reader trusts only plain absolute paths; a store it would refuse to put
-        // back must not be taken away in the first place.
-        if (!IsSafeSourcePath(f.file.Path())) {
-            ShowMessageBox("The message store cannot be protected from this folder:\r\n" + f.file.Path() +
-                               "\r\n\r\nThe folder must be given as a full path without \"..\" parts."
-                               "\r\n\r\nNothing has been changed.",
-                           MB_OK | MB_ICONSTOP);
+        const std::string& path = f.file.Path();
+        if (!IsSafeSourcePath(path) || !IsStoreFileName(NameInFolder(path, folder))) {
+            Refuse("The message store cannot be protected from this folder:\r\n" + path +
+                   "\r\n\r\nThe folder must be given as a full path without \"..\" parts, and the file "
+                   "names must not hold control characters or any of : * ? \" < > |.");
             return false;
         }
-        if (f.file.Path().size() >= kMaxPathLength) {
-            ShowMessageBox("The path of a message store file is too long:\r\n" + f.file.Path() +
-                               "\r\n\r\nNothing has been changed.",
-                           MB_OK | MB_ICONSTOP);
+        if (path.size() >= kMaxPathLength) {
+            Refuse("The path of a message store file is too long:\r\n" + path);
             return false;
         }
     }
@@ -140,30 +181,57 @@ bool CStoreOperation::CheckStoreLimits() {
 }
 
 bool CStoreOperation::WriteContainer() {
-    const std::string temp = GetContainerTempPath();
+    // A private name nobody can have planted a link under: created exclusively, 0600.
+    const std::string temp = NewTemporaryPath(containerPath_.substr(0, containerPath_.size() - 4), ".tmp");
     platform::OutStorage storage;
-    bool ok = platform::StorageSucceeded(storage.Create(temp)) && WriteIndexStream(storage) &&
-              WriteFileStreams(storage) && platform::StorageSucceeded(storage.Commit());
-    // Commit has put the whole file on stable storage; the rename makes it the
-    // container in one step, so no crash leaves a partial file under that name.
-    if (ok) ok = platform::RenameFile(temp, GetContainerPath());
-    if (!ok) {
-        storage.Release();
-        platform::DeleteFile(temp);
+    std::string reason;
+    bool ok = false;
+    try {
+        const platform::StorageStatus created = storage.CreateNew(temp);
+        if (!platform::StorageSucceeded(created)) throw platform::FileException(CauseOf(created), temp);
+        ok = WriteIndexStream(storage);
+        for (size_t k = 0; ok && k < files_.size(); ++k) {
+            platform::OutStream stream;
+            const platform::StorageStatus status = storage.CreateStream(StreamName(k), stream);
+            if (!platform::StorageSucceeded(status)) throw platform::FileException(CauseOf(status), temp);
+            EncryptFileToStream(k, stream);
+            if (!platform::StorageSucceeded(stream.Commit())) throw platform::FileException(platform::FileException::HardIO, temp);
+        }
+        ok = ok && WriteSealStream(storage);
+        const platform::StorageStatus committed = ok ? storage.Commit() : platform::kStorageFailed;
+        if (!platform::StorageSucceeded(committed)) throw platform::FileException(CauseOf(committed), temp);
+        // Commit has put the whole file on stable storage; the rename makes it the
+        // container in one durable step and never replaces one that is there.
+        platform::FileException error(platform::FileException::Generic, containerPath_);
+        if (!platform::RenameFileNoReplace(temp, containerPath_, &error)) throw error;
+        return true;
+    } catch (const UserAbort&) {
+        reason.clear();
+    } catch (const platform::FileException& e) {
+        reason = e.what();
     }
-    return ok;
+    storage.Release();
+    platform::DeleteFile(temp);
+    if (!reason.empty()) {
+        ShowMessageBox("The message store could not be copied into the protected container:\r\n" + reason +
+                           "\r\n\r\nNothing has been changed.",
+                       MB_OK | MB_ICONSTOP);
+    }
+    return false;
 }
 
 bool CStoreOperation::WriteIndexStream(platform::OutStorage& storage) {
-    IndexHeader h;
+    IndexHeader& h = writtenIndex_;
+    h = IndexHeader();
     h.created = static_cast<uint32_t>(std::time(nullptr));
     h.securityLevel = static_cast<uint32_t>(securityLevel_);
     h.fileCount = static_cast<uint32_t>(files_.size());
     h.totalBytes = static_cast<uint32_t>(totalBytes_);
+    h.reserved = ContainerSeal::kSealedMark;
     h.structureLength = static_cast<uint32_t>(backup_.StructureStream.Length());
     h.dataLength = static_cast<uint32_t>(backup_.DataStream.Length());
     FillRandom(h.salt, sizeof h.salt);
-    if (!PutFieldText(h.identityId, sizeof h.identityId, GetGuardId()) ||
+    if (!PutFieldText(h.identityId, sizeof h.identityId, guardId_) ||
         !PutFieldText(h.defaultUserId, sizeof h.defaultUserId, backup_.DefaultUserId) ||
         !PutFieldText(h.lastUserId, sizeof h.lastUserId, backup_.LastUserId) ||
         !PutFieldText(h.lastUsername, sizeof h.lastUsername, backup_.LastUsername) ||
@@ -173,46 +241,56 @@ bool CStoreOperation::WriteIndexStream(platform::OutStorage& storage) {
     uint8_t bytes[IndexHeader::kSize];
     h.Serialize(bytes);
 
-    platform::OutStream stream;
-    return platform::StorageSucceeded(storage.CreateStream("index", stream)) &&
-           WriteAll(stream, bytes, sizeof bytes) &&
-           WriteAll(stream, backup_.StructureStream.Data(), backup_.StructureStream.Length()) &&
-           WriteAll(stream, backup_.DataStream.Data(), backup_.DataStream.Length()) &&
-           platform::StorageSucceeded(stream.Commit());
-}
+    plan_ = ContainerPlan();
+    plan_.index = h;
+    plan_.indexBytes.assign(bytes, bytes + sizeof bytes);
+    const uint8_t* structure = backup_.StructureStream.Data();
+    const uint8_t* data = backup_.DataStream.Data();
+    plan_.indexBytes.insert(plan_.indexBytes.end(), structure, structure + backup_.StructureStream.Length());
+    plan_.indexBytes.insert(plan_.indexBytes.end(), data, data + backup_.DataStream.Length());
 
-bool CStoreOperation::WriteFileStreams(platform::OutStorage& storage) {
-    running_ = 0;
-    for (size_t k = 0; k < files_.size(); ++k) {
-        platform::OutStream stream;
-        if (!platform::StorageSucceeded(storage.CreateStream(StreamName(k), stream))) return false;
-        try {
-            EncryptFileToStream(files_[k], stream);
-        } catch (const std::exception&) {
-            // A read error, a short write or a confirmed cancel: the run fails and the
-            // caller removes what was written. The plain files are untouched.
-            return false;
-        }
-        if (!platform::StorageSucceeded(stream.Commit())) return false;
-    }
+    // The seal's key check and index digest, under the index's own salt.
+    DeriveStoreKey(h.salt, sizeof h.salt);
+    ComputeKeyCheck(cipher_, plan_.seal.keyCheck);
+    uint8_t key[Poly1305::kKeySize];
+    DeriveDigestKey(cipher_, DigestRole::Index, key);
+    Poly1305 mac(key);
+    platform::SecureZero(key, sizeof key);
+    mac.Update(plan_.indexBytes.data(), plan_.indexBytes.size());
+    mac.Final(plan_.seal.indexDigest);
+    plan_.seal.streamDigests.assign(files_.size(), ContainerSeal::StreamDigest());
+
+    platform::OutStream stream;
+    const platform::StorageStatus status = storage.CreateStream("index", stream);
+    if (!platform::StorageSucceeded(status)) throw platform::FileException(CauseOf(status), containerPath_);
+    WriteAll(stream, plan_.indexBytes.data(), plan_.indexBytes.size(), containerPath_);
+    if (!platform::StorageSucceeded(stream.Commit())) throw platform::FileException(platform::FileException::HardIO, containerPath_);
     return true;
 }
 
-void CStoreOperation::EncryptFileToStream(StoreFile& store, platform::OutStream& stream) {
+void CStoreOperation::EncryptFileToStream(size_t k, platform::OutStream& stream) {
+    StoreFile& store = files_[k];
     StreamHeader h;
     FillRandom(h.salt, sizeof h.salt);
     if (!PutFieldText(h.sourcePath, sizeof h.sourcePath, store.file.Path())) {
         throw platform::FileException(platform::FileException::BadPath, store.file.Path());
     }
-    DeriveStoreKey(h.salt, sizeof h.salt);
     h.marked = true;
-    ComputeKeyCheck(cipher_, h.keyCheck);
+    h.stamped = true;
     h.plainSize = store.size;
+    h.mode = store.stamp.mode & 0777;
+    h.modifiedSeconds = store.stamp.modifiedSeconds;
+    h.modifiedNanoseconds = store.stamp.modifiedNanoseconds;
+    uint8_t key[Poly1305::kKeySize];
+    KeyStream(h.salt, key);
+    ComputeKeyCheck(cipher_, h.keyCheck);
     uint8_t bytes[StreamHeader::kSize];
     h.Serialize(bytes);
-    if (!WriteAll(stream, bytes, sizeof bytes)) {
-        throw platform::FileException(platform::FileException::HardIO, GetContainerTempPath());
-    }
+    Poly1305 mac(key);
+    platform::SecureZero(key, sizeof key);
+    ::StartStreamDigest(mac, plan_.index.salt, static_cast<uint32_t>(k));
+    mac.Update(bytes, sizeof bytes);
+    WriteAll(stream, bytes, sizeof bytes, containerPath_);
 
     uint8_t* buffer = buffer_.get();
     uint64_t copied = 0;
@@ -223,15 +301,96 @@ void CStoreOperation::EncryptFileToStream(StoreFile& store, platform::OutStream&
         ReportProgress(running_);
         CheckCancel();
         Rc4Crypt(buffer, n, cipher_);
-        if (!WriteAll(stream, buffer, n)) {
-            throw platform::FileException(platform::FileException::HardIO, GetContainerTempPath());
-        }
+        mac.Update(buffer, n);
+        WriteAll(stream, buffer, n, containerPath_);
     }
     // The header promises this many bytes; a file that changed under our lock would
     // make the stream disagree with it.
-    if (copied != store.size) {
-        throw platform::FileException(platform::FileException::HardIO, store.file.Path());
+    if (copied != store.size) throw platform::FileException(platform::FileException::HardIO, store.file.Path());
+    mac.Final(plan_.seal.streamDigests[k].bytes);
+}
+
+bool CStoreOperation::WriteSealStream(platform::OutStorage& storage) {
+    writtenSeal_ = plan_.seal.Serialize();
+    platform::OutStream stream;
+    const platform::StorageStatus status = storage.CreateStream(ContainerSeal::kStreamName, stream);
+    if (!platform::StorageSucceeded(status)) throw platform::FileException(CauseOf(status), containerPath_);
+    WriteAll(stream, writtenSeal_.data(), writtenSeal_.size(), containerPath_);
+    if (!platform::StorageSucceeded(stream.Commit())) throw platform::FileException(platform::FileException::HardIO, containerPath_);
+    return true;
+}
+
+bool CStoreOperation::VerifyContainer() {
+    // Read back from the disk and checked exactly as a restore would check it, so
+    // nothing is erased for a container that could not give the mail back.
+    if (progress_) progress_->SetStatusText("Checking protected container");
+    std::string fault;
+    platform::InStorage storage;
+    ContainerPlan written = std::move(plan_);
+    plan_ = ContainerPlan();
+    bool ok = platform::StorageSucceeded(storage.Open(containerPath_)) && LoadPlan(storage, plan_, fault);
+    if (!ok && fault.empty()) fault = "it cannot be opened";
+    if (ok && (plan_.indexBytes != written.indexBytes || plan_.seal.Serialize() != writtenSeal_ ||
+               plan_.streams.size() != files_.size())) {
+        ok = false;
+        fault = "what was read back differs from what was written";
     }
+    for (size_t k = 0; ok && k < plan_.streams.size(); ++k) {
+        if (plan_.streams[k].targetPath != files_[k].file.Path()) {
+            ok = false;
+            fault = "a file would not be put back where it came from: " + files_[k].file.Path();
+        }
+    }
+    if (ok && (!CheckKeys(plan_, KeyPolicy::CurrentPasswordOnly) || !IndexDigestMatches(plan_))) {
+        ok = false;
+        fault = "it does not match the password it was written under";
+    }
+    // Every digest, from the bytes on the disk.
+    running_ = 0;
+    try {
+        for (size_t k = 0; ok && k < plan_.streams.size(); ++k) {
+            StreamPlan& stream = plan_.streams[k];
+            platform::InStream in;
+            if (!platform::StorageSucceeded(storage.OpenStream(stream.name, in))) {
+                ok = false;
+                fault = "the stream of " + stream.targetPath + " cannot be read back";
+                break;
+            }
+            uint8_t key[Poly1305::kKeySize];
+            KeyStream(stream.header.salt, key);
+            Poly1305 mac(key);
+            platform::SecureZero(key, sizeof key);
+            ::StartStreamDigest(mac, plan_.index.salt, static_cast<uint32_t>(k));
+            uint64_t left = in.Size();
+            while (left > 0) {
+                size_t got = 0;
+                const size_t want = static_cast<size_t>(std::min<uint64_t>(left, kChunkSize));
+                if (!platform::StorageSucceeded(in.Read(buffer_.get(), want, &got)) || got == 0) break;
+                mac.Update(buffer_.get(), got);
+                left -= got;
+                running_ += got;
+                ReportProgress(running_);
+                CheckCancel();
+            }
+            uint8_t digest[Poly1305::kTagSize];
+            mac.Final(digest);
+            if (left != 0 || !SameDigest(digest, plan_.seal.streamDigests[k].bytes)) {
+                ok = false;
+                fault = "the copy of " + stream.targetPath + " does not read back as written";
+            }
+        }
+    } catch (const UserAbort&) {
+        ok = false;
+        fault.clear();
+    }
+    storage.Release();
+    if (ok) return true;
+
+    DeleteContainer();
+    if (!fault.empty()) {
+        Refuse("The protected container did not pass its check after writing: " + fault + ".");
+    }
+    return false;
 }
 
 bool CStoreOperation::UndoHide() {

@@ -3,15 +3,21 @@
 #include "app/FileLocations.h"
 #include "identities/Settings.h"
 #include "platform/File.h"
+#include "store/SourcePath.h"
 
-std::string GetContainerPath() { return GetDocumentsFilePath(GetGuardId() + ".dat"); }
+std::string GetContainerPath() {
+    const std::string guardId = GetGuardId();
+    return IsPlainFileName(guardId) ? GetDocumentsFilePath(guardId + ".dat") : std::string();
+}
 
-std::string GetContainerTempPath() { return GetDocumentsFilePath(GetGuardId() + ".tmp"); }
-
-bool IsIdentityHidden() { return platform::FileExists(GetContainerPath()); }
-
-void DeleteContainer() {
+bool IsIdentityHidden() {
     const std::string path = GetContainerPath();
+    return !path.empty() && platform::FileExists(path);
+}
+
+bool DeleteContainer(platform::FileException* error) {
+    const std::string path = GetContainerPath();
+    if (path.empty()) return false;
     platform::SetFileAttributes(path, platform::AttributeNormal);
-    platform::DeleteFile(path);
+    return platform::DeleteFile(path, error);
 }

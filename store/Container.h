@@ -4,13 +4,15 @@
 
 #include <string>
 
-// The documents folder, then the protected identity's key name and ".dat".
+// The documents folder, then the protected identity's key name and ".dat". Empty when
+// the key name cannot be a file name (a separator, "..", a control character...): such
+// an identity is never hidden, and nothing is written for it.
 std::string GetContainerPath();
-// The name the container is written under until it is complete: same folder, same
-// length, so a path that fits for one fits for the other. A leftover from a crash is
-// harmless (it is not the container) and is replaced by the next write.
-std::string GetContainerTempPath();
 // True exactly when a file exists at the container path, whatever it holds.
 bool IsIdentityHidden();
-// Clears the container's attributes and deletes it; reports nothing.
-void DeleteContainer();
+// Clears the container's attributes and deletes it; false (with *error filled when
+// given) when it is still there.
+namespace platform {
+class FileException;
+}
+bool DeleteContainer(platform::FileException* error = nullptr);

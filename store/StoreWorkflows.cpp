@@ -44,3 +44,8 @@ bool RestoreIdentity() {
     CStoreOperation operation;
     return operation.RunRestore();
 }
+
+void CleanLeftovers() {
+    CStoreOperation operation;
+    operation.CleanLeftovers();
+}

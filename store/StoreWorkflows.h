@@ -10,3 +10,5 @@ std::string BuildHideQuestion(const std::string& displayName, int securityLevel)
 // storeRoot: the identity's "Store Root" text, not yet expanded.
 bool HideIdentity(const std::string& storeRoot);
 bool RestoreIdentity();
+// Removes what a hide or restore that died left behind (see CStoreOperation).
+void CleanLeftovers();

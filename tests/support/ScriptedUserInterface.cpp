@@ -14,7 +14,10 @@ public:
         --owner_.openWindows;
         owner_.progressLog.push_back("destroy");
     }
-    void SetStatusText(const std::string& text) override { owner_.progressLog.push_back("status:" + text); }
+    void SetStatusText(const std::string& text) override {
+        owner_.progressLog.push_back("status:" + text);
+        if (owner_.onStatus) owner_.onStatus(text);
+    }
     void SetRange(int low, int high) override {
         owner_.progressLog.push_back("range:" + std::to_string(low) + "," + std::to_string(high));
     }

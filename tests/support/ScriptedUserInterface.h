@@ -6,6 +6,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +37,8 @@ public:
     void CancelAtRequest(int n);
     // Progress windows cannot be made (the work must go on without one).
     void FailProgressWindows() { failProgress_ = true; }
+    // Called with every status text a progress window is given, when set.
+    std::function<void(const std::string&)> onStatus;
     // Drops unused answers without failing the test.
     void ForgetAnswers();
 

@@ -9,6 +9,7 @@
 #include "identities/RegistryBackup.h"
 #include "platform/CompoundFile.h"
 #include "store/CStoreOperation.h"
+#include "store/ContainerSeal.h"
 #include "store/HeaderFields.h"
 #include "store/KeyCheck.h"
 #include "store/Rc4.h"
@@ -30,6 +31,17 @@ void WriteStream(platform::OutStorage& storage, const std::string& name, const s
         ASSERT_EQ(platform::kStorageOk, stream.Write(bytes.data(), bytes.size(), &written));
     }
     ASSERT_EQ(platform::kStorageOk, stream.Commit());
+}
+
+// The digest of one stream as the program computes it (see ContainerSeal).
+void Digest(const Rc4State& freshlyKeyed, DigestRole role, const uint8_t (&containerSalt)[16], uint32_t number,
+            const std::string& bytes, uint8_t (&digest)[Poly1305::kTagSize]) {
+    uint8_t key[Poly1305::kKeySize];
+    DeriveDigestKey(freshlyKeyed, role, key);
+    Poly1305 mac(key);
+    if (role == DigestRole::FileStream) StartStreamDigest(mac, containerSalt, number);
+    mac.Update(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    mac.Final(digest);
 }
 
 }  // namespace
@@ -62,9 +74,14 @@ void ContainerBuilder::Seal() {
     index.structureLength = static_cast<uint32_t>(structure.size());
     index.dataLength = static_cast<uint32_t>(data.size());
     index.totalBytes = 0;
+    index.reserved = digests ? ContainerSeal::kSealedMark : 0;
     for (BuiltFileStream& f : files) {
         index.totalBytes += static_cast<uint32_t>(f.plain.size());
         f.header.marked = true;
+        f.header.stamped = digests;
+        f.header.mode = 0640;
+        f.header.modifiedSeconds = 1000000000;
+        f.header.modifiedNanoseconds = 5;
         f.header.plainSize = f.plain.size();
         Rc4State state = KeyFor(f.header, password);
         ComputeKeyCheck(state, f.header.keyCheck);
@@ -76,28 +93,47 @@ void ContainerBuilder::Write(const std::string& path) const {
         WriteWholeFile(path, rawFile);
         return;
     }
-    platform::OutStorage storage;
-    ASSERT_EQ(platform::kStorageOk, storage.Create(path));
+    std::vector<std::pair<std::string, std::string>> streams;
     std::string indexBytes = rawIndex;
     if (indexBytes.empty()) {
         uint8_t h[IndexHeader::kSize];
         index.Serialize(h);
         indexBytes = std::string(reinterpret_cast<char*>(h), sizeof h) + structure + data;
     }
-    WriteStream(storage, "index", indexBytes);
+    streams.push_back({"index", indexBytes});
+    ContainerSeal seal;
+    Rc4State indexKey;
+    DeriveStoreKey(index.salt, sizeof index.salt, password, indexKey);
+    ComputeKeyCheck(indexKey, seal.keyCheck);
+    Digest(indexKey, DigestRole::Index, {}, 0, indexBytes, seal.indexDigest);
     for (size_t k = 0; k < files.size(); ++k) {
         const BuiltFileStream& f = files[k];
-        if (!f.present) continue;
         std::string bytes = f.raw;
+        Rc4State state = KeyFor(f.header, password);
         if (bytes.empty()) {
             uint8_t h[StreamHeader::kSize];
             f.header.Serialize(h);
             std::string body = f.plain;
-            Rc4State state = KeyFor(f.header, password);
-            Rc4Crypt(reinterpret_cast<uint8_t*>(&body[0]), body.size(), state);
+            Rc4State cipher = state;
+            Rc4Crypt(reinterpret_cast<uint8_t*>(&body[0]), body.size(), cipher);
             bytes = std::string(reinterpret_cast<char*>(h), sizeof h) + body;
         }
-        WriteStream(storage, CStoreOperation::StreamName(k), bytes);
+        seal.streamDigests.emplace_back();
+        Digest(state, DigestRole::FileStream, index.salt, static_cast<uint32_t>(k), bytes, seal.streamDigests.back().bytes);
+        if (f.present) streams.push_back({CStoreOperation::StreamName(k), bytes});
     }
+    if (digests) {
+        const std::vector<uint8_t> sealBytes = seal.Serialize();
+        streams.push_back({ContainerSeal::kStreamName, std::string(sealBytes.begin(), sealBytes.end())});
+    }
+    streams.insert(streams.end(), extraStreams.begin(), extraStreams.end());
+    for (const auto& [name, offset] : flips) {
+        for (auto& stream : streams) {
+            if (stream.first == name) stream.second.at(offset) ^= 0x01;
+        }
+    }
+    platform::OutStorage storage;
+    ASSERT_EQ(platform::kStorageOk, storage.Create(path));
+    for (const auto& [name, bytes] : streams) WriteStream(storage, name, bytes);
     ASSERT_EQ(platform::kStorageOk, storage.Commit());
 }

@@ -21,7 +21,8 @@ public:
     // (full path -> bytes), keyed with password.
     ContainerBuilder(const std::vector<std::pair<std::string, std::string>>& files, const std::string& password);
 
-    // Fills the file streams' check values from the current password and sizes.
+    // Fills the file streams' check values from the current password and sizes, and
+    // with `digests` marks the index as sealed and every stream header as stamped.
     void Seal();
     // Writes the compound file at path.
     void Write(const std::string& path) const;
@@ -33,4 +34,11 @@ public:
     std::string rawFile;   // when set, the whole file: not a compound file at all
     std::vector<BuiltFileStream> files;
     std::string password;
+    // Written as this program writes today: a seal stream with every digest. Without
+    // it the container is one of an older writer.
+    bool digests = true;
+    // Bytes flipped after the digests are computed: (stream name, offset in the stream).
+    std::vector<std::pair<std::string, size_t>> flips;
+    // Streams written besides the ones above: (name, bytes).
+    std::vector<std::pair<std::string, std::string>> extraStreams;
 };

@@ -2,7 +2,11 @@
 // plain files and the registry, and what the result page will say.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <utility>
 
 #include "WorkflowFixture.h"
@@ -15,6 +19,8 @@
 #include "store/Container.h"
 #include "store/OperationResult.h"
 #include "store/StoreWorkflows.h"
+#include "support/CommandOutput.h"
+#include "support/ScopedFileSizeLimit.h"
 
 namespace {
 
@@ -115,24 +121,106 @@ TEST_F(HideFailureTest, CancelDeclinedWhileEncryptingGoesOn) {
     EXPECT_EQ(MessageFilesOnDisk(), original_);
 }
 
-TEST_F(HideFailureTest, ContainerThatCannotBeWrittenKeepsThePlainStore) {
-    // Something that is not a file sits where the container is written first.
-    const std::string blocker = DocumentsFolder() + "/" + kGuard + ".tmp";
-    std::filesystem::create_directories(blocker);
-    EXPECT_FALSE(Hide());
+TEST_F(HideFailureTest, ContainerThatCannotBeWrittenKeepsThePlainStoreAndSaysWhy) {
+    {
+        ScopedFileSizeLimit diskFull(64 * 1024);
+        EXPECT_FALSE(Hide({IDOK}));
+    }
     EXPECT_EQ(OperationResult, ResultCopyError);
-    EXPECT_FALSE(IsIdentityHidden());
-    std::filesystem::remove(blocker);
+    EXPECT_NE(ui_.messages.back().text.find("could not be copied"), std::string::npos);
+    EXPECT_NE(ui_.messages.back().text.find(DocumentsFolder()), std::string::npos) << ui_.messages.back().text;
     ExpectNothingChanged();
+}
+
+TEST_F(HideFailureTest, ContainerThatDoesNotReadBackAsWrittenErasesNothing) {
+    // The disk returns other bytes than were written: the hide's own check finds it.
+    ui_.onStatus = [this](const std::string& status) {
+        if (status != "Checking protected container") return;
+        std::string bytes = ReadWholeFile(ContainerPath());
+        bytes[bytes.size() / 2] ^= 1;  // inside the enciphered mail
+        std::filesystem::permissions(ContainerPath(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        WriteWholeFile(ContainerPath(), bytes);
+    };
+    EXPECT_FALSE(Hide({IDOK}));
+    EXPECT_EQ(OperationResult, ResultCopyError);
+    EXPECT_NE(ui_.messages.back().text.find("did not pass its check"), std::string::npos);
+    ExpectNothingChanged();
+}
+
+TEST_F(HideFailureTest, WhatARestoreWouldRefuseIsRefusedUpFront) {
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        int result;
+        const char* said;  // a part of the last message
+    };
+    const Case cases[] = {
+        {"a store file that is a link to a file outside the store",
+         [this] { std::filesystem::create_symlink(home_.file("elsewhere.dbx"), StorePath("Link.dbx")); },
+         ResultCopyError, "Link.dbx"},
+        {"a store file that is a pipe",
+         [this] { ASSERT_EQ(0, ::mkfifo(StorePath("Pipe.dbx").c_str(), 0600)); }, ResultCopyError,
+         "Pipe.dbx"},
+        {"a store file name with a newline",
+         [this] { WriteWholeFile(StorePath("In\nbox.dbx"), "x"); }, ResultCopyError,
+         "control characters"},
+        {"a registry key deeper than a restore accepts",
+         [this] {
+             std::string path = IdentityPath(kGuard);
+             for (int level = 0; level < 600; ++level) path += "\\k";
+             CreateKeyPath(path);
+         },
+         ResultRegistryError, "too deep"},
+        {"a key name that is not a plain file name",
+         [this] {
+             const std::string bad = "../../escaped";
+             AddIdentity(bad, "Escaped", "escaped-id", "%userprofile%/Mail/Store {6A1C}");
+             SetGuardId(bad);
+             LoadIdentities();
+         },
+         ResultRegistryError, "cannot name a file"},
+    };
+    const std::string guard = GetGuardId();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteWholeFile(home_.file("elsewhere.dbx"), "not ours");
+        c.make();
+        const auto filesBefore = StoreFilesOnDisk();
+        registryBefore_ = Snapshot();
+        ui_.QueueAnswer(IDYES);
+        ui_.QueueAnswer(IDOK);
+        EXPECT_FALSE(HideIdentity(StoreRoot()));
+        EXPECT_EQ(OperationResult, c.result);
+        EXPECT_NE(ui_.messages.back().text.find(c.said), std::string::npos) << ui_.messages.back().text;
+        EXPECT_TRUE(DocumentsEntries().empty());
+        EXPECT_EQ(StoreFilesOnDisk(), filesBefore);
+        EXPECT_EQ(Snapshot(), registryBefore_);
+        EXPECT_EQ(ReadWholeFile(home_.file("elsewhere.dbx")), "not ours");
+        EXPECT_TRUE(CommandOutput("find '" + home_.path() + "' '" + profile_.path() + "' -newer '" +
+                                  home_.file("elsewhere.dbx") + "' -name '*escaped*'").empty());
+        // The next case starts from the test's own world.
+        for (const char* name : {"Link.dbx", "Pipe.dbx", "In\nbox.dbx"}) std::filesystem::remove(StorePath(name));
+        SetGuardId(guard);
+        RegistryKey key;
+        ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, IdentityPath(kGuard), KEY_ALL_ACCESS));
+        key.DeleteSubtree("k");
+        ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS));
+        key.DeleteSubtree("../../escaped");
+        LoadIdentities();
+    }
 }
 
 TEST_F(HideFailureTest, HalfWrittenContainerLeftByACrashIsHarmless) {
     // What a crash in the middle of writing leaves: not the container, so nothing is
-    // hidden, and the next hide writes over it.
+    // hidden, and the next hide removes it.
     WriteWholeFile(DocumentsFolder() + "/" + kGuard + ".tmp", "half a container");
+    WriteWholeFile(DocumentsFolder() + "/" + kGuard + ".0a1b2c3d.tmp", "half a container");
+    WriteWholeFile(DocumentsFolder() + "/mine.tmp", "the user's own");
     EXPECT_FALSE(IsIdentityHidden());
     ASSERT_TRUE(Hide());
-    EXPECT_EQ(DocumentsEntries(), std::vector<std::string>{std::string(kGuard) + ".dat"});
+    auto entries = DocumentsEntries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"mine.tmp", std::string(kGuard) + ".dat"}));
     ASSERT_TRUE(Restore());
     EXPECT_EQ(MessageFilesOnDisk(), original_);
 }
@@ -227,7 +315,7 @@ TEST_F(HideFailureTest, HideThatCannotBeUndoneKeepsTheContainerForALaterRestore)
         ASSERT_EQ(ERROR_SUCCESS, root.DeleteSubtree(MailClient::kIdentitiesKey));
         std::filesystem::rename(StoreFolder(), moved);
     });
-    EXPECT_FALSE(Hide({IDOK, IDOK}));
+    EXPECT_FALSE(Hide({IDOK, IDOK, IDOK}));
     EXPECT_EQ(OperationResult, ResultRegistryError);
     EXPECT_NE(ui_.messages.back().text.find("protected container"), std::string::npos);
     ASSERT_TRUE(IsIdentityHidden());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "WorkflowFixture.h"
 #include "support/CommandOutput.h"
@@ -14,16 +15,24 @@ bool Has(const std::string& json, const std::string& part) { return json.find(pa
 
 TEST_F(WorkflowTest, IndependentReaderSeesTheStreamsFieldsAndOriginalBytes) {
     SetPassword("Secret 1!");
+    std::filesystem::permissions(StorePath("Inbox.dbx"), std::filesystem::perms(0640));
     ASSERT_TRUE(Hide());
     TempDir out;
     int exitCode = -1;
     const std::string json = CommandOutput("/usr/bin/python3 '" VEILBOX_SOURCE_DIR "/tests/workflows/read_container.py' '" +
                                  ContainerPath() + "' 'Secret 1!' '" + out.path() + "'", &exitCode);
     ASSERT_EQ(exitCode, 0) << json;
-    EXPECT_TRUE(Has(json, "\"streams\": [\"00000\", \"00001\", \"00002\", \"00003\", \"index\"]")) << json;
+    EXPECT_TRUE(Has(json, "\"streams\": [\"00000\", \"00001\", \"00002\", \"00003\", \"index\", \"seal\"]")) << json;
     EXPECT_TRUE(Has(json, "\"securityLevel\": 2, \"constant\": 256, \"fileCount\": 4, \"totalBytes\": 285536, "
-                          "\"reserved\": 0"))
+                          "\"reserved\": 1279346003"))  // "SEAL": the seal stream proves every byte
         << json;
+    EXPECT_TRUE(Has(json, "\"seal\": {\"mark\": \"VBSEAL01\", \"fileCount\": 4, \"keyCheckOk\": true, "
+                          "\"indexDigestOk\": true}"))
+        << json;
+    size_t digests = 0;
+    for (size_t at = 0; (at = json.find("\"digestOk\": true", at)) != std::string::npos; ++at) ++digests;
+    EXPECT_EQ(digests, 4u) << json;
+    EXPECT_TRUE(Has(json, "\"mode\": \"640\""));
     EXPECT_TRUE(Has(json, "\"defaultUserId\": \"work-user-id\""));
     EXPECT_TRUE(Has(json, "\"lastUsername\": \"Work\""));
     EXPECT_TRUE(Has(json, std::string("\"identityId\": \"") + kGuard + "\""));

@@ -149,8 +149,8 @@ TEST_F(PageCommandsTest, FailedHidesEndOnTheErrorPageWithTheirReason) {
     EXPECT_FALSE(IsIdentityHidden());
 }
 
-TEST_F(PageCommandsTest, InternalFailureEndsOnTheErrorPageAndTheProgramGoesOn) {
-    // A backup whose subkey cannot be created: the registry refuses names this long.
+TEST_F(PageCommandsTest, RefusedContainerEndsOnTheErrorPageAndTheProgramGoesOn) {
+    // A backup whose subkey no registry could hold: names this long are refused.
     std::vector<std::pair<std::string, std::string>> files = {{StorePath("Inbox.dbx"), original_["Inbox.dbx"]}};
     ContainerBuilder builder(files, "");
     builder.structure = "\x02" + std::string(300, 'k') + std::string("\0\x03\xff", 3);
@@ -160,7 +160,9 @@ TEST_F(PageCommandsTest, InternalFailureEndsOnTheErrorPageAndTheProgramGoesOn) {
     const std::string container = ReadWholeFile(ContainerPath());
 
     ui_.QueueAnswer(IDYES);
+    ui_.QueueAnswer(IDOK);
     RestoreCommand(host_);
+    EXPECT_NE(ui_.messages.back().text.find("damaged"), std::string::npos);
     EXPECT_EQ(host_.pages, std::vector<std::string>{"error.htm"});
     EXPECT_EQ(ErrorText(), "Unspecified error");
     EXPECT_EQ(ReadWholeFile(ContainerPath()), container);

@@ -14,10 +14,15 @@
 #include "store/Container.h"
 #include "store/OperationResult.h"
 #include "store/StoreWorkflows.h"
+#include "store/CStoreOperation.h"
+#include "store/HeaderFields.h"
+#include "identities/MailClient.h"
+#include "identities/RegistryKey.h"
+#include "platform/CompoundFile.h"
 
 namespace {
 
-const char kDamaged[] = "The protected container is damaged and cannot be restored.\r\n\r\nNothing has been changed.";
+const char kDamaged[] = "The protected container is damaged";
 
 class RestoreTest : public WorkflowTest {
 protected:
@@ -56,7 +61,8 @@ TEST_F(RestoreTest, DeclinedQuestionKeepsEverythingHidden) {
 TEST_F(RestoreTest, MissingStoreFolderFailsAndKeepsTheContainer) {
     HideForReal();
     std::filesystem::remove_all(StoreFolder());
-    EXPECT_FALSE(Restore());
+    EXPECT_FALSE(Restore({IDOK}));
+    EXPECT_NE(ui_.messages.back().text.find(StoreFolder()), std::string::npos);  // the cause, named
     EXPECT_EQ(OperationResult, ResultUnspecified);
     EXPECT_EQ(ReadWholeFile(ContainerPath()), hiddenContainer_);
     EXPECT_EQ(Snapshot(), hiddenRegistry_);
@@ -87,19 +93,100 @@ TEST_F(RestoreTest, CancelConfirmedWhileDecipheringLeavesNoPartialFile) {
     ExpectRestored();
 }
 
-TEST_F(RestoreTest, RegistryThatCannotBeRebuiltKeepsTheContainer) {
+TEST_F(RestoreTest, RegistryWriteFailureTakesBackTheKeyAndKeepsTheContainer) {
     HideForReal();
-    // A protected identity name that cannot address a key (edited by hand meanwhile):
-    // the files come back, the registry is not touched, and the container stays.
-    const std::string badGuard = "bad\\name";
-    SetGuardId(badGuard);
-    std::filesystem::rename(ContainerPath(), DocumentsFolder() + "/" + badGuard + ".dat");
-    EXPECT_FALSE(Restore());
-    EXPECT_EQ(OperationResult, ResultUnspecified);
-    EXPECT_TRUE(IsIdentityHidden());
-    EXPECT_EQ(ReadWholeFile(GetContainerPath()), hiddenContainer_);
-    EXPECT_EQ(Snapshot(), hiddenRegistry_);
-    EXPECT_EQ(MessageFilesOnDisk(), original_);
+    // The registry's disk is full for values: every value write fails.
+    RefuseRegistryValueWrites(true);
+    EXPECT_FALSE(Restore({IDOK}));
+    EXPECT_EQ(OperationResult, ResultRegistryError);
+    EXPECT_EQ(ReadWholeFile(ContainerPath()), hiddenContainer_);
+    EXPECT_EQ(Snapshot(), hiddenRegistry_);       // no half-built identity
+    EXPECT_EQ(MessageFilesOnDisk(), original_);   // the proved files are in place
+    RefuseRegistryValueWrites(false);
+    ASSERT_TRUE(Restore());
+    ExpectRestored();
+}
+
+TEST_F(RestoreTest, NewerDataInPlaceIsNeverOverwritten) {
+    struct Case {
+        const char* what;
+        std::function<void()> makeNewer;
+    };
+    const Case cases[] = {
+        {"a store file with other content",
+         [this] { WriteWholeFile(StorePath("Inbox.dbx"), "newer mail"); }},
+        {"a longer store file", [this] { WriteWholeFile(StorePath("Inbox.dbx"), original_["Inbox.dbx"] + "!"); }},
+        {"the identity listed with other settings",
+         [this] { SetText(IdentityPath(kGuard), "Username", "someone newer"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(Hide());
+        ui_.messages.clear();
+        c.makeNewer();
+        const auto filesBefore = StoreFilesOnDisk();
+        const auto registryBefore = Snapshot();
+        EXPECT_FALSE(Restore({IDOK}));
+        EXPECT_EQ(StoreFilesOnDisk(), filesBefore);
+        EXPECT_EQ(Snapshot(), registryBefore);
+        // The old container is kept under a name the user is told, and the identity no
+        // longer counts as hidden.
+        EXPECT_FALSE(IsIdentityHidden());
+        const auto kept = DocumentsEntries();
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_NE(ui_.messages.back().text.find(DocumentsFolder() + "/" + kept[0]), std::string::npos);
+        std::filesystem::remove(DocumentsFolder() + "/" + kept[0]);
+        // Start the next case from the original world.
+        PutRegistryBack();
+        for (const auto& [name, bytes] : original_) WriteWholeFile(StorePath(name), bytes);
+    }
+}
+
+TEST_F(RestoreTest, InterruptedRestoreIsCompletedNotKeptAside) {
+    HideForReal();
+    // Killed after the files and the registry were back, before the container went.
+    const std::string copy = hiddenContainer_;
+    ASSERT_TRUE(Restore());
+    WriteWholeFile(ContainerPath(), copy);
+    ASSERT_TRUE(Restore());
+    EXPECT_TRUE(DocumentsEntries().empty());
+    ExpectRestored();
+}
+
+TEST_F(RestoreTest, ContainerThatCannotBeDeletedIsMovedAsideAndTheUserTold) {
+    HideForReal();
+    platform::InStorage held;  // another reader holds the container
+    ASSERT_EQ(platform::kStorageOk, held.Open(ContainerPath()));
+    ASSERT_TRUE(Restore({IDOK}));
+    held.Release();
+    ExpectRestored();
+    const auto kept = DocumentsEntries();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_NE(kept[0].find(".kept-"), std::string::npos);
+    EXPECT_NE(ui_.messages.back().text.find("could not be deleted"), std::string::npos);
+    EXPECT_NE(ui_.messages.back().text.find(kept[0]), std::string::npos);
+}
+
+TEST_F(RestoreTest, LeftoversOfADeadRunAreErasedAsTheContainerErases) {
+    HideForReal();
+    // What a killed restore leaves in the store, and a killed hide in the documents.
+    const std::string part = StorePath("Inbox.dbx.0123abcd.part");
+    WriteWholeFile(part, original_["Inbox.dbx"]);
+    WriteWholeFile(DocumentsFolder() + "/" + kGuard + ".89abcdef.tmp", "half a container");
+    // Names that only look like ours are the user's.
+    const std::map<std::string, std::string> users = {{"notes.part", "mine"}, {"Inbox.dbx.notours.part", "mine"}};
+    for (const auto& [name, bytes] : users) WriteWholeFile(StorePath(name), bytes);
+    size_t shredded = 0;
+    CStoreOperation::SetShredObserver([&](const std::string& path, const uint8_t*, size_t n) {
+        if (path == part) shredded += n;
+    });
+    CleanLeftovers();
+    EXPECT_EQ(shredded, original_["Inbox.dbx"].size());  // the high level shreds plain copies
+    auto files = StoreFilesOnDisk();
+    for (const auto& [name, bytes] : users) EXPECT_EQ(files[name], bytes);
+    EXPECT_FALSE(std::filesystem::exists(part));
+    EXPECT_EQ(DocumentsEntries(), std::vector<std::string>{std::string(kGuard) + ".dat"});
+    EXPECT_EQ(ReadWholeFile(ContainerPath()), hiddenContainer_);
 }
 
 TEST_F(RestoreTest, LowLevelContainerRestoresTheRegistryOnly) {
@@ -166,8 +253,19 @@ TEST_F(HandMadeContainerTest, SoundContainerRestores) {
     ExpectRestored();
 }
 
-TEST_F(HandMadeContainerTest, ContainerWithoutCheckValuesRestoresAsBefore) {
+TEST_F(HandMadeContainerTest, ContainersOfOlderWritersRestoreAsBefore) {
+    builder_->digests = false;
+    builder_->Seal();
+    WriteContainer();
+    ASSERT_TRUE(Restore());
+    ExpectRestored();
+    for (const auto& [name, bytes] : original_) {
+        // Without a recorded mode the files are the user's alone.
+        EXPECT_EQ(std::filesystem::status(StorePath(name)).permissions(), std::filesystem::perms(0600)) << name;
+    }
+
     for (auto& f : builder_->files) f.header.marked = false;
+    for (const auto& [name, bytes] : original_) std::filesystem::remove(StorePath(name));
     WriteContainer();
     ASSERT_TRUE(Restore());
     ExpectRestored();
@@ -176,15 +274,25 @@ TEST_F(HandMadeContainerTest, ContainerWithoutCheckValuesRestoresAsBefore) {
 struct Damage {
     const char* name;
     std::function<void(ContainerBuilder&)> apply;
+    bool needsDigests = false;
 };
 
-class HostileContainerTest : public HandMadeContainerTest, public ::testing::WithParamInterface<Damage> {};
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
+
+// A damage, applied to a container of today's writer and, unless it is about digests,
+// to one of an older writer without them.
+class HostileContainerTest : public HandMadeContainerTest,
+                             public ::testing::WithParamInterface<std::tuple<Damage, bool>> {};
 
 TEST_P(HostileContainerTest, FailsCleanlyAndTouchesNothing) {
-    GetParam().apply(*builder_);
+    const auto& [damage, digests] = GetParam();
+    builder_->digests = digests;
+    builder_->Seal();
+    damage.apply(*builder_);
     WriteContainer();
     EXPECT_FALSE(Restore({IDOK}));
-    EXPECT_EQ(ui_.messages.back().text, kDamaged);
+    ASSERT_FALSE(ui_.messages.empty());
+    EXPECT_EQ(ui_.messages.back().text.rfind(kDamaged, 0), 0u) << ui_.messages.back().text;
     ExpectStillHidden();
     EXPECT_TRUE(ui_.passwordPrompts.empty());
 }
@@ -195,10 +303,18 @@ std::string Header(const StreamHeader& h) {
     return std::string(reinterpret_cast<char*>(b), sizeof b);
 }
 
-void SetPath(ContainerBuilder& b, const std::string& path) {
-    std::memset(b.files[0].header.sourcePath, 0, sizeof b.files[0].header.sourcePath);
-    std::memcpy(b.files[0].header.sourcePath, path.data(), std::min(path.size(), sizeof b.files[0].header.sourcePath));
+void SetPath(ContainerBuilder& b, const std::string& path, size_t k = 0) {
+    std::memset(b.files[k].header.sourcePath, 0, sizeof b.files[k].header.sourcePath);
+    std::memcpy(b.files[k].header.sourcePath, path.data(), std::min(path.size(), sizeof b.files[k].header.sourcePath));
 }
+
+// The store folder the container's files belong to.
+std::string Folder(const ContainerBuilder& b) {
+    const std::string first = b.files[0].header.sourcePath;
+    return first.substr(0, first.rfind('/'));
+}
+
+size_t IndexSize(const ContainerBuilder& b) { return IndexHeader::kSize + b.structure.size() + b.data.size(); }
 
 const Damage kDamages[] = {
     {"IndexShorterThanItsHeader", [](ContainerBuilder& b) { b.rawIndex = std::string(559, '\1'); }},
@@ -228,9 +344,37 @@ const Damage kDamages[] = {
     {"BackupWithoutEnd", [](ContainerBuilder& b) { b.structure.pop_back(); b.Seal(); }},
     {"ValueRecordPastTheData", [](ContainerBuilder& b) { b.data.resize(b.data.size() - 3); b.Seal(); }},
     {"NotACompoundFile", [](ContainerBuilder& b) { b.rawFile = std::string(4096, '\x5a'); }},
+    // The plan: exactly the streams the index names, each writing one file of the store.
+    {"FewerFilesInIndexThanStreams", [](ContainerBuilder& b) { b.index.fileCount -= 1; }},
+    {"StreamTheIndexDoesNotName", [](ContainerBuilder& b) { b.extraStreams.push_back({"stray", "x"}); }},
+    {"TotalBytesOff", [](ContainerBuilder& b) { b.index.totalBytes += 1; }},
+    {"TwoStreamsForOneFile", [](ContainerBuilder& b) { SetPath(b, b.files[1].header.sourcePath, 0); }},
+    {"FileOfAnotherFolder", [](ContainerBuilder& b) { SetPath(b, "/tmp/Inbox.dbx"); }},
+    {"FileOfASubfolder", [](ContainerBuilder& b) { SetPath(b, Folder(b) + "/old/Inbox.dbx"); }},
+    {"NameWithANewline", [](ContainerBuilder& b) { SetPath(b, Folder(b) + "/In\nbox.dbx"); }},
+    {"AnotherIdentitysContainer",
+     [](ContainerBuilder& b) { PutFieldText(b.index.identityId, sizeof b.index.identityId, "{someone else}"); }},
+    // Digests: one flipped bit anywhere a restore would write from.
+    {"FlippedByteInAFile", [](ContainerBuilder& b) { b.flips.push_back({"00000", StreamHeader::kSize + 10}); }, true},
+    {"FlippedByteInAStreamHeader", [](ContainerBuilder& b) { b.flips.push_back({"00002", StreamHeader::kModeOffset}); }, true},
+    {"FlippedByteInTheRegistryBackup", [](ContainerBuilder& b) { b.flips.push_back({"index", IndexSize(b) - 1}); }, true},
+    {"FlippedByteInTheSeal", [](ContainerBuilder& b) { b.flips.push_back({"seal", 30}); }, true},
+    {"SealOfAnotherFileCount", [](ContainerBuilder& b) { b.flips.push_back({"seal", 8}); }, true},
 };
 
-INSTANTIATE_TEST_SUITE_P(Damages, HostileContainerTest, ::testing::ValuesIn(kDamages),
-                         [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+std::vector<std::tuple<Damage, bool>> DamagedContainers() {
+    std::vector<std::tuple<Damage, bool>> all;
+    for (const Damage& damage : kDamages) {
+        all.emplace_back(damage, true);
+        if (!damage.needsDigests) all.emplace_back(damage, false);  // an older writer kept no digests
+    }
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, HostileContainerTest, ::testing::ValuesIn(DamagedContainers()),
+                         [](const ::testing::TestParamInfo<std::tuple<Damage, bool>>& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "" : "_OlderWriter");
+                         });
 
 }  // namespace

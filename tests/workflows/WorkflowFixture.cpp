@@ -6,6 +6,8 @@
 
 #include "identities/IdentityCatalogue.h"
 #include "identities/MailClient.h"
+#include "identities/RegistryKey.h"
+#include "support/CommandOutput.h"
 #include "identities/Settings.h"
 #include "password/PasswordRecord.h"
 #include "store/CStoreOperation.h"
@@ -118,6 +120,28 @@ std::string WorkflowTest::StoreRoot() const {
     const int position = FindIdentity(kGuard);
     EXPECT_GE(position, 0);
     return position < 0 ? std::string() : GetIdentity(static_cast<size_t>(position)).StoreRoot;
+}
+
+void WorkflowTest::PutRegistryBack() {
+    RegistryKey identities;
+    ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS));
+    identities.DeleteSubtree(kGuard);
+    WriteTree(MailClient::kIdentitiesKey, registryBefore_.identities);
+    LoadIdentities();
+    ASSERT_EQ(Snapshot(), registryBefore_);
+}
+
+void WorkflowTest::RefuseRegistryValueWrites(bool refuse) {
+    // A trigger in the registry database: the stand-in's own connection sees it at its
+    // next statement and reports the write as failed.
+    const std::string sql = refuse ? "CREATE TRIGGER full_insert BEFORE INSERT ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
+                                     "CREATE TRIGGER full_update BEFORE UPDATE ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
+                                   : "DROP TRIGGER full_insert; DROP TRIGGER full_update;";
+    int exitCode = -1;
+    CommandOutput("/usr/bin/python3 -c 'import sqlite3,sys; c=sqlite3.connect(sys.argv[1]); c.executescript(sys.argv[2]); "
+                  "c.commit()' '" + registry_.path() + "' '" + sql + "'",
+                  &exitCode);
+    ASSERT_EQ(exitCode, 0);
 }
 
 bool WorkflowTest::Hide(std::initializer_list<int> laterAnswers) {

@@ -48,6 +48,11 @@ protected:
     // The protected identity's "Store Root" as the catalogue has it.
     std::string StoreRoot() const;
 
+    // Puts the Identities key back as the test made it.
+    void PutRegistryBack();
+    // Makes every registry value write fail, as a full disk would, or work again.
+    void RefuseRegistryValueWrites(bool refuse);
+
     // Hide and restore, answering Yes to their question and then the given answers.
     bool Hide(std::initializer_list<int> laterAnswers = {});
     bool Restore(std::initializer_list<int> laterAnswers = {});

@@ -1,0 +1,248 @@
+// The plan of a container: everything it promises, read and checked before anything
+// is written. The restore runs it before its first write and the hide on the container
+// it has just written, so the two can never disagree on what a container may hold.
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "app/UserInterface.h"
+#include "identities/RegistryRestore.h"
+#include "platform/FileNameCase.h"
+#include "platform/Shell.h"
+#include "store/CStoreOperation.h"
+#include "store/ExpandStorePath.h"
+#include "store/HeaderFields.h"
+#include "store/KeyCheck.h"
+#include "store/SourcePath.h"
+
+namespace {
+
+// More than any registry key a mail identity keeps; a larger index is not read.
+constexpr uint64_t kMaxIndexBytes = 64u << 20;
+
+// Fills all size bytes or fails: a stream that ends early is damaged.
+bool ReadExact(platform::InStream& stream, void* data, size_t size) {
+    auto* at = static_cast<uint8_t*>(data);
+    while (size > 0) {
+        size_t got = 0;
+        if (!platform::StorageSucceeded(stream.Read(at, size, &got)) || got == 0 || got > size) return false;
+        at += got;
+        size -= got;
+    }
+    return true;
+}
+
+std::string FoldedName(std::string name, bool fold) {
+    if (!fold) return name;
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return name;
+}
+
+bool Fail(std::string& fault, const std::string& text) {
+    fault = text;
+    return false;
+}
+
+}  // namespace
+
+bool CStoreOperation::LoadPlan(platform::InStorage& storage, ContainerPlan& plan, std::string& fault) {
+    plan = ContainerPlan();
+    if (!ReadIndex(storage, plan, fault)) return false;
+
+    // Exactly the streams the index promises: none missing, none left over, no other
+    // kind of entry.
+    std::set<std::string> expected = {"index"};
+    if (plan.sealed) expected.insert(ContainerSeal::kStreamName);
+    for (uint32_t k = 0; k < plan.index.fileCount; ++k) expected.insert(StreamName(k));
+    std::set<std::string> found;
+    for (const platform::InStorage::Entry& entry : storage.Entries()) {
+        const std::string name = FoldedName(entry.name, true);
+        if (!entry.isStream || !expected.count(name) || !found.insert(name).second) {
+            return Fail(fault, "it holds an entry its index does not name (\"" + entry.name + "\")");
+        }
+    }
+    if (found.size() != expected.size()) {
+        return Fail(fault, "its index names " + std::to_string(plan.index.fileCount) + " file streams, but it holds " +
+                               std::to_string(found.size() - (plan.sealed ? 2 : 1)));
+    }
+
+    if (plan.sealed) {
+        platform::InStream stream;
+        const uint64_t size = ContainerSeal::kFixedSize + uint64_t{plan.index.fileCount} * Poly1305::kTagSize;
+        std::vector<uint8_t> bytes(static_cast<size_t>(size));
+        if (!platform::StorageSucceeded(storage.OpenStream(ContainerSeal::kStreamName, stream)) ||
+            stream.Size() != size || !ReadExact(stream, bytes.data(), bytes.size()) ||
+            !ContainerSeal::Parse(bytes.data(), bytes.size(), plan.index.fileCount, plan.seal)) {
+            return Fail(fault, "its seal is damaged");
+        }
+    }
+    if (plan.index.fileCount > 0) {
+        std::string storeRoot;
+        if (!FindStoreRootInBackup(backup_, storeRoot)) {
+            return Fail(fault, "its saved registry entries name no store folder for its files");
+        }
+        plan.storeFolder = ExpandStorePath(storeRoot);
+    }
+    return PlanStreams(storage, plan, fault);
+}
+
+bool CStoreOperation::ReadIndex(platform::InStorage& storage, ContainerPlan& plan, std::string& fault) {
+    platform::InStream stream;
+    if (!platform::StorageSucceeded(storage.OpenStream("index", stream))) return Fail(fault, "it has no index");
+    const uint64_t size = stream.Size();
+    if (size < IndexHeader::kSize || size > kMaxIndexBytes) return Fail(fault, "its index has a wrong size");
+    plan.indexBytes.resize(static_cast<size_t>(size));
+    if (!ReadExact(stream, plan.indexBytes.data(), plan.indexBytes.size())) return Fail(fault, "its index cannot be read");
+    uint8_t header[IndexHeader::kSize];
+    std::memcpy(header, plan.indexBytes.data(), sizeof header);
+    const IndexHeader h = IndexHeader::Parse(header);
+    plan.index = h;
+    plan.sealed = h.reserved == ContainerSeal::kSealedMark;
+    if (size != uint64_t{IndexHeader::kSize} + h.structureLength + h.dataLength || h.constant != IndexHeader::kConstant ||
+        (h.reserved != 0 && !plan.sealed) || h.fileCount > kMaxFileCount) {
+        return Fail(fault, "its index header is damaged");
+    }
+    std::string identityId;
+    if (!GetFieldText(h.identityId, sizeof h.identityId, identityId) ||
+        !GetFieldText(h.defaultUserId, sizeof h.defaultUserId, backup_.DefaultUserId) ||
+        !GetFieldText(h.lastUserId, sizeof h.lastUserId, backup_.LastUserId) ||
+        !GetFieldText(h.lastUsername, sizeof h.lastUsername, backup_.LastUsername) ||
+        !GetFieldText(h.startAs, sizeof h.startAs, backup_.StartAs)) {
+        return Fail(fault, "its index header is damaged");
+    }
+    // Another identity's container under this identity's name would rebuild the wrong
+    // key. Containers that did not record the identity are taken at their name.
+    if (!identityId.empty() && identityId != guardId_) {
+        return Fail(fault, "it belongs to another identity (" + identityId + ")");
+    }
+    const uint8_t* structure = plan.indexBytes.data() + IndexHeader::kSize;
+    if (!backup_.StructureStream.SetSize(h.structureLength) || !backup_.DataStream.SetSize(h.dataLength)) {
+        return Fail(fault, "there is not enough memory to read it");
+    }
+    std::copy(structure, structure + h.structureLength, backup_.StructureStream.Data());
+    std::copy(structure + h.structureLength, structure + h.structureLength + h.dataLength, backup_.DataStream.Data());
+    BackupDefect defect = BackupDefect::None;
+    if (!ValidateRegistryBackup(backup_, &defect)) {
+        return Fail(fault, std::string("its saved registry entries are damaged (") + DescribeBackupDefect(defect) + ")");
+    }
+    return true;
+}
+
+bool CStoreOperation::PlanStreams(platform::InStorage& storage, ContainerPlan& plan, std::string& fault) {
+    std::set<std::string> names;
+    uint64_t total = 0;
+    for (uint32_t k = 0; k < plan.index.fileCount; ++k) {
+        plan.streams.emplace_back();
+        StreamPlan& stream = plan.streams.back();
+        stream.name = StreamName(k);
+        platform::InStream in;
+        if (!platform::StorageSucceeded(storage.OpenStream(stream.name, in)) || in.Size() < StreamHeader::kSize ||
+            !ReadExact(in, stream.headerBytes, sizeof stream.headerBytes) ||
+            !StreamHeader::Parse(stream.headerBytes, stream.header) ||
+            !GetFieldText(stream.header.sourcePath, sizeof stream.header.sourcePath, stream.targetPath)) {
+            return Fail(fault, "the header of its stream " + stream.name + " is damaged");
+        }
+        // Only a message-store file directly in the identity's own store folder.
+        const std::string name = NameInFolder(stream.targetPath, plan.storeFolder);
+        if (!IsSafeSourcePath(stream.targetPath) || !IsStoreFileName(name) ||
+            stream.targetPath.size() >= kMaxPathLength) {
+            return Fail(fault, "its stream " + stream.name + " would write outside the store folder " +
+                                   plan.storeFolder + " (" + stream.targetPath + ")");
+        }
+        if (!names.insert(FoldedName(name, platform::kFileNamesIgnoreCase)).second) {
+            return Fail(fault, "two of its streams would write the same file (" + stream.targetPath + ")");
+        }
+        stream.plainSize = in.Size() - StreamHeader::kSize;
+        if ((stream.header.marked && stream.header.plainSize != stream.plainSize) ||
+            (plan.sealed && !stream.header.stamped)) {
+            return Fail(fault, "the header of its stream " + stream.name + " is damaged");
+        }
+        total += stream.plainSize;
+    }
+    if (total != plan.index.totalBytes || total >= kMaxStoreBytes) {
+        return Fail(fault, "its index promises " + std::to_string(plan.index.totalBytes) + " bytes, its streams hold " +
+                               std::to_string(total));
+    }
+    totalBytes_ = total;
+    return true;
+}
+
+void CStoreOperation::KeyStream(const uint8_t (&salt)[16], uint8_t (&digestKey)[Poly1305::kKeySize]) {
+    DeriveStoreKey(salt, sizeof salt);
+    DeriveDigestKey(cipher_, DigestRole::FileStream, digestKey);
+}
+
+bool CStoreOperation::KeysMatch(const ContainerPlan& plan) {
+    uint8_t check[StreamHeader::kKeyCheckSize];
+    if (plan.sealed) {
+        DeriveStoreKey(plan.index.salt, sizeof plan.index.salt);
+        ComputeKeyCheck(cipher_, check);
+        if (std::memcmp(check, plan.seal.keyCheck, sizeof check) != 0) return false;
+    }
+    for (const StreamPlan& stream : plan.streams) {
+        if (!stream.header.marked) continue;  // an older container carries no check
+        DeriveStoreKey(stream.header.salt, sizeof stream.header.salt);
+        ComputeKeyCheck(cipher_, check);
+        if (std::memcmp(check, stream.header.keyCheck, sizeof check) != 0) return false;
+    }
+    return true;
+}
+
+bool CStoreOperation::CheckKeys(ContainerPlan& plan, KeyPolicy policy) {
+    if (KeysMatch(plan)) return true;
+    if (policy == KeyPolicy::CurrentPasswordOnly) return false;
+
+    // Deciphering under the wrong key would replace the mail with noise. Nothing has
+    // been written yet; ask for the password the store was hidden under.
+    std::string prompt =
+        "The message store was protected with a different password than the one in use now.\r\n"
+        "Please enter the password that was in use when the identity was hidden.";
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::string candidate;
+        if (!UserInterface::Current().RequestPassword(prompt, candidate)) break;
+        password_.swap(candidate);
+        if (!candidate.empty()) platform::SecureZero(&candidate[0], candidate.size());
+        if (KeysMatch(plan)) return true;
+        prompt = "This password does not match the protected message store either.\r\n"
+                 "Please enter the password that was in use when the identity was hidden.";
+    }
+    ShowMessageBox("The identity has not been restored: the password does not match the protected "
+                   "message store.\r\n\r\nNothing has been changed.",
+                   MB_OK | MB_ICONSTOP);
+    return false;
+}
+
+bool CStoreOperation::IndexDigestMatches(const ContainerPlan& plan) {
+    if (!plan.sealed) return true;
+    DeriveStoreKey(plan.index.salt, sizeof plan.index.salt);
+    uint8_t key[Poly1305::kKeySize];
+    DeriveDigestKey(cipher_, DigestRole::Index, key);
+    Poly1305 mac(key);
+    platform::SecureZero(key, sizeof key);
+    mac.Update(plan.indexBytes.data(), plan.indexBytes.size());
+    uint8_t digest[Poly1305::kTagSize];
+    mac.Final(digest);
+    return SameDigest(digest, plan.seal.indexDigest);
+}
+
+bool CStoreOperation::CheckContainer() {
+    platform::InStorage storage;
+    std::string fault = "it cannot be opened";
+    if (containerPath_.empty() || !platform::StorageSucceeded(storage.Open(containerPath_)) ||
+        !LoadPlan(storage, plan_, fault)) {
+        ShowMessageBox("The protected container is damaged and cannot be restored: " + fault +
+                           ".\r\n\r\nNothing has been changed.",
+                       MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    if (!CheckKeys(plan_, KeyPolicy::AskForHideTimePassword)) return false;
+    if (!IndexDigestMatches(plan_)) {
+        ShowMessageBox("The protected container is damaged and cannot be restored: its index does not match "
+                       "its digest.\r\n\r\nNothing has been changed.",
+                       MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    return true;
+}
