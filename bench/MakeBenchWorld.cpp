@@ -1,10 +1,11 @@
-// bench_world <megabytes>
+// bench_world <megabytes> [files]
 //
 // Sets up what a hide needs in the registry named by the environment (VEILBOX_REGISTRY):
 // two identities of the mail client, the first one protected at the medium level, its
 // "Store Root" at %UserProfile%/mail/store {bench}; and fills that folder (made from
-// USERPROFILE) with *.dbx files of the given total size. The bytes are pseudo-random, so nothing on the way can make
-// them smaller. The program password is left unset.
+// USERPROFILE) with *.dbx files of the given total size: eight files shaped like a real
+// store, or the given number of files of equal size. The bytes are pseudo-random, so
+// nothing on the way can make them smaller. The program password is left unset.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -60,8 +61,8 @@ bool WriteStoreFile(const std::string& path, uint64_t size, uint64_t seed) {
 
 int main(int argc, char** argv) {
     const char* profile = std::getenv("USERPROFILE");
-    if (argc != 2 || !profile || !*profile) {
-        std::fprintf(stderr, "usage: USERPROFILE=<folder> bench_world <megabytes>\n");
+    if (argc < 2 || argc > 3 || !profile || !*profile) {
+        std::fprintf(stderr, "usage: USERPROFILE=<folder> bench_world <megabytes> [files]\n");
         return 2;
     }
     // The store root is lower-cased when expanded, apart from the variable's value.
@@ -78,8 +79,17 @@ int main(int argc, char** argv) {
     const Part parts[] = {{"Inbox.dbx", 40},       {"Sent Items.dbx", 25}, {"Deleted Items.dbx", 15},
                           {"Archive.dbx", 12},     {"Drafts.dbx", 4},      {"Outbox.dbx", 2},
                           {"Folders.dbx", 1},      {"Offline.dbx", 1}};
+    const uint64_t files = argc == 3 ? std::strtoull(argv[2], nullptr, 10) : 0;
+    for (uint64_t i = 0; i < files; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Folder%05u.dbx", static_cast<unsigned>(i));
+        if (!WriteStoreFile(folder + "/" + name, total / files, i + 1)) {
+            std::fprintf(stderr, "cannot write %s\n", name);
+            return 1;
+        }
+    }
     uint64_t written = 0;
-    for (size_t i = 0; i < sizeof parts / sizeof parts[0]; ++i) {
+    for (size_t i = 0; files == 0 && i < sizeof parts / sizeof parts[0]; ++i) {
         const bool last = i + 1 == sizeof parts / sizeof parts[0];
         const uint64_t size = last ? total - written : total * parts[i].percent / 100;
         if (!WriteStoreFile(folder + "/" + parts[i].name, size, i + 1)) {

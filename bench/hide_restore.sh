@@ -4,6 +4,10 @@
 #
 #   bench/hide_restore.sh [megabytes]      (default 1024; or VEILBOX_BENCH_MB)
 #
+# VEILBOX_BENCH_FILES makes the store that many files of equal size instead of eight
+# files shaped like a real store. VEILBOX_BENCH_BASELINE names another veilbox-cli (an
+# older build, say) whose hide and restore are measured in the same run.
+#
 # Every step runs VEILBOX_BENCH_REPEAT times (default 3), interleaved; the fastest run
 # of each is shown, with the largest peak RSS of its runs.
 # BUILD_DIR names the build (default: build beside this folder); VEILBOX_BENCH_DIR the
@@ -31,7 +35,7 @@ unset XDG_DOCUMENTS_DIR
 mkdir -p "$HOME/Documents" "$USERPROFILE" "$root/copy" "$root/rc4"
 mkdir -m 700 "$root/registry"
 
-"$world" "$megabytes"
+"$world" "$megabytes" ${VEILBOX_BENCH_FILES:-}
 store="$USERPROFILE/mail/store {bench}"
 bytes=$(cat "$store"/*.dbx | wc -c)
 files=$(ls "$store"/*.dbx | wc -l)
@@ -80,6 +84,11 @@ for ((run = 1; run <= repeat; run++)); do
     done' sh "$store" "$key" "$root/rc4"
   rm -f "$root"/rc4/*
 
+  if [ -n "${VEILBOX_BENCH_BASELINE:-}" ]; then
+    measure "hide-base" "$VEILBOX_BENCH_BASELINE" hide
+    measure "restore-base" "$VEILBOX_BENCH_BASELINE" restore
+    (cd "$store" && sha256sum --quiet -c "$root/before.sha256") || { echo "baseline restored files differ" >&2; exit 1; }
+  fi
   measure "hide" "$cli" hide
   [ -z "$(ls "$store"/*.dbx 2>/dev/null)" ] || { echo "hide left plain files behind" >&2; exit 1; }
   [ "$run" -gt 1 ] || echo "container: $(wc -c <"$(ls "$HOME"/Documents/*.dat)") bytes"

@@ -39,6 +39,8 @@ public:
     static constexpr size_t kMaxPathLength = 260;
     // More file streams than "%05d" can name cannot come from a real store.
     static constexpr uint32_t kMaxFileCount = 100000;
+    // More than any registry key of a mail identity holds; a larger index is not read.
+    static constexpr uint64_t kMaxIndexBytes = 64u << 20;
 
     CStoreOperation();
     ~CStoreOperation();
@@ -84,6 +86,7 @@ private:
         std::string targetPath;
         uint64_t plainSize = 0;
         std::string partPath;  // the private name it is written under, once created
+        bool inPlace = false;  // the file in place already holds exactly these bytes
     };
     // Everything a container promises, read and checked before anything is written.
     struct ContainerPlan {
@@ -162,7 +165,8 @@ private:
     std::vector<uint8_t> writtenSeal_;
     std::unique_ptr<ProgressWindow> progress_;
     int securityLevel_ = 0;
-    // One buffer for every chunk of the run, and one to compare a file in place with.
+    // One buffer for every chunk of the run, and one for the file in place that a
+    // restore compares its chunks with.
     std::unique_ptr<uint8_t[]> buffer_;
     std::unique_ptr<uint8_t[]> compareBuffer_;
 };

@@ -52,9 +52,10 @@ bool CStoreOperation::RunHide(const std::string& storeRoot) {
     }
     // A backup the restore would refuse must never be the only copy of the identity.
     BackupDefect defect = BackupDefect::None;
-    if (!ValidateRegistryBackup(backup_, &defect)) {
+    const uint64_t indexBytes = IndexHeader::kSize + uint64_t{backup_.StructureStream.Length()} + backup_.DataStream.Length();
+    if (indexBytes > kMaxIndexBytes || !ValidateRegistryBackup(backup_, &defect)) {
         Refuse(std::string("The identity's registry entries cannot be kept in the protected container (") +
-               DescribeBackupDefect(defect) + ").");
+               (indexBytes > kMaxIndexBytes ? "they are too large" : DescribeBackupDefect(defect)) + ").");
         OperationResult = ResultRegistryError;
         return false;
     }
@@ -318,79 +319,6 @@ bool CStoreOperation::WriteSealStream(platform::OutStorage& storage) {
     WriteAll(stream, writtenSeal_.data(), writtenSeal_.size(), containerPath_);
     if (!platform::StorageSucceeded(stream.Commit())) throw platform::FileException(platform::FileException::HardIO, containerPath_);
     return true;
-}
-
-bool CStoreOperation::VerifyContainer() {
-    // Read back from the disk and checked exactly as a restore would check it, so
-    // nothing is erased for a container that could not give the mail back.
-    if (progress_) progress_->SetStatusText("Checking protected container");
-    std::string fault;
-    platform::InStorage storage;
-    ContainerPlan written = std::move(plan_);
-    plan_ = ContainerPlan();
-    bool ok = platform::StorageSucceeded(storage.Open(containerPath_)) && LoadPlan(storage, plan_, fault);
-    if (!ok && fault.empty()) fault = "it cannot be opened";
-    if (ok && (plan_.indexBytes != written.indexBytes || plan_.seal.Serialize() != writtenSeal_ ||
-               plan_.streams.size() != files_.size())) {
-        ok = false;
-        fault = "what was read back differs from what was written";
-    }
-    for (size_t k = 0; ok && k < plan_.streams.size(); ++k) {
-        if (plan_.streams[k].targetPath != files_[k].file.Path()) {
-            ok = false;
-            fault = "a file would not be put back where it came from: " + files_[k].file.Path();
-        }
-    }
-    if (ok && (!CheckKeys(plan_, KeyPolicy::CurrentPasswordOnly) || !IndexDigestMatches(plan_))) {
-        ok = false;
-        fault = "it does not match the password it was written under";
-    }
-    // Every digest, from the bytes on the disk.
-    running_ = 0;
-    try {
-        for (size_t k = 0; ok && k < plan_.streams.size(); ++k) {
-            StreamPlan& stream = plan_.streams[k];
-            platform::InStream in;
-            if (!platform::StorageSucceeded(storage.OpenStream(stream.name, in))) {
-                ok = false;
-                fault = "the stream of " + stream.targetPath + " cannot be read back";
-                break;
-            }
-            uint8_t key[Poly1305::kKeySize];
-            KeyStream(stream.header.salt, key);
-            Poly1305 mac(key);
-            platform::SecureZero(key, sizeof key);
-            ::StartStreamDigest(mac, plan_.index.salt, static_cast<uint32_t>(k));
-            uint64_t left = in.Size();
-            while (left > 0) {
-                size_t got = 0;
-                const size_t want = static_cast<size_t>(std::min<uint64_t>(left, kChunkSize));
-                if (!platform::StorageSucceeded(in.Read(buffer_.get(), want, &got)) || got == 0) break;
-                mac.Update(buffer_.get(), got);
-                left -= got;
-                running_ += got;
-                ReportProgress(running_);
-                CheckCancel();
-            }
-            uint8_t digest[Poly1305::kTagSize];
-            mac.Final(digest);
-            if (left != 0 || !SameDigest(digest, plan_.seal.streamDigests[k].bytes)) {
-                ok = false;
-                fault = "the copy of " + stream.targetPath + " does not read back as written";
-            }
-        }
-    } catch (const UserAbort&) {
-        ok = false;
-        fault.clear();
-    }
-    storage.Release();
-    if (ok) return true;
-
-    DeleteContainer();
-    if (!fault.empty()) {
-        Refuse("The protected container did not pass its check after writing: " + fault + ".");
-    }
-    return false;
 }
 
 bool CStoreOperation::UndoHide() {

@@ -17,9 +17,6 @@
 
 namespace {
 
-// More than any registry key a mail identity keeps; a larger index is not read.
-constexpr uint64_t kMaxIndexBytes = 64u << 20;
-
 // Fills all size bytes or fails: a stream that ends early is damaged.
 bool ReadExact(platform::InStream& stream, void* data, size_t size) {
     auto* at = static_cast<uint8_t*>(data);

@@ -174,6 +174,7 @@ void CStoreOperation::DecryptStreamToFile(platform::InStream& stream, size_t k, 
         left -= n;
     }
     if (existing.IsOpen() && !differs) differs = existing.Read(inPlace, 1) != 0;
+    plan.inPlace = existing.IsOpen() && !differs;
     existing.Close();
 
     uint8_t digest[Poly1305::kTagSize];
@@ -193,6 +194,13 @@ void CStoreOperation::DecryptStreamToFile(platform::InStream& stream, size_t k, 
 
 bool CStoreOperation::PlaceFiles() {
     for (StreamPlan& plan : plan_.streams) {
+        // What an interrupted restore already put in place stays as it is (a read-only
+        // file could not be replaced anyway); its spare copy goes.
+        if (plan.inPlace) {
+            EraseLeftoverPart(plan.partPath, plan_.index.securityLevel != SecurityMedium);
+            plan.partPath.clear();
+            continue;
+        }
         platform::FileException error(platform::FileException::Generic, plan.targetPath);
         if (!platform::RenameFileDeferred(plan.partPath, plan.targetPath, &error)) {
             // The files put in place so far hold exactly the container's bytes, so a
