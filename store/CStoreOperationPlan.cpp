@@ -13,21 +13,10 @@
 #include "store/ExpandStorePath.h"
 #include "store/HeaderFields.h"
 #include "store/KeyCheck.h"
+#include "store/ReadExact.h"
 #include "store/SourcePath.h"
 
 namespace {
-
-// Fills all size bytes or fails: a stream that ends early is damaged.
-bool ReadExact(platform::InStream& stream, void* data, size_t size) {
-    auto* at = static_cast<uint8_t*>(data);
-    while (size > 0) {
-        size_t got = 0;
-        if (!platform::StorageSucceeded(stream.Read(at, size, &got)) || got == 0 || got > size) return false;
-        at += got;
-        size -= got;
-    }
-    return true;
-}
 
 std::string FoldedName(std::string name, bool fold) {
     if (!fold) return name;

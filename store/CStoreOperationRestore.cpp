@@ -16,21 +16,11 @@
 #include "store/CStoreOperation.h"
 #include "store/Container.h"
 #include "store/OperationResult.h"
+#include "store/ReadExact.h"
 #include "store/SourcePath.h"
 #include "store/UserAbort.h"
 
 namespace {
-
-bool ReadExact(platform::InStream& stream, void* data, size_t size) {
-    auto* at = static_cast<uint8_t*>(data);
-    while (size > 0) {
-        size_t got = 0;
-        if (!platform::StorageSucceeded(stream.Read(at, size, &got)) || got == 0 || got > size) return false;
-        at += got;
-        size -= got;
-    }
-    return true;
-}
 
 // A stream whose bytes are not those its digest proves.
 class StreamDamaged : public std::runtime_error {
