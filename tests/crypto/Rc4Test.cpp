@@ -75,7 +75,7 @@ TEST(Rc4, PublishedKeystreamInOneCallAndByteByByte) {
 TEST(Rc4, PiecesGiveTheSameBytesAsOneCall) {
     const uint8_t key[16] = {0x10, 0x32, 0x54, 0x76, 0x98, 0xba, 0xdc, 0xfe,
                              0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef};
-    std::vector<uint8_t> plain(200000);
+    std::vector<uint8_t> plain(240000);
     for (size_t k = 0; k < plain.size(); ++k) plain[k] = uint8_t(k ^ (k >> 8));
 
     Rc4State one;
@@ -84,14 +84,27 @@ TEST(Rc4, PiecesGiveTheSameBytesAsOneCall) {
     Rc4Crypt(whole.data(), whole.size(), one);
     EXPECT_NE(whole, plain);
 
-    for (size_t piece : {65536u, 1000u, 1023u, 1024u, 7u}) {
+    // Each row is a cycle of piece lengths. Pieces of 7 take the byte path only, so they
+    // check the long path independently. 1041 bytes move i on by one modulo the long
+    // path's block of 16, so its calls start and end at every offset in a block; the
+    // last row mixes lengths on both sides of the long path's threshold and blocks. The
+    // length of the whole is chosen so that, with this key, j lands on the two entries
+    // the long path reads ahead at every offset of a block, also where they wrap past
+    // S[255] to S[0].
+    const std::vector<std::vector<size_t>> cycles = {
+        {65536}, {1024}, {7}, {1041}, {1, 7, 8, 15, 16, 17, 1023, 1024, 1025, 65536},
+    };
+    for (size_t c = 0; c < cycles.size(); ++c) {
         Rc4State state;
         Rc4SetKey(key, sizeof(key), state);
         std::vector<uint8_t> pieces = plain;
-        for (size_t at = 0; at < pieces.size(); at += piece)
-            Rc4Crypt(pieces.data() + at, std::min(piece, pieces.size() - at), state);
-        EXPECT_EQ(pieces, whole) << "piece " << piece;
-        EXPECT_EQ(0, std::memcmp(&state, &one, sizeof(state))) << "piece " << piece;
+        for (size_t at = 0, n = 0; at < pieces.size(); ++n) {
+            size_t piece = std::min(cycles[c][n % cycles[c].size()], pieces.size() - at);
+            Rc4Crypt(pieces.data() + at, piece, state);
+            at += piece;
+        }
+        EXPECT_EQ(pieces, whole) << "cycle " << c;
+        EXPECT_EQ(0, std::memcmp(&state, &one, sizeof(state))) << "cycle " << c;
     }
 
     // Deciphering is the same operation.
