@@ -48,7 +48,11 @@ public:
             }
             return writing_ ? "other, while writing" : "registry backup";
         }
-        if (p.place == "store" || p.place == "store folder") return "erase";
+        if (p.place == "container" && p.operation == "read") return erasing_ ? "other, after the check" : "container check (read back)";
+        if (p.place == "store" || p.place == "store folder") {
+            erasing_ = true;
+            return "erase";
+        }
         if (p.place == "registry") return "registry removal";
         if (p.place == "container") return "container attributes";
         if (p.place == "documents folder") return "container publication (folder flush)";
@@ -58,6 +62,7 @@ public:
 private:
     bool writing_ = false;
     bool published_ = false;
+    bool erasing_ = false;
 };
 
 class RestorePhases {
@@ -70,6 +75,7 @@ public:
             return "decryption (file chunks)";
         }
         if (p.place == "registry") return writing_ ? "registry replay" : "container check";
+        if (p.place == "container" && p.operation == "read") return writing_ ? "decryption (container reads)" : "container check";
         if (p.place == "container" || p.place == "documents folder") return "container deletion";
         return "other";
     }

@@ -18,7 +18,8 @@
 namespace {
 
 // The call's operation, or nullptr when it is never a kill point. Reads are kill
-// points only where they touch the registry: that is all a registry backup does.
+// points only where they touch the registry (that is all a registry backup does) or
+// the container (a hide's read-back check, a restore's checks).
 enum class Target { Fd, Path, AtPath, None };
 struct CallKind {
     const char* operation = nullptr;
@@ -200,7 +201,7 @@ TracedRun KillPointTracer::Run(const std::vector<std::string>& argv, const std::
                                      (info.entry.args[kind.flagsArgument] & (O_CREAT | O_TRUNC)) != 0);
                 if (counts) {
                     const std::string place = classify_(TargetPath(pid, kind, info.entry.args), context_);
-                    if (!place.empty() && (!kind.readOnly || place == "registry")) {
+                    if (!place.empty() && (!kind.readOnly || place == "registry" || place == "container")) {
                         run.points.push_back({kind.operation, place});
                         if (run.points.size() == killAt) {
                             run.killed = true;

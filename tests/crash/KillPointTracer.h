@@ -2,7 +2,8 @@
 //
 // A kill point is the entry of a system call that changes something on disk (a write,
 // a flush, a rename, a delete, a truncation, a file creation, an attribute change) or
-// reads the registry database, aimed at one of the places the test cares about. The
+// reads the registry database or the container, aimed at one of the places the test
+// cares about. The
 // program is SIGKILLed at the entry of the N-th such call, before the kernel runs it,
 // so killing at every N in turn leaves the disk in every state the program can ever
 // leave behind when it dies, without timing and without hooks in the program.
