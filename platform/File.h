@@ -148,6 +148,10 @@ uint32_t GetFileAttributes(const std::string& path);
 bool IsDirectory(const std::string& path);
 // Makes the folder's entries (a create, rename or delete in it) durable.
 bool FlushFolder(const std::string& folder);
+// Makes everything written to the file system that holds `folder` durable, data and
+// names, in one call: cheaper than flushing many small files one by one. False when
+// the system cannot do that; then nothing is promised and each file must be flushed.
+bool FlushFileSystemOf(const std::string& folder);
 
 struct FindEntry {
     std::string name;  // as stored on disk

@@ -133,6 +133,9 @@ private:
     bool CheckNothingNewer(std::string& reason);
     bool WriteBackFiles(platform::InStorage& storage);
     void DecryptStreamToFile(platform::InStream& stream, size_t k, bool& sameAsTarget);
+    // Every part file on stable storage: the whole file system at once where it can,
+    // each file otherwise.
+    bool FlushParts();
     bool PlaceFiles();
     void RemoveParts();
     bool FinishRestore();

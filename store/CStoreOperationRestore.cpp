@@ -178,11 +178,30 @@ void CStoreOperation::DecryptStreamToFile(platform::InStream& stream, size_t k, 
         stamp.modifiedNanoseconds = plan.header.modifiedNanoseconds;
         out.SetStamp(stamp);
     }
-    out.Flush();
     out.Close();
 }
 
+bool CStoreOperation::FlushParts() {
+    if (plan_.streams.empty() || platform::FlushFileSystemOf(plan_.storeFolder)) return true;
+    for (const StreamPlan& plan : plan_.streams) {
+        platform::FileException error(platform::FileException::Generic, plan.partPath);
+        platform::File part;
+        try {
+            if (!platform::File::TryOpen(plan.partPath, platform::File::Mode::Read, part, &error)) throw error;
+            part.Flush();
+        } catch (const platform::FileException& failure) {
+            RemoveParts();
+            ShowMessageBox("The message store could not be written back:\r\n" + std::string(failure.what()) + kKept,
+                           MB_OK | MB_ICONSTOP);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool CStoreOperation::PlaceFiles() {
+    // Nothing gets a store file's name before every copy is on stable storage.
+    if (!FlushParts()) return false;
     for (StreamPlan& plan : plan_.streams) {
         // What an interrupted restore already put in place stays as it is (a read-only
         // file could not be replaced anyway); its spare copy goes.

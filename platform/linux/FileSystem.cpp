@@ -111,4 +111,13 @@ bool FlushFolder(const std::string& folder) {
     return ok;
 }
 
+bool FlushFileSystemOf(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    // Since Linux 5.8 syncfs also reports write-back errors of the file system.
+    const bool ok = ::syncfs(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
 }  // namespace platform

@@ -41,6 +41,7 @@ CallKind KindOf(uint64_t nr) {
         case SYS_fsync:
         case SYS_fdatasync:
         case SYS_sync_file_range:
+        case SYS_syncfs:
             return {"flush", Target::Fd, 0};
         case SYS_ftruncate:
             return {"truncate", Target::Fd, 0};
