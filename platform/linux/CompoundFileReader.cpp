@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "GsfSupport.h"
+#include "PosixFiles.h"
 
 namespace platform {
 
@@ -96,16 +97,7 @@ StorageStatus CompoundFileReader::Open(UniqueFd fd, std::shared_ptr<const Compou
 }
 
 bool CompoundFileReader::ReadAt(uint64_t offset, void* data, size_t size) const {
-    auto* at = static_cast<uint8_t*>(data);
-    while (size > 0) {
-        ssize_t got = ::pread(fd_.Get(), at, size, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        at += got;
-        offset += static_cast<uint64_t>(got);
-        size -= static_cast<size_t>(got);
-    }
-    return true;
+    return ReadFullyAt(fd_.Get(), offset, data, size);
 }
 
 bool CompoundFileReader::IsWholeSector(uint32_t sector) const {

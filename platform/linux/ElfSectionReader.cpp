@@ -1,11 +1,12 @@
 #include "platform/linux/ElfSectionReader.h"
 
-#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
+
+#include "platform/linux/PosixFiles.h"
 
 namespace platform {
 
@@ -33,16 +34,7 @@ ElfSectionReader::ElfSectionReader(const std::string& path)
 
 bool ElfSectionReader::ReadAt(uint64_t offset, void* buffer, size_t size) const {
     if (offset > fileSize_ || size > fileSize_ - offset) return false;
-    auto* out = static_cast<unsigned char*>(buffer);
-    while (size > 0) {
-        ssize_t n = pread(fd_.Get(), out, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        out += n;
-        offset += static_cast<uint64_t>(n);
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    return ReadFullyAt(fd_.Get(), offset, buffer, size);
 }
 
 uint64_t ElfSectionReader::Field(const unsigned char* p, size_t width) const {

@@ -73,4 +73,17 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
+bool ReadFullyAt(int fd, uint64_t offset, void* data, size_t size) {
+    auto* at = static_cast<uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, at, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        at += got;
+        offset += static_cast<uint64_t>(got);
+        size -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
 }  // namespace platform

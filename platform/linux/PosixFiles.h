@@ -6,6 +6,8 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -35,5 +37,9 @@ int CheckRemovable(const std::string& path);
 
 // The folder part of path ("/" for a file in the root, "." for a bare name).
 std::string FolderOf(const std::string& path);
+
+// Reads exactly size bytes at offset (retrying short and interrupted reads); false on
+// an error or when the file ends first.
+bool ReadFullyAt(int fd, uint64_t offset, void* data, size_t size);
 
 }  // namespace platform
