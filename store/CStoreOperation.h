@@ -105,14 +105,17 @@ private:
     void DeriveStoreKey(const uint8_t* salt, size_t saltLength);
 
     // Hide.
+    // Puts guardid and the backup's four texts in their fields; false when one does not fit.
+    bool PutHeaderTexts(IndexHeader& h) const;
     bool CheckHeaderTexts();
     bool ProtectStore(const std::string& storeRoot);
     bool FindStoreFiles(const std::string& folder);
     bool CheckStoreLimits(const std::string& folder);
     bool WriteContainer();
-    bool WriteIndexStream(platform::OutStorage& storage);
+    // The writer's steps throw the file layer's report (or UserAbort) on failure.
+    void WriteIndexStream(platform::OutStorage& storage);
     void EncryptFileToStream(size_t k, platform::OutStream& stream);
-    bool WriteSealStream(platform::OutStorage& storage);
+    void WriteSealStream(platform::OutStorage& storage);
     bool VerifyContainer();
     bool EraseStoreFiles(bool overwrite);
     void EraseFile(StoreFile& file, bool overwrite);
@@ -163,9 +166,6 @@ private:
     RegistryBackup backup_;
     std::vector<StoreFile> files_;
     ContainerPlan plan_;
-    // The hide's own record of what it wrote, checked against what it reads back.
-    IndexHeader writtenIndex_;
-    std::vector<uint8_t> writtenSeal_;
     std::unique_ptr<ProgressWindow> progress_;
     int securityLevel_ = 0;
     // One buffer for every chunk of the run, and one for the file in place that a

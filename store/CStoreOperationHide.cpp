@@ -33,6 +33,11 @@ void WriteAll(platform::OutStream& stream, const void* data, size_t size, const 
     if (!platform::StorageSucceeded(status) || written != size) throw platform::FileException(CauseOf(status), path);
 }
 
+// Throws the file layer's report naming path when a storage call failed.
+void Check(platform::StorageStatus status, const std::string& path) {
+    if (!platform::StorageSucceeded(status)) throw platform::FileException(CauseOf(status), path);
+}
+
 void Refuse(const std::string& text) {
     ShowMessageBox(text + "\r\n\r\nNothing has been changed.", MB_OK | MB_ICONSTOP);
 }
@@ -77,15 +82,17 @@ bool CStoreOperation::RunHide(const std::string& storeRoot) {
     return true;
 }
 
+bool CStoreOperation::PutHeaderTexts(IndexHeader& h) const {
+    return PutFieldText(h.identityId, sizeof h.identityId, guardId_) &&
+           PutFieldText(h.defaultUserId, sizeof h.defaultUserId, backup_.DefaultUserId) &&
+           PutFieldText(h.lastUserId, sizeof h.lastUserId, backup_.LastUserId) &&
+           PutFieldText(h.lastUsername, sizeof h.lastUsername, backup_.LastUsername) &&
+           PutFieldText(h.startAs, sizeof h.startAs, backup_.StartAs);
+}
+
 bool CStoreOperation::CheckHeaderTexts() {
     IndexHeader h;
-    if (PutFieldText(h.identityId, sizeof h.identityId, guardId_) &&
-        PutFieldText(h.defaultUserId, sizeof h.defaultUserId, backup_.DefaultUserId) &&
-        PutFieldText(h.lastUserId, sizeof h.lastUserId, backup_.LastUserId) &&
-        PutFieldText(h.lastUsername, sizeof h.lastUsername, backup_.LastUsername) &&
-        PutFieldText(h.startAs, sizeof h.startAs, backup_.StartAs)) {
-        return true;
-    }
+    if (PutHeaderTexts(h)) return true;
     Refuse("The identity's registry entries are too long to be kept in the protected container.");
     return false;
 }
@@ -186,21 +193,17 @@ bool CStoreOperation::WriteContainer() {
     const std::string temp = NewTemporaryPath(containerPath_.substr(0, containerPath_.size() - 4), ".tmp");
     platform::OutStorage storage;
     std::string reason;
-    bool ok = false;
     try {
-        const platform::StorageStatus created = storage.CreateNew(temp);
-        if (!platform::StorageSucceeded(created)) throw platform::FileException(CauseOf(created), temp);
-        ok = WriteIndexStream(storage);
-        for (size_t k = 0; ok && k < files_.size(); ++k) {
+        Check(storage.CreateNew(temp), temp);
+        WriteIndexStream(storage);
+        for (size_t k = 0; k < files_.size(); ++k) {
             platform::OutStream stream;
-            const platform::StorageStatus status = storage.CreateStream(StreamName(k), stream);
-            if (!platform::StorageSucceeded(status)) throw platform::FileException(CauseOf(status), temp);
+            Check(storage.CreateStream(StreamName(k), stream), temp);
             EncryptFileToStream(k, stream);
-            if (!platform::StorageSucceeded(stream.Commit())) throw platform::FileException(platform::FileException::HardIO, temp);
+            Check(stream.Commit(), temp);
         }
-        ok = ok && WriteSealStream(storage);
-        const platform::StorageStatus committed = ok ? storage.Commit() : platform::kStorageFailed;
-        if (!platform::StorageSucceeded(committed)) throw platform::FileException(CauseOf(committed), temp);
+        WriteSealStream(storage);
+        Check(storage.Commit(), temp);
         // Commit has put the whole file on stable storage; the rename makes it the
         // container in one durable step and never replaces one that is there.
         platform::FileException error(platform::FileException::Generic, containerPath_);
@@ -221,9 +224,8 @@ bool CStoreOperation::WriteContainer() {
     return false;
 }
 
-bool CStoreOperation::WriteIndexStream(platform::OutStorage& storage) {
-    IndexHeader& h = writtenIndex_;
-    h = IndexHeader();
+void CStoreOperation::WriteIndexStream(platform::OutStorage& storage) {
+    IndexHeader h;
     h.created = static_cast<uint32_t>(std::time(nullptr));
     h.securityLevel = static_cast<uint32_t>(securityLevel_);
     h.fileCount = static_cast<uint32_t>(files_.size());
@@ -232,13 +234,8 @@ bool CStoreOperation::WriteIndexStream(platform::OutStorage& storage) {
     h.structureLength = static_cast<uint32_t>(backup_.StructureStream.Length());
     h.dataLength = static_cast<uint32_t>(backup_.DataStream.Length());
     FillRandom(h.salt, sizeof h.salt);
-    if (!PutFieldText(h.identityId, sizeof h.identityId, guardId_) ||
-        !PutFieldText(h.defaultUserId, sizeof h.defaultUserId, backup_.DefaultUserId) ||
-        !PutFieldText(h.lastUserId, sizeof h.lastUserId, backup_.LastUserId) ||
-        !PutFieldText(h.lastUsername, sizeof h.lastUsername, backup_.LastUsername) ||
-        !PutFieldText(h.startAs, sizeof h.startAs, backup_.StartAs)) {
-        return false;
-    }
+    // Checked before anything was written (CheckHeaderTexts).
+    if (!PutHeaderTexts(h)) throw platform::FileException(platform::FileException::BadPath, containerPath_);
     uint8_t bytes[IndexHeader::kSize];
     h.Serialize(bytes);
 
@@ -262,11 +259,9 @@ bool CStoreOperation::WriteIndexStream(platform::OutStorage& storage) {
     plan_.seal.streamDigests.assign(files_.size(), ContainerSeal::StreamDigest());
 
     platform::OutStream stream;
-    const platform::StorageStatus status = storage.CreateStream("index", stream);
-    if (!platform::StorageSucceeded(status)) throw platform::FileException(CauseOf(status), containerPath_);
+    Check(storage.CreateStream("index", stream), containerPath_);
     WriteAll(stream, plan_.indexBytes.data(), plan_.indexBytes.size(), containerPath_);
-    if (!platform::StorageSucceeded(stream.Commit())) throw platform::FileException(platform::FileException::HardIO, containerPath_);
-    return true;
+    Check(stream.Commit(), containerPath_);
 }
 
 void CStoreOperation::EncryptFileToStream(size_t k, platform::OutStream& stream) {
@@ -311,14 +306,12 @@ void CStoreOperation::EncryptFileToStream(size_t k, platform::OutStream& stream)
     mac.Final(plan_.seal.streamDigests[k].bytes);
 }
 
-bool CStoreOperation::WriteSealStream(platform::OutStorage& storage) {
-    writtenSeal_ = plan_.seal.Serialize();
+void CStoreOperation::WriteSealStream(platform::OutStorage& storage) {
+    const std::vector<uint8_t> seal = plan_.seal.Serialize();
     platform::OutStream stream;
-    const platform::StorageStatus status = storage.CreateStream(ContainerSeal::kStreamName, stream);
-    if (!platform::StorageSucceeded(status)) throw platform::FileException(CauseOf(status), containerPath_);
-    WriteAll(stream, writtenSeal_.data(), writtenSeal_.size(), containerPath_);
-    if (!platform::StorageSucceeded(stream.Commit())) throw platform::FileException(platform::FileException::HardIO, containerPath_);
-    return true;
+    Check(storage.CreateStream(ContainerSeal::kStreamName, stream), containerPath_);
+    WriteAll(stream, seal.data(), seal.size(), containerPath_);
+    Check(stream.Commit(), containerPath_);
 }
 
 bool CStoreOperation::UndoHide() {

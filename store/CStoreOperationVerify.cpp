@@ -17,7 +17,7 @@ bool CStoreOperation::VerifyContainer() {
     plan_ = ContainerPlan();
     bool ok = platform::StorageSucceeded(storage.Open(containerPath_)) && LoadPlan(storage, plan_, fault);
     if (!ok && fault.empty()) fault = "it cannot be opened";
-    if (ok && (plan_.indexBytes != written.indexBytes || plan_.seal.Serialize() != writtenSeal_ ||
+    if (ok && (plan_.indexBytes != written.indexBytes || plan_.seal.Serialize() != written.seal.Serialize() ||
                plan_.streams.size() != files_.size())) {
         ok = false;
         fault = "what was read back differs from what was written";
