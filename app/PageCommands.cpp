@@ -1,13 +1,13 @@
 #include "app/PageCommands.h"
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "identities/IdentityCatalogue.h"
-#include "identities/InternalFailure.h"
+#include "base/InternalFailure.h"
 #include "identities/MailClient.h"
 #include "identities/Settings.h"
 #include "platform/Shell.h"
 #include "store/Container.h"
-#include "store/OperationResult.h"
+#include "base/OperationResult.h"
 #include "store/StoreWorkflows.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "app/VersionString.h"
 #include "platform/Shell.h"
 #include "store/Container.h"
-#include "store/OperationResult.h"
+#include "base/OperationResult.h"
 
 std::vector<ElementFilling> GetPageFillings(const std::string& pageName) {
     if (pageName == "index") {

@@ -1,6 +1,6 @@
 #include "app/ResultTexts.h"
 
-#include "store/OperationResult.h"
+#include "base/OperationResult.h"
 
 std::string GetResultDescription(int operationResult) {
     switch (operationResult) {

@@ -1,6 +1,6 @@
 #include "app/StartupPlan.h"
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "identities/IdentityCatalogue.h"
 #include "identities/Settings.h"
 #include "store/Container.h"

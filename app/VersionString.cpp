@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/FileLocations.h"
+#include "base/FileLocations.h"
 #include "platform/Shell.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "store/Poly1305.h"
-#include "store/Rc4.h"
+#include "crypto/Poly1305.h"
+#include "crypto/Rc4.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "identities/InternalFailure.h"
+#include "base/InternalFailure.h"
 #include "identities/RegistryBackupReader.h"
 #include "FuzzWorld.h"
 #include "identities/RegistryKey.h"

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "identities/IdentityCatalogue.h"
-#include "identities/InternalFailure.h"
+#include "base/InternalFailure.h"
 #include "identities/MailClient.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"

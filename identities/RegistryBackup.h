@@ -21,7 +21,7 @@
 #include <string>
 
 #include "platform/Registry.h"
-#include "store/CBlob.h"
+#include "crypto/CBlob.h"
 
 namespace BackupTag {
 constexpr uint8_t kValue = 0x01;

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "identities/InternalFailure.h"
+#include "base/InternalFailure.h"
 #include "identities/MailClient.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"

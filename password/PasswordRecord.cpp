@@ -3,11 +3,11 @@
 #include <cstring>
 #include <ctime>
 
-#include "app/FileLocations.h"
+#include "base/FileLocations.h"
 #include "password/SecretText.h"
 #include "platform/File.h"
 #include "platform/Shell.h"
-#include "store/Md5.h"
+#include "crypto/Md5.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "password/PasswordRules.h"
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "password/PasswordRecord.h"
 
 const char kWrongPasswordText[] = "The password you entered is not valid";

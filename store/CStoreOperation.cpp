@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "identities/Settings.h"
 #include "password/PasswordRecord.h"
 #include "platform/Shell.h"
 #include "store/Container.h"
 #include "store/StoreKey.h"
-#include "store/UserAbort.h"
+#include "base/UserAbort.h"
 
 CStoreOperation::ShredObserver& CStoreOperation::ShredObserverSlot() {
     static ShredObserver observer;

@@ -19,13 +19,13 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgressWindow.h"
+#include "base/ProgressWindow.h"
 #include "identities/RegistryBackup.h"
 #include "platform/CompoundFile.h"
 #include "platform/File.h"
 #include "store/ContainerSeal.h"
 #include "store/IndexHeader.h"
-#include "store/Rc4.h"
+#include "crypto/Rc4.h"
 #include "store/StreamHeader.h"
 
 class CStoreOperation {

@@ -1,14 +1,14 @@
 // The erase phase of a hide, and the clean-up of what a run that died left behind.
 #include <algorithm>
 
-#include "app/FileLocations.h"
-#include "app/UserInterface.h"
+#include "base/FileLocations.h"
+#include "base/UserInterface.h"
 #include "identities/IdentityCatalogue.h"
 #include "identities/RegistryRestore.h"
 #include "identities/Settings.h"
 #include "store/CStoreOperation.h"
 #include "store/ExpandStorePath.h"
-#include "store/RandomGenerator.h"
+#include "crypto/RandomGenerator.h"
 #include "store/SourcePath.h"
 
 bool CStoreOperation::EraseStoreFiles(bool overwrite) {

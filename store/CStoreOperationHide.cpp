@@ -4,7 +4,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "identities/RegistryRestore.h"
 #include "identities/Settings.h"
 #include "platform/Shell.h"
@@ -13,10 +13,10 @@
 #include "store/ExpandStorePath.h"
 #include "store/HeaderFields.h"
 #include "store/KeyCheck.h"
-#include "store/OperationResult.h"
-#include "store/RandomGenerator.h"
+#include "base/OperationResult.h"
+#include "crypto/RandomGenerator.h"
 #include "store/SourcePath.h"
-#include "store/UserAbort.h"
+#include "base/UserAbort.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <set>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "identities/RegistryRestore.h"
 #include "platform/FileNameCase.h"
 #include "platform/Shell.h"

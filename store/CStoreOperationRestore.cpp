@@ -7,18 +7,18 @@
 #include <cstring>
 #include <ctime>
 
-#include "app/FileLocations.h"
-#include "app/UserInterface.h"
+#include "base/FileLocations.h"
+#include "base/UserInterface.h"
 #include "identities/IdentityCatalogue.h"
 #include "identities/RegistryRestore.h"
 #include "identities/Settings.h"
 #include "platform/Shell.h"
 #include "store/CStoreOperation.h"
 #include "store/Container.h"
-#include "store/OperationResult.h"
+#include "base/OperationResult.h"
 #include "store/ReadExact.h"
 #include "store/SourcePath.h"
-#include "store/UserAbort.h"
+#include "base/UserAbort.h"
 
 namespace {
 

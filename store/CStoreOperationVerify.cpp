@@ -3,11 +3,11 @@
 // before a single plain file is erased.
 #include <algorithm>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "platform/Shell.h"
 #include "store/CStoreOperation.h"
 #include "store/Container.h"
-#include "store/UserAbort.h"
+#include "base/UserAbort.h"
 
 bool CStoreOperation::VerifyContainer() {
     if (progress_) progress_->SetStatusText("Checking protected container");

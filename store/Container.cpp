@@ -1,6 +1,6 @@
 #include "store/Container.h"
 
-#include "app/FileLocations.h"
+#include "base/FileLocations.h"
 #include "identities/Settings.h"
 #include "platform/File.h"
 #include "store/SourcePath.h"

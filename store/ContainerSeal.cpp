@@ -4,7 +4,7 @@
 
 #include "platform/Shell.h"
 #include "store/HeaderFields.h"
-#include "store/Md5.h"
+#include "crypto/Md5.h"
 
 std::vector<uint8_t> ContainerSeal::Serialize() const {
     std::vector<uint8_t> out(kFixedSize + streamDigests.size() * sizeof(Digest), 0);

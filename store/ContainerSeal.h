@@ -20,8 +20,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "store/Poly1305.h"
-#include "store/Rc4.h"
+#include "crypto/Poly1305.h"
+#include "crypto/Rc4.h"
 #include "store/StreamHeader.h"
 
 struct ContainerSeal {

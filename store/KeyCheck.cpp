@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/Shell.h"
-#include "store/Md5.h"
+#include "crypto/Md5.h"
 
 void ComputeKeyCheck(const Rc4State& state, uint8_t (&check)[StreamHeader::kKeyCheckSize]) {
     static const char kLabel[] = "Veilbox stream key check 1";

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "store/Rc4.h"
+#include "crypto/Rc4.h"
 #include "store/StreamHeader.h"
 
 // The state must be freshly keyed (no byte enciphered yet).

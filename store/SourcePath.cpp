@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/File.h"
-#include "store/RandomGenerator.h"
+#include "crypto/RandomGenerator.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "store/StoreKey.h"
 
 #include "platform/Shell.h"
-#include "store/Md5.h"
+#include "crypto/Md5.h"
 
 namespace {
 constexpr size_t kRounds = 99;

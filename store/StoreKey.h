@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "store/Rc4.h"
+#include "crypto/Rc4.h"
 
 // MD5 over 99 rounds of (the first saltLength mod round bytes of the salt, then every
 // password byte), rounds numbered from 1; the digest keys state and is then wiped.

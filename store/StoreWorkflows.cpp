@@ -1,11 +1,11 @@
 #include "store/StoreWorkflows.h"
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "identities/IdentityCatalogue.h"
 #include "identities/Settings.h"
 #include "store/CStoreOperation.h"
 #include "store/Container.h"
-#include "store/OperationResult.h"
+#include "base/OperationResult.h"
 
 std::string BuildHideQuestion(const std::string& displayName, int securityLevel) {
     const char* level = securityLevel == SecurityLow ? "LOW" : securityLevel == SecurityMedium ? "MEDIUM" : "HIGH";

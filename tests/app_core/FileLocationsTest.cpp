@@ -5,7 +5,7 @@
 
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
-#include "app/FileLocations.h"
+#include "base/FileLocations.h"
 
 TEST(FileLocations, BuildFoldersAreFoldedIntoTheirParent) {
     EXPECT_EQ(GetProgramFolder("/apps/tool/prog"), "/apps/tool/");

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TempDir.h"
-#include "app/FileLocations.h"
+#include "base/FileLocations.h"
 #include "app/VersionString.h"
 
 TEST(VersionString, FormsOfOneVersion) {

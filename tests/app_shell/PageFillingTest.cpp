@@ -1,7 +1,7 @@
 #include "ShellFixture.h"
 
 #include "app/PageFilling.h"
-#include "store/OperationResult.h"
+#include "base/OperationResult.h"
 
 namespace {
 

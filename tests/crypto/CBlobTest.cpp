@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "store/CBlob.h"
+#include "crypto/CBlob.h"
 
 namespace {
 

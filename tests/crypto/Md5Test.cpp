@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "store/Md5.h"
+#include "crypto/Md5.h"
 #include "support/CommandOutput.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "store/Poly1305.h"
+#include "crypto/Poly1305.h"
 #include "support/CommandOutput.h"
 #include "support/TempDir.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "store/RandomGenerator.h"
+#include "crypto/RandomGenerator.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "store/Rc4.h"
+#include "crypto/Rc4.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "RegistryTree.h"
 #include "identities/IdentityCatalogue.h"
 #include "identities/Settings.h"
-#include "identities/SetupRules.h"
+#include "app/SetupRules.h"
 #include "support/ScriptedUserInterface.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "IdentityFixture.h"
-#include "identities/InternalFailure.h"
+#include "base/InternalFailure.h"
 #include "identities/RegistryRestore.h"
 
 // Readable names in failure messages.

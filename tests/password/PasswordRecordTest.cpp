@@ -7,7 +7,7 @@
 
 #include "password/PasswordRecord.h"
 #include "platform/File.h"
-#include "store/Md5.h"
+#include "crypto/Md5.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 
 class ScriptedUserInterface : public UserInterface {
 public:

@@ -6,7 +6,7 @@
 #include <wx/webview.h>
 
 #include "WxTestSupport.h"
-#include "app/FileLocations.h"
+#include "base/FileLocations.h"
 #include "app/PageAddress.h"
 #include "password/PasswordRecord.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ShellFixture.h"
-#include "app/CMainDlg.h"
+#include "ui/CMainDlg.h"
 
 class MainWindowTest : public ShellFixture {
 protected:

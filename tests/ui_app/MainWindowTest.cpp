@@ -3,14 +3,14 @@
 #include <wx/webview.h>
 
 #include "WxTestSupport.h"
-#include "app/CMessageBoxDlg.h"
+#include "ui/CMessageBoxDlg.h"
 #include "app/VersionString.h"
-#include "password/CPasswordDlg.h"
+#include "ui/CPasswordDlg.h"
 #include "identities/Settings.h"
 #include "password/PasswordRecord.h"
-#include "store/OperationResult.h"
-#include "widgets/CHoverButton.h"
-#include "widgets/WxUserInterface.h"
+#include "base/OperationResult.h"
+#include "ui/CHoverButton.h"
+#include "ui/WxUserInterface.h"
 
 namespace {
 

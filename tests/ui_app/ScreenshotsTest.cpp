@@ -9,12 +9,12 @@
 
 #include <wx/webview.h>
 
-#include "app/CMessageBoxDlg.h"
+#include "ui/CMessageBoxDlg.h"
 #include "identities/Settings.h"
 #include "platform/Shell.h"
-#include "store/OperationResult.h"
-#include "widgets/CHoverButton.h"
-#include "widgets/WxUserInterface.h"
+#include "base/OperationResult.h"
+#include "ui/CHoverButton.h"
+#include "ui/WxUserInterface.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 
 #include "DialogWorld.h"
 #include "WxTestSupport.h"
-#include "password/CChangePasswordDlg.h"
+#include "ui/CChangePasswordDlg.h"
 #include "password/PasswordRecord.h"
 #include "password/PasswordRules.h"
 #include "platform/File.h"
 #include "support/ScriptedUserInterface.h"
-#include "widgets/CHoverButton.h"
+#include "ui/CHoverButton.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include "DialogWorld.h"
 #include "WxTestSupport.h"
-#include "password/CPasswordDlg.h"
+#include "ui/CPasswordDlg.h"
 #include "password/PasswordRecord.h"
 #include "password/PasswordRules.h"
 #include "support/ScriptedUserInterface.h"
-#include "widgets/CHoverButton.h"
+#include "ui/CHoverButton.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 
 #include "DialogWorld.h"
 #include "WxTestSupport.h"
-#include "identities/CSetupDlg.h"
+#include "ui/CSetupDlg.h"
 #include "identities/Settings.h"
-#include "password/CChangePasswordDlg.h"
-#include "password/CPasswordDlg.h"
-#include "widgets/CHoverButton.h"
+#include "ui/CChangePasswordDlg.h"
+#include "ui/CPasswordDlg.h"
+#include "ui/CHoverButton.h"
 
 namespace {
 

@@ -10,14 +10,14 @@
 #include "DialogWorld.h"
 #include "RegistryTree.h"
 #include "WxTestSupport.h"
-#include "identities/CSetupDlg.h"
+#include "ui/CSetupDlg.h"
 #include "identities/IdentityCatalogue.h"
 #include "identities/Settings.h"
-#include "password/CChangePasswordDlg.h"
+#include "ui/CChangePasswordDlg.h"
 #include "password/PasswordRecord.h"
 #include "password/PasswordRules.h"
 #include "support/ScriptedUserInterface.h"
-#include "widgets/CHoverButton.h"
+#include "ui/CHoverButton.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <wx/uiaction.h>
 
 #include "WxTestSupport.h"
-#include "app/UserInterface.h"
-#include "widgets/CHoverButton.h"
-#include "widgets/DialogLook.h"
+#include "base/UserInterface.h"
+#include "ui/CHoverButton.h"
+#include "ui/DialogLook.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <wx/frame.h>
 
 #include "WxTestSupport.h"
-#include "app/CMessageBoxDlg.h"
-#include "app/UserInterface.h"
-#include "widgets/CHoverButton.h"
-#include "widgets/WxUserInterface.h"
+#include "ui/CMessageBoxDlg.h"
+#include "base/UserInterface.h"
+#include "ui/CHoverButton.h"
+#include "ui/WxUserInterface.h"
 
 namespace {
 

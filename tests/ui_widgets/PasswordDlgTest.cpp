@@ -4,9 +4,9 @@
 #include <wx/textctrl.h>
 
 #include "WxTestSupport.h"
-#include "password/CRecoveryPasswordDlg.h"
-#include "widgets/CHoverButton.h"
-#include "widgets/WxUserInterface.h"
+#include "ui/CRecoveryPasswordDlg.h"
+#include "ui/CHoverButton.h"
+#include "ui/WxUserInterface.h"
 
 namespace {
 CRecoveryPasswordDlg& AsPasswordDlg(wxDialog& d) { return dynamic_cast<CRecoveryPasswordDlg&>(d); }

@@ -5,10 +5,10 @@
 #include <wx/frame.h>
 
 #include "WxTestSupport.h"
-#include "app/UserInterface.h"
-#include "store/CProgressDlg.h"
-#include "widgets/CHoverButton.h"
-#include "widgets/WxUserInterface.h"
+#include "base/UserInterface.h"
+#include "ui/CProgressDlg.h"
+#include "ui/CHoverButton.h"
+#include "ui/WxUserInterface.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "WxTestSupport.h"
 #include "platform/Shell.h"
-#include "widgets/DialogLook.h"
-#include "widgets/ResourceImages.h"
+#include "ui/DialogLook.h"
+#include "ui/ResourceImages.h"
 
 TEST(uiResourceImages, EveryButtonRoleHasA16PixelIconPair) {
     for (unsigned role : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 1005u}) {

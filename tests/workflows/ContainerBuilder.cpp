@@ -12,7 +12,7 @@
 #include "store/ContainerSeal.h"
 #include "store/HeaderFields.h"
 #include "store/KeyCheck.h"
-#include "store/Rc4.h"
+#include "crypto/Rc4.h"
 #include "store/StoreKey.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "platform/File.h"
 #include "store/CStoreOperation.h"
 #include "store/Container.h"
-#include "store/OperationResult.h"
+#include "base/OperationResult.h"
 #include "store/StoreWorkflows.h"
 #include "support/CommandOutput.h"
 #include "support/ScopedFileSizeLimit.h"

@@ -18,7 +18,7 @@
 #include "identities/Settings.h"
 #include "platform/Shell.h"
 #include "store/Container.h"
-#include "store/OperationResult.h"
+#include "base/OperationResult.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "identities/Settings.h"
 #include "platform/File.h"
 #include "store/Container.h"
-#include "store/OperationResult.h"
+#include "base/OperationResult.h"
 #include "store/StoreWorkflows.h"
 #include "store/CStoreOperation.h"
 #include "store/HeaderFields.h"

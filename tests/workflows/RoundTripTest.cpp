@@ -11,7 +11,7 @@
 #include "identities/Settings.h"
 #include "platform/File.h"
 #include "store/Container.h"
-#include "store/OperationResult.h"
+#include "base/OperationResult.h"
 
 namespace {
 

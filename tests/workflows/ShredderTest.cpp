@@ -10,7 +10,7 @@
 #include "platform/File.h"
 #include "store/CStoreOperation.h"
 #include "store/Container.h"
-#include "store/OperationResult.h"
+#include "base/OperationResult.h"
 
 namespace {
 

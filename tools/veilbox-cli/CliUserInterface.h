@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <string>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "platform/SecretInput.h"
 
 class CliUserInterface : public UserInterface {

@@ -22,13 +22,13 @@
 #include "CliUserInterface.h"
 #include "app/ResultTexts.h"
 #include "identities/IdentityCatalogue.h"
-#include "identities/InternalFailure.h"
+#include "base/InternalFailure.h"
 #include "identities/Settings.h"
 #include "password/PasswordRecord.h"
 #include "password/PasswordRules.h"
 #include "platform/Shell.h"
 #include "store/Container.h"
-#include "store/OperationResult.h"
+#include "base/OperationResult.h"
 #include "store/StoreWorkflows.h"
 
 namespace {

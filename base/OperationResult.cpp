@@ -1,0 +1,3 @@
+#include "base/OperationResult.h"
+
+int OperationResult = ResultUnspecified;

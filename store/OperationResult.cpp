@@ -1,3 +1,0 @@
-#include "store/OperationResult.h"
-
-int OperationResult = ResultUnspecified;

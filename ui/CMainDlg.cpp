@@ -1,0 +1,178 @@
+#include "ui/CMainDlg.h"
+
+#include <wx/app.h>
+#include <wx/iconbndl.h>
+#include <wx/webview.h>
+
+#include "base/FileLocations.h"
+#include "app/PageAddress.h"
+#include "app/PageCommand.h"
+#include "app/PageCommands.h"
+#include "app/PageFilling.h"
+#include "app/ElementScript.h"
+#include "app/StartupPlan.h"
+#include "app/StartupTrace.h"
+#include "base/UserInterface.h"
+#include "app/VersionString.h"
+#include "ui/CSetupDlg.h"
+#include "identities/MailClient.h"
+#include "ui/CPasswordDlg.h"
+#include "platform/Shell.h"
+#include "ui/DialogLook.h"
+#include "ui/ResourceImages.h"
+#include "ui/ResourceSchemeHandler.h"
+
+namespace {
+
+constexpr int kWebViewId = 1000;
+constexpr unsigned kBigIconId = 128;
+constexpr unsigned kSmallIconId = 20009;
+// The window's outer size in pixels; the pages are laid out for it.
+const wxSize kWindowSize(590, 460);
+
+}  // namespace
+
+CMainDlg::CMainDlg()
+    : wxDialog(nullptr, wxID_ANY, "Veilbox", wxDefaultPosition, kWindowSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+      programPath_(GetModulePath()) {
+    SetBackgroundColour(DialogBackgroundColour());
+    wxIconBundle icons;
+    for (unsigned id : {kBigIconId, kSmallIconId}) {
+        const wxBitmap bitmap = LoadIconResource(id);
+        if (bitmap.IsOk()) {
+            wxIcon icon;
+            icon.CopyFromBitmap(bitmap);
+            icons.AddIcon(icon);
+        }
+    }
+    SetIcons(icons);
+
+    // The scheme must be known before the first page is asked for.
+    ServeProgramResources();
+    webView_ = wxWebView::New();
+    webView_->Create(this, kWebViewId, wxWebViewDefaultURLStr, wxPoint(0, 0), GetClientSize());
+    webView_->EnableContextMenu(false);
+    webView_->Bind(wxEVT_WEBVIEW_NAVIGATING, &CMainDlg::OnNavigating, this);
+    webView_->Bind(wxEVT_WEBVIEW_LOADED, &CMainDlg::OnDocumentComplete, this);
+    // The web view fills the window whatever its size.
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        if (webView_) webView_->SetSize(GetClientSize());
+    });
+    Bind(wxEVT_CLOSE_WINDOW, &CMainDlg::OnCloseWindow, this);
+    Bind(wxEVT_CHAR_HOOK, &CMainDlg::OnCharHook, this);
+    SetSize(kWindowSize);
+    CentreOnScreen();
+}
+
+CMainDlg::~CMainDlg() = default;
+
+int CMainDlg::Run() {
+    if (!Start()) return IDCANCEL;
+    return ShowModal();
+}
+
+bool CMainDlg::Start() {
+    // Message boxes take the main window's caption, so it is the top window before
+    // anything is asked.
+    if (wxTheApp) wxTheApp->SetTopWindow(this);
+    int quitExitCode = 0;
+    if (!RunPasswordPrompt(&quitExitCode)) {
+        endResult_ = IDCANCEL;
+        quitExitCode_ = quitExitCode;
+        return false;
+    }
+    const StartupPlan plan = PlanStartup();
+    if (!plan.run) {
+        endResult_ = IDCANCEL;
+        return false;
+    }
+    tourOnly_ = plan.tourOnly;
+    NavigateToPage(plan.firstPage);
+    return true;
+}
+
+std::string CMainDlg::PageAddress(const std::string& page) const { return BuildPageAddress(programPath_, page); }
+
+void CMainDlg::NavigateToPage(const std::string& page) { webView_->LoadURL(wxString::FromUTF8(PageAddress(page))); }
+
+void CMainDlg::RunSetup() { ::RunSetup(); }
+
+bool CMainDlg::SetElementHtml(const std::string& id, const std::string& html) {
+    wxString found;
+    if (!webView_->RunScript(wxString::FromUTF8(BuildSetElementHtmlScript(id, html)), &found)) return false;
+    return found == "1";
+}
+
+void CMainDlg::OnDocumentComplete(wxWebViewEvent& event) {
+    ReportPageLoaded();
+    // The event also comes for the page that stays after a failed load, and for
+    // addresses outside the program: only the program's own pages are filled.
+    const std::string pageName = GetPageName(event.GetURL().utf8_string(), programPath_);
+    if (!pageName.empty()) FillPage(pageName);
+}
+
+void CMainDlg::FillPage(const std::string& pageName) {
+    for (const ElementFilling& filling : GetPageFillings(pageName)) SetElementHtml(filling.id, filling.html);
+}
+
+void CMainDlg::OnNavigating(wxWebViewEvent& event) {
+    const PageCommand command = FindPageCommand(event.GetURL().utf8_string());
+    if (command == PageCommand::None) return;
+    event.Veto();
+    // The command may run a long workflow with its own nested loops; it runs after
+    // the browser has been told the navigation is cancelled.
+    CallAfter([this, command] { RunPageCommand(static_cast<int>(command)); });
+}
+
+void CMainDlg::RunPageCommand(int value) {
+    switch (static_cast<PageCommand>(value)) {
+        case PageCommand::Setup:
+            RunSetup();
+            break;
+        case PageCommand::Email:
+            // Without a mail program nothing happens, as the user would expect.
+            platform::OpenUrl(BuildSupportMailUrl(GetBuildNumber(std::string())));
+            break;
+        case PageCommand::Exit:
+            EndRun(0);
+            break;
+        case PageCommand::EndTour:
+            if (tourOnly_) {
+                EndRun(0);
+            } else {
+                NavigateToPage("index.htm");
+            }
+            break;
+        case PageCommand::Hide:
+            HideCommand(*this);
+            break;
+        case PageCommand::Restore:
+            RestoreCommand(*this);
+            break;
+        case PageCommand::StartMailClient:
+            platform::StartProgram(MailClient::kExecutable);
+            break;
+        case PageCommand::None:
+            break;
+    }
+}
+
+void CMainDlg::EndRun(int result) {
+    endResult_ = result;
+    if (IsModal()) {
+        EndModal(result);
+    } else {
+        Hide();
+    }
+}
+
+void CMainDlg::OnCloseWindow(wxCloseEvent&) { EndRun(IDCANCEL); }
+
+void CMainDlg::OnCharHook(wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_ESCAPE) {
+        EndRun(IDCANCEL);
+        return;
+    }
+    event.Skip();
+}

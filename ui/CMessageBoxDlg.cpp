@@ -1,0 +1,109 @@
+#include "ui/CMessageBoxDlg.h"
+
+#include <wx/artprov.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+
+#include "base/UserInterface.h"
+#include "ui/CHoverButton.h"
+#include "ui/DialogLook.h"
+
+namespace {
+
+// The box is a fixed layout in dialog units.
+constexpr int BoxWidth = 272, BoxHeight = 137;
+
+wxArtID IconFor(unsigned style) {
+    switch (style & MB_ICONMASK) {
+        case MB_ICONSTOP: return wxART_ERROR;
+        case MB_ICONQUESTION: return wxART_QUESTION;
+        case MB_ICONINFORMATION: return wxART_INFORMATION;
+        // No icon bits (or any other value) still shows the exclamation mark, so a
+        // plain box never looks like an empty one.
+        default: return wxART_WARNING;
+    }
+}
+
+}  // namespace
+
+CMessageBoxDlg::CMessageBoxDlg(const wxString& text, unsigned style)
+    : CBaseDlg(nullptr, "Dialog", BoxWidth, BoxHeight), style_(style) {
+    text_ = text;
+    // Callers write line breaks the Windows way.
+    text_.Replace("\r\n", "\n");
+
+    icon_ = new wxStaticBitmap(this, IconId, wxArtProvider::GetBitmap(IconFor(style_), wxART_MESSAGE_BOX),
+                               DuPoint(7, 7), DuSize(20, 20));
+    auto* message = new wxStaticText(this, MessageId, text_, DuPoint(53, 7), DuSize(212, 85),
+                                     wxST_NO_AUTORESIZE);
+    message->Wrap(DuSize(212, 85).x);
+    auto* separator = new wxWindow(this, wxID_ANY, DuPoint(7, 105), DuSize(258, 1));
+    first_ = new CHoverButton(this, FirstButtonId, "Button1", DuPoint(59, 116), DuSize(50, 14));
+    second_ = new CHoverButton(this, SecondButtonId, "Button2", DuPoint(162, 116), DuSize(50, 14));
+
+    DialogCtlColor(*this);
+    separator->SetBackgroundColour(*wxBLACK);
+    // The buttons are first styled by their own ids (which have no icons), then by
+    // the role of the set below, which replaces icons and colours.
+    ApplyButtonStyle(*first_, 0);
+    ApplyButtonStyle(*second_, 0);
+
+    switch (ButtonSet()) {
+        case MB_OKCANCEL:
+            first_->SetLabel("OK");
+            ApplyButtonStyle(*first_, IDOK);
+            second_->SetLabel("Cancel");
+            ApplyButtonStyle(*second_, IDCANCEL);
+            break;
+        case MB_YESNO:
+            first_->SetLabel("Yes");
+            ApplyButtonStyle(*first_, IDYES);
+            second_->SetLabel("No");
+            ApplyButtonStyle(*second_, IDNO);
+            break;
+        case MB_RETRYCANCEL:
+            first_->SetLabel("Retry");
+            ApplyButtonStyle(*first_, IDRETRY);
+            second_->SetLabel("Cancel");
+            ApplyButtonStyle(*second_, IDCANCEL);
+            break;
+        default:
+            first_->SetLabel("OK");
+            second_->Hide();
+            ApplyButtonStyle(*first_, IDOK);
+            first_->SetPosition(wxPoint((GetClientSize().x - first_->GetSize().x) / 2,
+                                        first_->GetPosition().y));
+            break;
+    }
+
+    // The caption is always the program's name, taken from its main window.
+    SetTitle(MainWindowCaption());
+
+    Bind(wxEVT_BUTTON, &CMessageBoxDlg::OnFirstButton, this, FirstButtonId);
+    Bind(wxEVT_BUTTON, &CMessageBoxDlg::OnSecondButton, this, SecondButtonId);
+    CentreOverOwner();
+    first_->SetFocus();
+}
+
+unsigned CMessageBoxDlg::ButtonSet() const {
+    // Sets the program never asks for (abort/retry/ignore, yes/no/cancel) fall back
+    // to a plain OK box rather than a box with missing buttons.
+    const unsigned set = style_ & MB_TYPEMASK;
+    return set == MB_OKCANCEL || set == MB_YESNO || set == MB_RETRYCANCEL ? set : MB_OK;
+}
+
+void CMessageBoxDlg::OnFirstButton(wxCommandEvent&) {
+    switch (ButtonSet()) {
+        case MB_YESNO: Finish(IDYES); break;
+        case MB_RETRYCANCEL: Finish(IDRETRY); break;
+        default: Finish(IDOK); break;
+    }
+}
+
+void CMessageBoxDlg::OnSecondButton(wxCommandEvent&) {
+    Finish(ButtonSet() == MB_YESNO ? IDNO : IDCANCEL);
+}
+
+void CMessageBoxDlg::OnEscapeOrClose() {
+    if (ButtonSet() != MB_YESNO) Finish(IDCANCEL);
+}

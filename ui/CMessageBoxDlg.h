@@ -1,0 +1,40 @@
+// The program's own message box: the message, one of four icons, and one of four
+// button sets, in the program's colours. Its results are those of the system's
+// message box (IDOK, IDCANCEL, IDRETRY, IDYES, IDNO).
+#pragma once
+
+#include <wx/string.h>
+
+#include "ui/CBaseDlg.h"
+
+class CHoverButton;
+class wxStaticBitmap;
+class wxStaticText;
+
+class CMessageBoxDlg : public CBaseDlg {
+public:
+    enum ControlId { FirstButtonId = 1006, SecondButtonId = 1007, MessageId = 1008, IconId = 1009 };
+
+    // style: the message box style bits; only the button set (MB_TYPEMASK) and the
+    // icon (MB_ICONMASK) are used. The caption is the main window's.
+    CMessageBoxDlg(const wxString& text, unsigned style);
+
+    CHoverButton& FirstButton() { return *first_; }
+    CHoverButton& SecondButton() { return *second_; }
+    const wxString& Text() const { return text_; }
+
+protected:
+    // Yes and No must be answered; every other set treats Escape as Cancel.
+    void OnEscapeOrClose() override;
+
+private:
+    void OnFirstButton(wxCommandEvent& event);
+    void OnSecondButton(wxCommandEvent& event);
+    unsigned ButtonSet() const;
+
+    unsigned style_;
+    wxStaticBitmap* icon_ = nullptr;
+    CHoverButton* first_ = nullptr;
+    wxString text_;
+    CHoverButton* second_ = nullptr;
+};

@@ -1,0 +1,93 @@
+#include "ui/CShellApp.h"
+
+#include <string>
+#include <vector>
+
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/utils.h>
+
+#include "ui/CMainDlg.h"
+#include "base/FileLocations.h"
+#include "app/UninstallCleanup.h"
+#include "app/UninstallRequest.h"
+#include "base/UserInterface.h"
+#include "identities/Settings.h"
+#include "store/Container.h"
+#include "store/StoreWorkflows.h"
+#include "ui/DialogLook.h"
+#include "ui/WxUserInterface.h"
+
+namespace {
+
+// Without GPU access (Xvfb, remote X) WebKitGTK's accelerated compositing can leave
+// the page blank; plain drawing is fast enough for these pages. A value the user set
+// wins.
+void PrepareWebEngine() {
+    wxString ignored;
+    if (!wxGetEnv("WEBKIT_DISABLE_COMPOSITING_MODE", &ignored)) wxSetEnv("WEBKIT_DISABLE_COMPOSITING_MODE", "1");
+}
+
+}  // namespace
+
+CShellApp::CShellApp() = default;
+
+CShellApp::~CShellApp() = default;
+
+bool CShellApp::OnInit() {
+    PrepareWebEngine();
+    // The dialog look (ivory brush and colours) is made once for the whole run.
+    DialogBrush();
+    // The settings live under the program file's base name, so a renamed program
+    // keeps settings of its own.
+    SetApplicationName(wxFileName(wxString::FromUTF8(GetModulePath())).GetName().utf8_string());
+    SetAppName(wxString::FromUTF8(GetApplicationName()));
+    // A hide or restore that died (power cut, kill) may have left a half-written
+    // container or plain copies of mail that were never put in place.
+    CleanLeftovers();
+
+    std::vector<std::string> arguments;
+    std::vector<const char*> argv;
+    for (int i = 0; i < this->argc; ++i) arguments.push_back(this->argv[i].utf8_string());
+    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+    argv.push_back(nullptr);
+    uninstallRequest_ = IsUninstallRequest(this->argc, argv.data());
+
+    if (uninstallRequest_) {
+        if (!IsIdentityHidden()) {
+            RemoveProgramRegistryData();
+            runMainWindow_ = false;
+            return true;
+        }
+        // No window of the program exists yet, so this one box is the system's, with
+        // the caption the system gives a box that names none.
+        wxMessageDialog refusal(nullptr, UninstallRefusedText, "Error", wxOK | wxICON_STOP);
+        refusal.ShowModal();
+    }
+
+    // From here on every message box is the program's own.
+    userInterface_ = std::make_unique<WxUserInterface>();
+    UserInterface::Install(userInterface_.get());
+    return true;
+}
+
+int CShellApp::OnRun() {
+    int runExitCode = 0;
+    if (runMainWindow_) {
+        auto* main = new CMainDlg;
+        main->Run();
+        runExitCode = main->QuitExitCode();
+        SetTopWindow(nullptr);
+        main->Destroy();
+        // Let the window's deferred destruction happen while the toolkit is up.
+        while (Pending()) Dispatch();
+        ProcessIdle();
+    }
+    return GetExitCodeAfterRun(uninstallRequest_, runExitCode);
+}
+
+int CShellApp::OnExit() {
+    UserInterface::Install(nullptr);
+    userInterface_.reset();
+    return wxApp::OnExit();
+}
