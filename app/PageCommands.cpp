@@ -8,24 +8,35 @@
 #include "platform/Shell.h"
 #include "store/Container.h"
 #include "base/OperationResult.h"
+#include "password/PasswordRecord.h"
 #include "store/StoreWorkflows.h"
 
 namespace {
 
 // Runs a workflow; the internal failure of the registry walk ends it like any other
-// failure without a reason of its own. The workflow's operation has already been
-// destroyed on the way out, which closed its files and its progress window.
+// failure without a reason of its own. The workflow's run has already been destroyed
+// on the way out, which closed its files and its progress window.
 template <typename Workflow>
-bool RunGuarded(Workflow workflow) {
+RunOutcome RunGuarded(Workflow workflow) {
     try {
         return workflow();
     } catch (const InternalFailure&) {
-        OperationResult = ResultUnspecified;
-        return false;
+        return RunOutcome::Failed(ResultUnspecified);
     }
 }
 
 }  // namespace
+
+RunRequest MakeRunRequest() {
+    RunRequest request;
+    request.identityKeyName = GetGuardId();
+    const int position = FindIdentity(request.identityKeyName);
+    if (position >= 0) request.storeRoot = GetIdentity(static_cast<size_t>(position)).StoreRoot;
+    request.securityLevel = GetSecurityLevel();
+    request.containerPath = ContainerPathFor(request.identityKeyName);
+    request.password = GetCurrentPassword();
+    return request;
+}
 
 bool IsMailClientClosed() {
     while (platform::FindTopLevelWindow(MailClient::kMainWindowClass)) {
@@ -38,8 +49,8 @@ bool IsMailClientClosed() {
 }
 
 void HideCommand(CommandHost& host) {
-    const std::string guardId = GetGuardId();
-    if (guardId.empty()) {
+    RunRequest request = MakeRunRequest();
+    if (request.identityKeyName.empty()) {
         if (ShowMessageBox("Please specify an identity to protect. Would you like to do this now?", MB_YESNO) ==
             IDYES) {
             host.RunSetup();
@@ -47,15 +58,15 @@ void HideCommand(CommandHost& host) {
         return;
     }
     if (!IsMailClientClosed()) return;
-    const int position = FindIdentity(guardId);
-    if (position < 0) {
+    if (FindIdentity(request.identityKeyName) < 0) {
         ShowMessageBox("Unable to locate message store for the selected identity", MB_OK | MB_ICONSTOP);
         return;
     }
-    const std::string storeRoot = GetIdentity(static_cast<size_t>(position)).StoreRoot;
-    if (RunGuarded([&] { return HideIdentity(storeRoot); })) {
+    const RunOutcome outcome = RunGuarded([&] { return HideIdentity(std::move(request)); });
+    OperationResult = outcome.code();
+    if (outcome.succeeded()) {
         host.NavigateToPage("done.htm");
-    } else if (OperationResult != ResultCanceled) {
+    } else if (outcome.code() != ResultCanceled) {
         host.NavigateToPage("error.htm");
     }
 }
@@ -63,9 +74,7 @@ void HideCommand(CommandHost& host) {
 void RestoreCommand(CommandHost& host) {
     if (!IsIdentityHidden()) return;
     if (!IsMailClientClosed()) return;
-    if (RunGuarded([] { return RestoreIdentity(); })) {
-        host.NavigateToPage("done.htm");
-    } else {
-        host.NavigateToPage("error.htm");
-    }
+    const RunOutcome outcome = RunGuarded([] { return RestoreIdentity(MakeRunRequest()); });
+    OperationResult = outcome.code();
+    host.NavigateToPage(outcome.succeeded() ? "done.htm" : "error.htm");
 }

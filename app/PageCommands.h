@@ -3,7 +3,11 @@
 #pragma once
 
 #include "app/CommandHost.h"
+#include "store/RunRequest.h"
 
+// The request of a hide or restore run, read once: the protected identity, its store
+// root from the catalogue, the level, the container path and the password in use.
+RunRequest MakeRunRequest();
 // True when the mail client's main window is gone, after letting the user close it
 // (Retry) as often as needed; false when the user gives up.
 bool IsMailClientClosed();

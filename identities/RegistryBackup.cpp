@@ -95,8 +95,8 @@ LONG WriteText(HKEY key, const char* valueName, const std::string& text) {
                    static_cast<DWORD>(text.size() + 1));
 }
 
-std::string GetIdentityKeyPath() {
-    return std::string(MailClient::kIdentitiesKey) + "\\" + GetGuardId();
+std::string GetIdentityKeyPath(const std::string& keyName) {
+    return std::string(MailClient::kIdentitiesKey) + "\\" + keyName;
 }
 
 bool SerializeKey(RegistryBackup& backup, HKEY key) {
@@ -105,11 +105,11 @@ bool SerializeKey(RegistryBackup& backup, HKEY key) {
            SerializeSubkeys(backup, key, sizes);
 }
 
-bool BackupIdentityKey(RegistryBackup& backup) {
+bool BackupIdentityKey(const std::string& keyName, RegistryBackup& backup) {
     backup.StructureStream.Free();
     backup.DataStream.Free();
     // An empty or composite guardid would address Identities itself or another key.
-    if (!IsPlainKeyName(GetGuardId())) return false;
+    if (!IsPlainKeyName(keyName)) return false;
     RegistryKey identities;
     if (identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) !=
         ERROR_SUCCESS)
@@ -119,7 +119,7 @@ bool BackupIdentityKey(RegistryBackup& backup) {
     backup.LastUsername = identities.QueryString(MailClient::kLastUsernameValue);
     backup.StartAs = identities.QueryString(MailClient::kStartAsValue);
     RegistryKey identity;
-    if (identity.Open(HKEY_CURRENT_USER, GetIdentityKeyPath(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
+    if (identity.Open(HKEY_CURRENT_USER, GetIdentityKeyPath(keyName), KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return false;
     // A partial backup must never be mistaken for a whole one.
     auto discard = [&backup] {
@@ -138,14 +138,13 @@ bool BackupIdentityKey(RegistryBackup& backup) {
     return false;
 }
 
-bool RemoveIdentityKey() {
-    const std::string guardId = GetGuardId();
+bool RemoveIdentityKey(const std::string& guardId) {
     if (!IsPlainKeyName(guardId)) return false;
     RegistryKey identities;
     if (identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) !=
         ERROR_SUCCESS)
         return false;
-    const std::string other = GetOtherIdentity();
+    const std::string other = GetIdentityCatalogue().FirstOtherThan(guardId);
     const std::string protectedUserId = GetIdentityUserId(guardId);
     const std::string otherUserId = GetIdentityUserId(other);
     // A missing value never points anywhere, even at an identity whose id is empty.

@@ -54,22 +54,22 @@ bool IsPlainKeyName(const std::string& name);
 // Writes a REG_SZ value of the text and one terminating zero; the registry's status.
 LONG WriteText(HKEY key, const char* valueName, const std::string& text);
 
-// "Identities\<guardid>": the protected identity's key below HKEY_CURRENT_USER.
-std::string GetIdentityKeyPath();
+// "Identities\<keyName>": an identity's key below HKEY_CURRENT_USER.
+std::string GetIdentityKeyPath(const std::string& keyName);
 
-// Fills the backup from the registry. False, with nothing changed anywhere, when a key
-// cannot be opened, guardid is not a plain key name, a value or subkey name cannot be
+// Fills the backup from the registry key of the identity keyName. False, with nothing
+// changed anywhere, when a key cannot be opened, keyName is not a plain key name, a value or subkey name cannot be
 // read completely, or memory runs out. Raises InternalFailure("!!!") when a listed
 // subkey cannot be opened.
-bool BackupIdentityKey(RegistryBackup& backup);
+[[nodiscard]] bool BackupIdentityKey(const std::string& keyName, RegistryBackup& backup);
 
 // Appends the values and subkeys of an open key to both streams, recursively (no 0xFF).
 // Buffers are sized from the key's own size information, so every value is saved
 // whole; a value that still cannot be read (it changed meanwhile, or the read failed)
 // makes the result false rather than leaving it out.
-bool SerializeKey(RegistryBackup& backup, HKEY key);
+[[nodiscard]] bool SerializeKey(RegistryBackup& backup, HKEY key);
 
-// Points the pointer values of Identities that name the protected identity at another
-// identity, then deletes the protected identity's key with everything below it. True
+// Points the pointer values of Identities that name the identity keyName at another
+// identity, then deletes that identity's key with everything below it. True
 // exactly when the key is gone.
-bool RemoveIdentityKey();
+[[nodiscard]] bool RemoveIdentityKey(const std::string& keyName);

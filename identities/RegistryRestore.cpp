@@ -156,9 +156,9 @@ bool FindStoreRootInBackup(const RegistryBackup& backup, std::string& storeRoot)
     return found;
 }
 
-KeyInPlace CompareIdentityKeyWithBackup(const RegistryBackup& backup) {
+KeyInPlace CompareIdentityKeyWithBackup(const std::string& keyName, const RegistryBackup& backup) {
     RegistryKey identity;
-    if (identity.Open(HKEY_CURRENT_USER, GetIdentityKeyPath(), KEY_READ) != ERROR_SUCCESS) {
+    if (identity.Open(HKEY_CURRENT_USER, GetIdentityKeyPath(keyName), KEY_READ) != ERROR_SUCCESS) {
         return KeyInPlace::Missing;
     }
     RegistryBackup inPlace;
@@ -177,8 +177,8 @@ KeyInPlace CompareIdentityKeyWithBackup(const RegistryBackup& backup) {
     return KeyInPlace::PartOfBackup;
 }
 
-bool RestoreIdentityKey(const RegistryBackup& backup) {
-    if (!IsPlainKeyName(GetGuardId())) return false;
+bool RestoreIdentityKey(const std::string& keyName, const RegistryBackup& backup) {
+    if (!IsPlainKeyName(keyName)) return false;
     if (!ValidateRegistryBackup(backup)) throw InternalFailure(kWalkFailure);
 
     RegistryKey identities;
@@ -186,11 +186,11 @@ bool RestoreIdentityKey(const RegistryBackup& backup) {
         return false;
     }
     RegistryKey existing;
-    const bool existed = existing.Open(identities.Handle(), GetGuardId(), KEY_READ) == ERROR_SUCCESS;
+    const bool existed = existing.Open(identities.Handle(), keyName, KEY_READ) == ERROR_SUCCESS;
     existing.Close();
 
     std::vector<RegistryKey> stack(1);
-    if (stack.front().Create(identities.Handle(), GetGuardId(), KEY_ALL_ACCESS) != ERROR_SUCCESS) return false;
+    if (stack.front().Create(identities.Handle(), keyName, KEY_ALL_ACCESS) != ERROR_SUCCESS) return false;
     SavedPointer pointers[] = {SavedPointer(MailClient::kDefaultUserIdValue),
                                SavedPointer(MailClient::kLastUserIdValue),
                                SavedPointer(MailClient::kLastUsernameValue),
@@ -210,6 +210,6 @@ bool RestoreIdentityKey(const RegistryBackup& backup) {
     // take back what this call did. A key that was there before (an earlier restore
     // that was interrupted) holds only the backup's own values and stays.
     for (const SavedPointer& pointer : pointers) PutPointerBack(key, pointer);
-    if (!existed) identities.DeleteSubtree(GetGuardId());
+    if (!existed) identities.DeleteSubtree(keyName);
     return false;
 }

@@ -12,28 +12,28 @@
 // subkeys balanced and never closing the identity's own key, 0xFF last, no bytes left
 // over. The hide checks its own backup with it too, so it never saves what a restore
 // would refuse. `defect` (optional) receives the first fault found.
-bool ValidateRegistryBackup(const RegistryBackup& backup, BackupDefect* defect = nullptr);
+[[nodiscard]] bool ValidateRegistryBackup(const RegistryBackup& backup, BackupDefect* defect = nullptr);
 
 // The "Store Root" text the backup saved, found as the catalogue finds it in the
 // registry (the first version key below the client's software key). False when the
 // backup holds none. The backup must be valid.
-bool FindStoreRootInBackup(const RegistryBackup& backup, std::string& storeRoot);
+[[nodiscard]] bool FindStoreRootInBackup(const RegistryBackup& backup, std::string& storeRoot);
 
-// How the protected identity's key, if it exists now, stands against a backup.
+// How the key of the identity keyName, if it exists now, stands against a backup.
 enum class KeyInPlace {
     Missing,        // no key: the identity is not listed
     PartOfBackup,   // every key and value in place is the backup's own (an interrupted restore)
     Differs,        // something in place is not in the backup: it is newer than the container
     Unreadable,     // the key exists but cannot be read whole
 };
-KeyInPlace CompareIdentityKeyWithBackup(const RegistryBackup& backup);
+[[nodiscard]] KeyInPlace CompareIdentityKeyWithBackup(const std::string& keyName, const RegistryBackup& backup);
 
-// Recreates (or opens, when it exists) the identity's key and everything the backup
+// Recreates (or opens, when it exists) the key of the identity keyName and everything the backup
 // saved below it, then writes the four pointer values of Identities back (a missing
 // one comes back as an empty text value). Values the backup does not name are kept.
 // Every write is checked: on the first failure the pointer values get back what they
 // held, a key this call created is deleted again, and the result is false. False with
-// nothing written when guardid is not a plain key name or the key cannot be created.
+// nothing written when keyName is not a plain key name or the key cannot be created.
 // Raises InternalFailure("!!!") for a malformed backup (found before anything is
 // written).
-bool RestoreIdentityKey(const RegistryBackup& backup);
+[[nodiscard]] bool RestoreIdentityKey(const std::string& keyName, const RegistryBackup& backup);

@@ -73,18 +73,11 @@ void MakeSalt(uint8_t salt[8]) {
 void ReadAuthRecord(AuthRecord& record) {
     record = kDefaultRecord;
     platform::File file;
-    if (!platform::File::TryOpen(AuthRecordPath(), platform::File::Mode::Read, file)) return;
-    auto* bytes = reinterpret_cast<uint8_t*>(&record);
-    size_t have = 0;
-    try {
-        while (have < sizeof(record)) {
-            size_t got = file.Read(bytes + have, sizeof(record) - have);
-            if (got == 0) break;
-            have += got;
-        }
-    } catch (const platform::FileException&) {
-        // What was read stays laid over the default; the rest keeps the default bytes.
-    }
+    if (!platform::File::Open(AuthRecordPath(), platform::File::Mode::Read, file).ok()) return;
+    // What could be read stays laid over the default, even when the read then failed;
+    // the rest keeps the default bytes.
+    size_t got = 0;
+    (void)file.Read(&record, sizeof(record), got);
 }
 
 bool WriteAuthRecord(const AuthRecord& record) {
@@ -93,22 +86,18 @@ bool WriteAuthRecord(const AuthRecord& record) {
     // that would let the default, empty password in.
     const std::string path = AuthRecordPath();
     const std::string temporary = path + ".new";
-    try {
-        platform::File file = platform::File::Open(temporary, platform::File::Mode::CreateWrite,
-                                                   platform::File::OwnerOnly);
-        file.Write(&record, sizeof(record));
-        file.Flush();
-        file.Close();
-    } catch (const platform::FileException&) {
-        platform::DeleteFile(temporary);
-        return false;
-    }
+    platform::File file;
+    platform::FileStatus status =
+        platform::File::Open(temporary, platform::File::Mode::CreateWrite, file, platform::File::OwnerOnly);
+    if (status.ok()) status = file.Write(&record, sizeof(record));
+    if (status.ok()) status = file.Flush();
+    if (status.ok()) status = file.Close();
     // Refused, as on Windows, when auth.dat is read-only or someone holds it open.
-    if (!platform::RenameFile(temporary, path)) {
-        platform::DeleteFile(temporary);
-        return false;
-    }
-    return true;
+    if (status.ok()) status = platform::RenameFile(temporary, path);
+    if (status.ok()) return true;
+    (void)file.Close();
+    (void)platform::DeleteFile(temporary);
+    return false;
 }
 
 bool VerifyPassword(const std::string& candidate) {

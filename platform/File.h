@@ -1,48 +1,17 @@
 // Files as the core uses them: exclusive opens (no other opener while we hold a file),
-// exceptions that name the file and the cause, flushing to stable storage.
+// statuses that name the file and the cause, flushing to stable storage. Nothing here
+// throws.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/FileStatus.h"
 #include "platform/PathSeparator.h"
 
 namespace platform {
-
-// The file layer's report: its what() is the text shown to the user, for example
-// "A sharing violation occurred while accessing /home/ann/mail/Inbox.dbx."
-class FileException : public std::runtime_error {
-public:
-    enum Cause {
-        Generic,
-        FileNotFound,
-        BadPath,
-        AccessDenied,
-        SharingViolation,
-        DiskFull,
-        EndOfFile,
-        HardIO,
-        TooManyOpenFiles,
-        LinkRefused,    // the path names a symbolic link, which is never followed
-        NotAFile,       // the path names something other than a regular file
-        AlreadyExists,  // an exclusive create found something at the path
-    };
-    FileException(Cause cause, std::string path, int osError = 0);
-    Cause cause() const { return cause_; }
-    const std::string& path() const { return path_; }
-    int osError() const { return osError_; }
-    // The report for an errno value: a missing folder on the way to the file is
-    // BadPath, a missing file in an existing folder FileNotFound.
-    static FileException FromErrno(int error, const std::string& path);
-
-private:
-    Cause cause_;
-    std::string path_;
-    int osError_;
-};
 
 // What a file keeps besides its bytes and that a restore gives back: its permission
 // bits (Windows: read-only maps to no write bit) and its modification time.
@@ -52,8 +21,7 @@ struct FileStamp {
     uint32_t modifiedNanoseconds = 0;
 };
 
-// One open file, owned. Move-only; closing twice is harmless; the destructor closes
-// and never throws. Every open here is exclusive: a second opener of the same file,
+// One open file, owned. Move-only; the destructor closes. Every open here is exclusive: a second opener of the same file,
 // in this process or another, fails with SharingViolation.
 class File {
 public:
@@ -82,34 +50,32 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    // Throws FileException on failure. A file without any write permission bit is
-    // read-only: opening it for writing fails with AccessDenied, as it does for every
-    // user on Windows. Folders cannot be opened. No open follows a symbolic link in
-    // the last part of the path (LinkRefused), and only regular files are opened
-    // (NotAFile for a pipe, a device or a socket).
-    static File Open(const std::string& path, Mode mode, Permissions permissions = DefaultPermissions);
-    // Returns false and fills *error (when given) on failure.
-    static bool TryOpen(const std::string& path, Mode mode, File& out, FileException* error = nullptr,
-                        Permissions permissions = DefaultPermissions);
+    // Opens path into out (which is left as it was on failure). A file without any
+    // write permission bit is read-only: opening it for writing fails with
+    // AccessDenied, as it does for every user on Windows. Folders cannot be opened. No
+    // open follows a symbolic link in the last part of the path (LinkRefused), and only
+    // regular files are opened (NotAFile for a pipe, a device or a socket).
+    [[nodiscard]] static FileStatus Open(const std::string& path, Mode mode, File& out,
+                                         Permissions permissions = DefaultPermissions);
 
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& Path() const { return path_; }
 
-    // Reads up to size bytes; 0 at the end of the file. Throws on an I/O error.
-    size_t Read(void* buffer, size_t size);
-    // Writes all size bytes or throws (DiskFull for a short write).
-    void Write(const void* buffer, size_t size);
-    void Seek(uint64_t offset);
-    uint64_t Length() const;
-    // Forces written data to stable storage; throws on failure.
-    void Flush();
-    // The file's permission bits and modification time; throws on failure.
-    FileStamp Stamp() const;
-    // Gives the file those permission bits (mode & 0777) and that modification time;
-    // throws on failure.
-    void SetStamp(const FileStamp& stamp);
-    // Closes the file; throws if the system reports an error on close.
-    void Close();
+    // Reads up to size bytes into buffer; got is 0 at the end of the file.
+    [[nodiscard]] FileStatus Read(void* buffer, size_t size, size_t& got);
+    // Writes all size bytes (DiskFull for a short write).
+    [[nodiscard]] FileStatus Write(const void* buffer, size_t size);
+    [[nodiscard]] FileStatus Seek(uint64_t offset);
+    [[nodiscard]] FileStatus Length(uint64_t& length) const;
+    // Forces written data to stable storage.
+    [[nodiscard]] FileStatus Flush();
+    // The file's permission bits and modification time.
+    [[nodiscard]] FileStatus Stamp(FileStamp& stamp) const;
+    // Gives the file those permission bits (mode & 0777) and that modification time.
+    [[nodiscard]] FileStatus SetStamp(const FileStamp& stamp);
+    // Closes the file; fails when the system reports an error on close (the file is
+    // closed all the same). Closing twice is harmless.
+    [[nodiscard]] FileStatus Close();
 
 private:
     int fd_ = -1;
@@ -125,19 +91,19 @@ enum FileAttributes : uint32_t {
 
 // True when anything (file or folder) exists at path.
 bool FileExists(const std::string& path);
-// Deletes a file; fills *error (when given) on failure. As on Windows, a read-only
+// Deletes a file. As on Windows, a read-only
 // file (AccessDenied), a folder (AccessDenied) and a file that someone holds open
 // (SharingViolation) are not deleted.
-bool DeleteFile(const std::string& path, FileException* error = nullptr);
+[[nodiscard]] FileStatus DeleteFile(const std::string& path);
 // Renames, replacing an existing target atomically, and makes the rename durable
 // (both folders are flushed). A read-only or held target is refused as by DeleteFile.
-bool RenameFile(const std::string& from, const std::string& to, FileException* error = nullptr);
+[[nodiscard]] FileStatus RenameFile(const std::string& from, const std::string& to);
 // As RenameFile, but leaves making it durable to the caller (FlushFolder), for runs
 // that rename many files into one folder and flush it once.
-bool RenameFileDeferred(const std::string& from, const std::string& to, FileException* error = nullptr);
+[[nodiscard]] FileStatus RenameFileDeferred(const std::string& from, const std::string& to);
 // Renames only when nothing exists at `to` (AlreadyExists otherwise; never replaces,
 // also not a link), durably.
-bool RenameFileNoReplace(const std::string& from, const std::string& to, FileException* error = nullptr);
+[[nodiscard]] FileStatus RenameFileNoReplace(const std::string& from, const std::string& to);
 // Read-only maps to the permission bits: set, it removes every write bit; absent
 // (AttributeNormal or hidden alone), it gives the owner write permission back.
 // Hidden has no counterpart here and is accepted.

@@ -4,34 +4,43 @@
 #include <cstring>
 
 #include "base/UserInterface.h"
-#include "identities/Settings.h"
-#include "password/PasswordRecord.h"
 #include "platform/Shell.h"
-#include "store/Container.h"
+#include "store/ContainerSeal.h"
 #include "store/StoreKey.h"
-#include "base/UserAbort.h"
 
-CStoreOperation::ShredObserver& CStoreOperation::ShredObserverSlot() {
-    static ShredObserver observer;
+namespace {
+
+CStoreOperation::ShredObserver& ShredObserverSlot() {
+    static CStoreOperation::ShredObserver observer;
     return observer;
 }
 
-CStoreOperation::CStoreOperation()
-    : password_(GetCurrentPassword()),
-      guardId_(GetGuardId()),
-      containerPath_(GetContainerPath()),
-      buffer_(new uint8_t[kChunkSize]),
-      compareBuffer_(new uint8_t[kChunkSize]) {
+}  // namespace
+
+CStoreOperation::CStoreOperation(RunRequest request)
+    : request_(std::move(request)), buffer_(new uint8_t[kChunkSize]), compareBuffer_(new uint8_t[kChunkSize]) {
     std::memset(&cipher_, 0, sizeof cipher_);
 }
 
 CStoreOperation::~CStoreOperation() {
-    CloseStoreFiles();
     CloseProgress();
     platform::SecureZero(&cipher_, sizeof cipher_);
     platform::SecureZero(buffer_.get(), kChunkSize);
     platform::SecureZero(compareBuffer_.get(), kChunkSize);
-    if (!password_.empty()) platform::SecureZero(&password_[0], password_.size());
+}
+
+void CStoreOperation::ReplacePassword(std::string& candidate) {
+    request_.password.swap(candidate);
+    if (!candidate.empty()) platform::SecureZero(&candidate[0], candidate.size());
+}
+
+void CStoreOperation::KeyCipher(const uint8_t* salt, size_t saltLength) {
+    DeriveStoreKey(salt, saltLength, request_.password, cipher_);
+}
+
+void CStoreOperation::KeyStream(const uint8_t (&salt)[16], uint8_t (&digestKey)[Poly1305::kKeySize]) {
+    KeyCipher(salt, sizeof salt);
+    DeriveDigestKey(cipher_, DigestRole::FileStream, digestKey);
 }
 
 std::string CStoreOperation::StreamName(size_t index) {
@@ -42,14 +51,7 @@ std::string CStoreOperation::StreamName(size_t index) {
 
 void CStoreOperation::SetShredObserver(ShredObserver observer) { ShredObserverSlot() = std::move(observer); }
 
-void CStoreOperation::DeriveStoreKey(const uint8_t* salt, size_t saltLength) {
-    ::DeriveStoreKey(salt, saltLength, password_, cipher_);
-}
-
-void CStoreOperation::CloseStoreFiles() {
-    // Last first, as they were opened; closing a file that is only read cannot lose data.
-    while (!files_.empty()) files_.pop_back();
-}
+const CStoreOperation::ShredObserver& CStoreOperation::GetShredObserver() { return ShredObserverSlot(); }
 
 void CStoreOperation::OpenProgress(const std::string& status) {
     if (!progress_) progress_ = UserInterface::Current().CreateProgressWindow();
@@ -59,20 +61,36 @@ void CStoreOperation::OpenProgress(const std::string& status) {
     }
 }
 
+void CStoreOperation::SetStatus(const std::string& status) {
+    if (progress_) progress_->SetStatusText(status);
+}
+
 void CStoreOperation::CloseProgress() { progress_.reset(); }
 
-void CStoreOperation::ReportProgress(uint64_t done) {
+void CStoreOperation::StartCount(uint64_t totalBytes) {
+    totalBytes_ = totalBytes;
+    done_ = 0;
+}
+
+void CStoreOperation::Count(uint64_t bytes) {
+    done_ += bytes;
     if (!progress_) return;
     int position = 1000;
-    if (totalBytes_ > 0 && done < totalBytes_) {
-        position = static_cast<int>((done * 1000 + totalBytes_ / 2) / totalBytes_);
+    if (totalBytes_ > 0 && done_ < totalBytes_) {
+        position = static_cast<int>((done_ * 1000 + totalBytes_ / 2) / totalBytes_);
     }
     progress_->SetPos(position);
 }
 
-void CStoreOperation::CheckCancel() {
-    if (!progress_ || !progress_->TakeCancelRequest()) return;
-    if (ShowMessageBox("Are you sure you want to cancel?", MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        throw UserAbort();
-    }
+bool CStoreOperation::CancelConfirmed() {
+    if (!progress_ || !progress_->TakeCancelRequest()) return false;
+    return ShowMessageBox("Are you sure you want to cancel?", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void CStoreOperation::HideCancel() {
+    if (progress_) progress_->HideCancelButton();
+}
+
+void CStoreOperation::DiscardCancel() {
+    if (progress_) (void)progress_->TakeCancelRequest();
 }

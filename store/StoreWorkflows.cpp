@@ -2,10 +2,170 @@
 
 #include "base/UserInterface.h"
 #include "identities/IdentityCatalogue.h"
+#include "identities/RegistryRestore.h"
 #include "identities/Settings.h"
 #include "store/CStoreOperation.h"
 #include "store/Container.h"
-#include "base/OperationResult.h"
+#include "store/ContainerReader.h"
+#include "store/ContainerWriter.h"
+#include "store/ExpandStorePath.h"
+#include "store/StoreDiscovery.h"
+#include "store/StoreEraser.h"
+
+namespace {
+
+RunOutcome Restore(CStoreOperation& run);
+
+// Encrypts the store into the container and checks it read back from the disk; only
+// then are the plain files erased.
+RunOutcome ProtectStore(CStoreOperation& run) {
+    const int level = run.SecurityLevel();
+    if (run.ContainerPath().size() >= CStoreOperation::kMaxPathLength) {
+        return RefuseUnchanged(ResultCopyError, run.ContainerPath(),
+                               "The path of the protected container is too long:\r\n" + run.ContainerPath());
+    }
+    std::vector<StoreFile> files;
+    if (level != SecurityLow) {
+        // The restore finds the store folder in the saved registry entries; the files
+        // must be taken from that very folder or it would refuse to put them back.
+        std::string savedRoot;
+        if (!FindStoreRootInBackup(run.Backup(), savedRoot) || savedRoot != run.StoreRoot()) {
+            return RefuseUnchanged(ResultCopyError, run.StoreRoot(),
+                                   "The identity's store folder changed while it was being hidden. Please try again.");
+        }
+        const std::string folder = ExpandStorePath(run.StoreRoot());
+        uint64_t totalBytes = 0;
+        if (RunOutcome found = FindStoreFiles(folder, files, totalBytes); !found.succeeded()) return found;
+        if (RunOutcome fits = CheckStoreLimits(folder, files, totalBytes); !fits.succeeded()) return fits;
+        run.StartCount(totalBytes);
+    }
+
+    run.OpenProgress("Encrypting message store");
+    ContainerWriter writer(run);
+    if (RunOutcome written = writer.Write(files); !written.succeeded()) return written;
+    if (RunOutcome proved = ContainerReader(run).Verify(writer.Written(), files); !proved.succeeded()) {
+        (void)DeleteContainer(run.ContainerPath());
+        if (!proved.reason().empty()) {
+            ShowMessageBox("The protected container did not pass its check after writing: " + proved.reason() +
+                               ".\r\n\r\nNothing has been changed.",
+                           MB_OK | MB_ICONSTOP);
+        }
+        return proved;
+    }
+    if (level == SecurityMedium || level == SecurityHigh) {
+        // Files that stay are named to the user; the hide itself is done.
+        (void)StoreEraser(run).EraseStoreFiles(files, level == SecurityHigh);
+    }
+    platform::SetFileAttributes(run.ContainerPath(), platform::AttributeHidden | platform::AttributeReadOnly);
+    return RunOutcome::Done();
+}
+
+RunOutcome Hide(CStoreOperation& run) {
+    const std::string& key = run.IdentityKeyName();
+    if (run.ContainerPath().empty()) {
+        return RefuseUnchanged(ResultRegistryError, key, "The protected identity's key name cannot name a file:\r\n" + key);
+    }
+    StoreEraser(run).CleanLeftovers();
+    if (!BackupIdentityKey(key, run.Backup())) return RunOutcome::Failed(ResultRegistryError, key);
+    // A backup the restore would refuse must never be the only copy of the identity.
+    BackupDefect defect = BackupDefect::None;
+    const RegistryBackup& backup = run.Backup();
+    const uint64_t indexBytes = IndexHeader::kSize + uint64_t{backup.StructureStream.Length()} + backup.DataStream.Length();
+    if (indexBytes > CStoreOperation::kMaxIndexBytes || !ValidateRegistryBackup(backup, &defect)) {
+        return RefuseUnchanged(ResultRegistryError, key,
+                               std::string("The identity's registry entries cannot be kept in the protected container (") +
+                                   (indexBytes > CStoreOperation::kMaxIndexBytes ? "they are too large"
+                                                                                  : DescribeBackupDefect(defect)) +
+                                   ").");
+    }
+    if (!ContainerWriter(run).HeaderTextsFit()) {
+        return RefuseUnchanged(ResultRegistryError, key,
+                               "The identity's registry entries are too long to be kept in the protected container.");
+    }
+    if (RunOutcome protectedStore = ProtectStore(run); !protectedStore.succeeded()) return protectedStore;
+    if (RemoveIdentityKey(key)) return RunOutcome::Done();
+
+    // The identity would be half gone while the mail sits in the container: put
+    // everything back and say that the hide did not happen.
+    if (!Restore(run).succeeded()) {
+        ShowMessageBox("The identity could not be removed from the registry, and the hide could not "
+                       "be undone completely.\r\n\r\nYour messages are kept in the protected "
+                       "container; restore the identity to get them back.",
+                       MB_OK | MB_ICONSTOP);
+    }
+    return RunOutcome::Failed(ResultRegistryError, key, "the identity could not be removed from the registry");
+}
+
+// Changes nothing and keeps the container aside: it would replace something newer.
+RunOutcome KeepStaleContainer(CStoreOperation& run, ContainerReader& reader, const std::string& reason) {
+    reader.RemoveParts();
+    std::string kept;
+    if (!MoveContainerAside(run.ContainerPath(), kept)) {
+        ShowMessageBox("The identity has not been restored: " + reason +
+                           ".\r\n\r\nThe protected container holds an older copy and could not be moved aside. "
+                           "Nothing has been changed.",
+                       MB_OK | MB_ICONSTOP);
+        return RunOutcome::Failed(ResultUnspecified, run.ContainerPath(), reason);
+    }
+    ShowMessageBox("The identity has not been restored: " + reason +
+                       ".\r\n\r\nThe protected container holds an older copy, so nothing has been changed. It has "
+                       "been kept as:\r\n" +
+                       kept + "\r\n\r\nThe identity is no longer shown as hidden.",
+                   MB_OK | MB_ICONEXCLAMATION);
+    return RunOutcome::Failed(ResultUnspecified, kept, reason);
+}
+
+// The container goes once everything is back; left under its name it would make the
+// identity look hidden, and a later restore would bring back this older copy.
+void FinishRestore(CStoreOperation& run) {
+    const platform::FileStatus deleted = DeleteContainer(run.ContainerPath());
+    if (deleted.ok()) return;
+    std::string kept;
+    if (MoveContainerAside(run.ContainerPath(), kept)) {
+        ShowMessageBox("The identity has been restored, but its protected container could not be deleted:\r\n" +
+                           deleted.text() + "\r\n\r\nIt holds an older copy of the identity and has been kept as:\r\n" +
+                           kept + "\r\n\r\nDelete it when you no longer need it.",
+                       MB_OK | MB_ICONEXCLAMATION);
+    } else {
+        ShowMessageBox("The identity has been restored, but its protected container could not be deleted:\r\n" +
+                           deleted.text() + "\r\n\r\nIt is still at:\r\n" + run.ContainerPath() +
+                           "\r\n\r\nUntil it is gone the identity is shown as hidden; a restore will then only "
+                           "delete it.",
+                       MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+RunOutcome Restore(CStoreOperation& run) {
+    if (run.ContainerPath().empty()) return RunOutcome::Failed(ResultUnspecified);
+    StoreEraser(run).CleanLeftovers();
+    run.OpenProgress("Decrypting message store");
+    ContainerReader reader(run);
+    if (RunOutcome checked = reader.Check(); !checked.succeeded()) return checked;
+    const KeyInPlace inPlace = CompareIdentityKeyWithBackup(run.IdentityKeyName(), run.Backup());
+    if (inPlace == KeyInPlace::Differs || inPlace == KeyInPlace::Unreadable) {
+        return KeepStaleContainer(
+            run, reader, "the identity is already listed in the mail client, with settings the container does not hold");
+    }
+    std::string differing;
+    if (RunOutcome written = reader.WriteParts(differing); !written.succeeded()) return written;
+    // Only now that every copy is proved: a file that differs is newer mail, not damage.
+    if (!differing.empty()) {
+        return KeepStaleContainer(run, reader, "a file in the store is not the one the container holds:\r\n" + differing);
+    }
+    if (RunOutcome placed = reader.PlaceFiles(); !placed.succeeded()) return placed;
+    run.CloseProgress();
+    if (!RestoreIdentityKey(run.IdentityKeyName(), run.Backup())) {
+        ShowMessageBox("The identity's registry entries could not be written back; what was written of them has "
+                       "been taken back.\r\n\r\nThe protected container is kept, so the restore can be run again.",
+                       MB_OK | MB_ICONSTOP);
+        return RunOutcome::Failed(ResultRegistryError, run.IdentityKeyName(), "the registry entries could not be written back");
+    }
+    LoadIdentities();
+    FinishRestore(run);
+    return RunOutcome::Done();
+}
+
+}  // namespace
 
 std::string BuildHideQuestion(const std::string& displayName, int securityLevel) {
     const char* level = securityLevel == SecurityLow ? "LOW" : securityLevel == SecurityMedium ? "MEDIUM" : "HIGH";
@@ -18,34 +178,26 @@ std::string BuildHideQuestion(const std::string& displayName, int securityLevel)
     return text;
 }
 
-bool HideIdentity(const std::string& storeRoot) {
-    OperationResult = ResultUnspecified;
-    const std::string question =
-        BuildHideQuestion(GetIdentityUsername(GetGuardId()), static_cast<int>(GetSecurityLevel()));
-    if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        OperationResult = ResultCanceled;
-        return false;
+RunOutcome HideIdentity(RunRequest request) {
+    const std::string question = BuildHideQuestion(GetIdentityUsername(request.identityKeyName), request.securityLevel);
+    if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) return RunOutcome::Failed(ResultCanceled);
+    if (!request.containerPath.empty() && platform::FileExists(request.containerPath)) {
+        return RunOutcome::Failed(ResultAlreadyHidden, request.containerPath);
     }
-    if (IsIdentityHidden()) {
-        OperationResult = ResultAlreadyHidden;
-        return false;
-    }
-    CStoreOperation operation;
-    return operation.RunHide(storeRoot);
+    CStoreOperation run(std::move(request));
+    return Hide(run);
 }
 
-bool RestoreIdentity() {
-    OperationResult = ResultUnspecified;
+RunOutcome RestoreIdentity(RunRequest request) {
     if (ShowMessageBox("You are about to restore your hidden identity.\r\n\r\nProceed with restoration?",
                        MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        OperationResult = ResultCanceled;
-        return false;
+        return RunOutcome::Failed(ResultCanceled);
     }
-    CStoreOperation operation;
-    return operation.RunRestore();
+    CStoreOperation run(std::move(request));
+    return Restore(run);
 }
 
-void CleanLeftovers() {
-    CStoreOperation operation;
-    operation.CleanLeftovers();
+void CleanLeftovers(RunRequest request) {
+    CStoreOperation run(std::move(request));
+    StoreEraser(run).CleanLeftovers();
 }

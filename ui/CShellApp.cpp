@@ -14,6 +14,7 @@
 #include "base/UserInterface.h"
 #include "identities/Settings.h"
 #include "store/Container.h"
+#include "app/PageCommands.h"
 #include "store/StoreWorkflows.h"
 #include "ui/DialogLook.h"
 #include "ui/WxUserInterface.h"
@@ -44,7 +45,7 @@ bool CShellApp::OnInit() {
     SetAppName(wxString::FromUTF8(GetApplicationName()));
     // A hide or restore that died (power cut, kill) may have left a half-written
     // container or plain copies of mail that were never put in place.
-    CleanLeftovers();
+    CleanLeftovers(MakeRunRequest());
 
     std::vector<std::string> arguments;
     std::vector<const char*> argv;

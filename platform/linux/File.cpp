@@ -36,20 +36,15 @@ bool Creates(File::Mode mode) { return Truncates(mode) || mode == File::Mode::Cr
 // The report for an open that failed with error. O_NOFOLLOW refuses a link with
 // ELOOP, which a loop of links further up the path gives too, and a pipe without a
 // reader or a socket gives ENXIO; the path itself tells these apart.
-FileException OpenFailure(int error, const std::string& path) {
+FileStatus OpenFailure(int error, const std::string& path) {
     struct stat st;
     if ((error == ELOOP || error == ENXIO || error == ENODEV) && ::lstat(path.c_str(), &st) == 0) {
-        if (S_ISLNK(st.st_mode)) return FileException(FileException::LinkRefused, path, error);
+        if (S_ISLNK(st.st_mode)) return FileStatus(FileStatus::LinkRefused, path, error);
         if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-            return FileException(FileException::NotAFile, path, error);
+            return FileStatus(FileStatus::NotAFile, path, error);
         }
     }
-    return FileException::FromErrno(error, path);
-}
-
-bool Refuse(FileException* error, FileException failure) {
-    if (error) *error = std::move(failure);
-    return false;
+    return FileStatus::FromErrno(error, path);
 }
 
 }  // namespace
@@ -69,138 +64,133 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-File File::Open(const std::string& path, Mode mode, Permissions permissions) {
-    File file;
-    FileException error(FileException::Generic, path);
-    if (!TryOpen(path, mode, file, &error, permissions)) throw error;
-    return file;
-}
-
-bool File::TryOpen(const std::string& path, Mode mode, File& out, FileException* error,
-                   Permissions permissions) {
+FileStatus File::Open(const std::string& path, Mode mode, File& out, Permissions permissions) {
     const mode_t createMode = permissions == OwnerOnly ? 0600 : 0666;
     // O_NONBLOCK keeps a pipe from holding the open until a writer comes; it is
     // cleared once the file is known to be a regular one.
     UniqueFd fd(OpenLocked(path, OpenFlags(mode) | O_NOFOLLOW | O_NONBLOCK, createMode, LockKind::Exclusive));
-    if (!fd) return Refuse(error, OpenFailure(errno, path));
+    if (!fd) return OpenFailure(errno, path);
     struct stat st;
-    if (::fstat(fd.Get(), &st) != 0) return Refuse(error, FileException::FromErrno(errno, path));
+    if (::fstat(fd.Get(), &st) != 0) return (FileStatus::FromErrno(errno, path));
     // Checked before anything is done to it: a device or a pipe is never truncated
     // or given other permissions.
-    if (!S_ISREG(st.st_mode)) return Refuse(error, FileException(FileException::NotAFile, path));
+    if (!S_ISREG(st.st_mode)) return (FileStatus(FileStatus::NotAFile, path));
     const int flags = ::fcntl(fd.Get(), F_GETFL);
     if (flags < 0 || ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        return Refuse(error, FileException::FromErrno(errno, path));
+        return (FileStatus::FromErrno(errno, path));
     }
     // The lock is held before the file is cut short, so a file that someone else
     // holds is refused intact.
     if (Truncates(mode) && ::ftruncate(fd.Get(), 0) != 0) {
-        return Refuse(error, FileException::FromErrno(errno, path));
+        return (FileStatus::FromErrno(errno, path));
     }
     // The umask may have narrowed a new file's bits, and an existing file that is
     // truncated keeps its own: either way a private file ends up exactly 0600.
     if (Creates(mode) && permissions == OwnerOnly && ::fchmod(fd.Get(), 0600) != 0) {
-        return Refuse(error, FileException::FromErrno(errno, path));
+        return (FileStatus::FromErrno(errno, path));
     }
     File file;
     file.fd_ = fd.Release();
     file.path_ = path;
     out = std::move(file);
-    return true;
+    return FileStatus();
 }
 
-size_t File::Read(void* buffer, size_t size) {
-    if (fd_ < 0) throw FileException(FileException::Generic, path_);
+FileStatus File::Read(void* buffer, size_t size, size_t& got) {
+    got = 0;
+    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
     char* bytes = static_cast<char*>(buffer);
-    size_t done = 0;
     // A regular file gives fewer bytes than asked only at its end; a signal may
     // still cut a read short, so keep reading until the end or the count.
-    while (done < size) {
-        ssize_t n = ::read(fd_, bytes + done, size - done);
+    while (got < size) {
+        ssize_t n = ::read(fd_, bytes + got, size - got);
         if (n < 0) {
             if (errno == EINTR) continue;
-            throw FileException::FromErrno(errno, path_);
+            return FileStatus::FromErrno(errno, path_);
         }
         if (n == 0) break;
-        done += static_cast<size_t>(n);
+        got += static_cast<size_t>(n);
     }
-    return done;
+    return FileStatus();
 }
 
-void File::Write(const void* buffer, size_t size) {
-    if (fd_ < 0) throw FileException(FileException::Generic, path_);
+FileStatus File::Write(const void* buffer, size_t size) {
+    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
     const char* bytes = static_cast<const char*>(buffer);
     size_t done = 0;
     while (done < size) {
         ssize_t n = ::write(fd_, bytes + done, size - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            throw FileException::FromErrno(errno, path_);
+            return FileStatus::FromErrno(errno, path_);
         }
-        if (n == 0) throw FileException(FileException::DiskFull, path_, ENOSPC);
+        if (n == 0) return FileStatus(FileStatus::DiskFull, path_, ENOSPC);
         done += static_cast<size_t>(n);
     }
+    return FileStatus();
 }
 
-void File::Seek(uint64_t offset) {
-    if (fd_ < 0) throw FileException(FileException::Generic, path_);
+FileStatus File::Seek(uint64_t offset) {
+    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
     if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max()) ||
         ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
-        throw FileException(FileException::Generic, path_, EINVAL);
+        return FileStatus(FileStatus::Generic, path_, EINVAL);
     }
+    return FileStatus();
 }
 
-uint64_t File::Length() const {
-    if (fd_ < 0) throw FileException(FileException::Generic, path_);
+FileStatus File::Length(uint64_t& length) const {
+    length = 0;
+    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
     struct stat st;
-    if (::fstat(fd_, &st) != 0) throw FileException::FromErrno(errno, path_);
-    return static_cast<uint64_t>(st.st_size);
+    if (::fstat(fd_, &st) != 0) return FileStatus::FromErrno(errno, path_);
+    length = static_cast<uint64_t>(st.st_size);
+    return FileStatus();
 }
 
-void File::Flush() {
-    if (fd_ < 0) throw FileException(FileException::Generic, path_);
+FileStatus File::Flush() {
+    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
     int rc;
     do {
         rc = ::fsync(fd_);
     } while (rc != 0 && errno == EINTR);
-    if (rc != 0) throw FileException::FromErrno(errno, path_);
+    return rc != 0 ? FileStatus::FromErrno(errno, path_) : FileStatus();
 }
 
-FileStamp File::Stamp() const {
-    if (fd_ < 0) throw FileException(FileException::Generic, path_);
+FileStatus File::Stamp(FileStamp& stamp) const {
+    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
     struct stat st;
-    if (::fstat(fd_, &st) != 0) throw FileException::FromErrno(errno, path_);
-    FileStamp stamp;
+    if (::fstat(fd_, &st) != 0) return FileStatus::FromErrno(errno, path_);
     stamp.mode = static_cast<uint32_t>(st.st_mode & 07777);
     stamp.modifiedSeconds = static_cast<int64_t>(st.st_mtim.tv_sec);
     stamp.modifiedNanoseconds = static_cast<uint32_t>(st.st_mtim.tv_nsec);
-    return stamp;
+    return FileStatus();
 }
 
-void File::SetStamp(const FileStamp& stamp) {
-    if (fd_ < 0) throw FileException(FileException::Generic, path_);
+FileStatus File::SetStamp(const FileStamp& stamp) {
+    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
     if (stamp.modifiedNanoseconds >= 1000000000u ||
         stamp.modifiedSeconds < static_cast<int64_t>(std::numeric_limits<time_t>::min()) ||
         stamp.modifiedSeconds > static_cast<int64_t>(std::numeric_limits<time_t>::max())) {
-        throw FileException(FileException::Generic, path_, EINVAL);
+        return FileStatus(FileStatus::Generic, path_, EINVAL);
     }
     struct timespec times[2];
     times[0].tv_sec = 0;
     times[0].tv_nsec = UTIME_OMIT;  // the access time stays as it is
     times[1].tv_sec = static_cast<time_t>(stamp.modifiedSeconds);
     times[1].tv_nsec = static_cast<long>(stamp.modifiedNanoseconds);
-    if (::futimens(fd_, times) != 0) throw FileException::FromErrno(errno, path_);
-    if (::fchmod(fd_, static_cast<mode_t>(stamp.mode & 0777)) != 0) {
-        throw FileException::FromErrno(errno, path_);
-    }
+    if (::futimens(fd_, times) != 0) return FileStatus::FromErrno(errno, path_);
+    if (::fchmod(fd_, static_cast<mode_t>(stamp.mode & 0777)) != 0) return FileStatus::FromErrno(errno, path_);
+    return FileStatus();
 }
 
-void File::Close() {
-    if (fd_ < 0) return;
+FileStatus File::Close() {
+    if (fd_ < 0) return FileStatus();
     int fd = std::exchange(fd_, -1);
     // The descriptor is gone whatever close() says (retrying could close another
     // file's descriptor); an error still means data may not have been written.
-    if (::close(fd) != 0 && errno != EINTR) throw FileException::FromErrno(errno, path_);
+    if (::close(fd) != 0 && errno != EINTR) return FileStatus::FromErrno(errno, path_);
+    return FileStatus();
 }
 
 }  // namespace platform

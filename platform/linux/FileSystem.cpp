@@ -12,19 +12,14 @@ namespace platform {
 
 namespace {
 
-bool Fail(FileException* error, int errorNumber, const std::string& path) {
-    if (error) *error = FileException::FromErrno(errorNumber, path);
-    return false;
-}
-
 // A rename lives in the folders' entries; without flushing them a crash can bring
 // back the old name even though the data is safe.
-bool FlushFoldersOf(const std::string& from, const std::string& to, FileException* error) {
+FileStatus FlushFoldersOf(const std::string& from, const std::string& to) {
     const std::string toFolder = FolderOf(to);
     const std::string fromFolder = FolderOf(from);
-    if (!FlushFolder(toFolder)) return Fail(error, EIO, to);
-    if (fromFolder != toFolder && !FlushFolder(fromFolder)) return Fail(error, EIO, from);
-    return true;
+    if (!FlushFolder(toFolder)) return FileStatus::FromErrno(EIO, to);
+    if (fromFolder != toFolder && !FlushFolder(fromFolder)) return FileStatus::FromErrno(EIO, from);
+    return FileStatus();
 }
 
 }  // namespace
@@ -34,42 +29,43 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-bool DeleteFile(const std::string& path, FileException* error) {
+FileStatus DeleteFile(const std::string& path) {
     int refusal = CheckRemovable(path);
-    if (refusal != 0) return Fail(error, refusal, path);
-    if (::unlink(path.c_str()) != 0) return Fail(error, errno, path);
-    return true;
+    if (refusal != 0) return FileStatus::FromErrno(refusal, path);
+    if (::unlink(path.c_str()) != 0) return FileStatus::FromErrno(errno, path);
+    return FileStatus();
 }
 
-bool RenameFile(const std::string& from, const std::string& to, FileException* error) {
-    return RenameFileDeferred(from, to, error) && FlushFoldersOf(from, to, error);
+FileStatus RenameFile(const std::string& from, const std::string& to) {
+    FileStatus status = RenameFileDeferred(from, to);
+    return status.ok() ? FlushFoldersOf(from, to) : status;
 }
 
-bool RenameFileDeferred(const std::string& from, const std::string& to, FileException* error) {
+FileStatus RenameFileDeferred(const std::string& from, const std::string& to) {
     struct stat st;
-    if (::lstat(from.c_str(), &st) != 0) return Fail(error, errno, from);
+    if (::lstat(from.c_str(), &st) != 0) return FileStatus::FromErrno(errno, from);
     int refusal = CheckRemovable(to);
-    if (refusal != 0 && refusal != ENOENT) return Fail(error, refusal, to);
-    if (::rename(from.c_str(), to.c_str()) != 0) return Fail(error, errno, to);
-    return true;
+    if (refusal != 0 && refusal != ENOENT) return FileStatus::FromErrno(refusal, to);
+    if (::rename(from.c_str(), to.c_str()) != 0) return FileStatus::FromErrno(errno, to);
+    return FileStatus();
 }
 
-bool RenameFileNoReplace(const std::string& from, const std::string& to, FileException* error) {
+FileStatus RenameFileNoReplace(const std::string& from, const std::string& to) {
     struct stat st;
-    if (::lstat(from.c_str(), &st) != 0) return Fail(error, errno, from);
+    if (::lstat(from.c_str(), &st) != 0) return FileStatus::FromErrno(errno, from);
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
         const int failure = errno;
-        if (failure != EINVAL && failure != ENOSYS) return Fail(error, failure, to);
+        if (failure != EINVAL && failure != ENOSYS) return FileStatus::FromErrno(failure, to);
         // The file system cannot rename without replacing. A hard link is made only
         // where nothing is, so linking and then dropping the old name never replaces.
-        if (::link(from.c_str(), to.c_str()) != 0) return Fail(error, errno, to);
+        if (::link(from.c_str(), to.c_str()) != 0) return FileStatus::FromErrno(errno, to);
         if (::unlink(from.c_str()) != 0) {
             const int unlinkFailure = errno;
             ::unlink(to.c_str());
-            return Fail(error, unlinkFailure, from);
+            return FileStatus::FromErrno(unlinkFailure, from);
         }
     }
-    return FlushFoldersOf(from, to, error);
+    return FlushFoldersOf(from, to);
 }
 
 bool SetFileAttributes(const std::string& path, uint32_t attributes) {

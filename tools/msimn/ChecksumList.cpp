@@ -19,10 +19,15 @@ namespace {
 constexpr const char* kHeader = "# msimn store checksums 1";
 
 std::string ReadAll(const std::string& path) {
-    platform::File file = platform::File::Open(path, platform::File::Mode::Read);
+    platform::File file;
+    Require(platform::File::Open(path, platform::File::Mode::Read, file));
     std::string text;
     char buffer[64 * 1024];
-    for (size_t n; (n = file.Read(buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+    size_t n = 0;
+    do {
+        Require(file.Read(buffer, sizeof buffer, n));
+        text.append(buffer, n);
+    } while (n > 0);
     return text;
 }
 
@@ -32,14 +37,17 @@ ChecksumList ChecksumList::OfFolder(const std::string& folder) {
     ChecksumList list;
     std::vector<char> buffer(64 * 1024);
     for (const auto& found : StoreFiles::List(folder)) {
-        platform::File file = platform::File::Open(StoreFiles::PathOf(folder, found.name), platform::File::Mode::Read);
+        platform::File file;
+        Require(platform::File::Open(StoreFiles::PathOf(folder, found.name), platform::File::Mode::Read, file));
         Entry entry;
         entry.name = found.name;
         Fnv1a hash;
-        for (size_t n; (n = file.Read(buffer.data(), buffer.size())) > 0;) {
+        size_t n = 0;
+        do {
+            Require(file.Read(buffer.data(), buffer.size(), n));
             hash.Update(buffer.data(), n);
             entry.size += n;
-        }
+        } while (n > 0);
         entry.hash = hash.Value();
         list.entries_.push_back(entry);
     }
@@ -53,9 +61,10 @@ void ChecksumList::Save(const std::string& path) const {
         std::snprintf(numbers, sizeof numbers, "%" PRIu64 "\t%016" PRIx64 "\t", entry.size, entry.hash);
         text += numbers + entry.name + "\n";
     }
-    platform::File file = platform::File::Open(path, platform::File::Mode::CreateWrite);
-    file.Write(text.data(), text.size());
-    file.Close();
+    platform::File file;
+    Require(platform::File::Open(path, platform::File::Mode::CreateWrite, file));
+    Require(file.Write(text.data(), text.size()));
+    Require(file.Close());
 }
 
 ChecksumList ChecksumList::Load(const std::string& path) {

@@ -16,7 +16,7 @@ public:
         uint64_t hash = 0;
     };
 
-    // Reads every store file of folder. Throws platform::FileException when one
+    // Reads every store file of folder. Throws ToolError when one
     // cannot be read (for instance while the client holds it).
     static ChecksumList OfFolder(const std::string& folder);
     // Throws ToolError when the file is not a checksum list, FileException when it

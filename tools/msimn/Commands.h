@@ -1,5 +1,5 @@
 // The stand-in's commands. Each checks its own arguments (UsageError), reports
-// failures by throwing (ToolError, platform::FileException) and returns an ExitCode.
+// failures by throwing (ToolError, ToolError) and returns an ExitCode.
 #pragma once
 
 namespace msimn {

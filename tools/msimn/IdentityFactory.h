@@ -14,7 +14,7 @@ public:
     // storeRoot: the "Store Root" text (may hold %name% references), or empty for a
     // new folder below StorePath::DefaultBase(). The pointer values of Identities are
     // set to the new identity when makeDefault is true or none is set yet.
-    // Throws ToolError or platform::FileException.
+    // Throws ToolError or ToolError.
     static ClientIdentity Create(const std::string& username, const std::string& storeRoot, unsigned files,
                                  uint64_t seed, bool makeDefault);
 

@@ -61,14 +61,15 @@ std::vector<platform::FindEntry> StoreFiles::Populate(const std::string& folder,
     }
     std::vector<uint8_t> chunk;
     for (const auto& file : plan) {
-        platform::File out = platform::File::Open(PathOf(folder, file.name), platform::File::Mode::CreateWrite);
+        platform::File out;
+        Require(platform::File::Open(PathOf(folder, file.name), platform::File::Mode::CreateWrite, out));
         for (uint64_t left = file.size; left > 0;) {
             chunk.resize(static_cast<size_t>(std::min<uint64_t>(left, 64 * 1024)));
             random.Fill(chunk.data(), chunk.size());
-            out.Write(chunk.data(), chunk.size());
+            Require(out.Write(chunk.data(), chunk.size()));
             left -= chunk.size();
         }
-        out.Close();
+        Require(out.Close());
     }
     return List(folder);
 }

@@ -11,7 +11,7 @@ namespace msimn {
 
 class StoreLock {
 public:
-    // Throws platform::FileException when a file is already held elsewhere (sharing
+    // Throws ToolError when a file is already held elsewhere (sharing
     // violation) or cannot be opened; the files opened before are released.
     explicit StoreLock(const std::string& folder);
 

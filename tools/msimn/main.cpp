@@ -48,8 +48,6 @@ int main(int argc, char** argv) {
         return ExitUsage;
     } catch (const ToolError& error) {
         std::cerr << "msimn: " << error.what() << "\n";
-    } catch (const platform::FileException& error) {
-        std::cerr << "msimn: " << error.what() << "\n";
     } catch (const std::exception& error) {
         std::cerr << "msimn: unexpected failure: " << error.what() << "\n";
     }

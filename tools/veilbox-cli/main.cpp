@@ -20,6 +20,7 @@
 #include <string>
 
 #include "CliUserInterface.h"
+#include "app/PageCommands.h"
 #include "app/ResultTexts.h"
 #include "identities/IdentityCatalogue.h"
 #include "base/InternalFailure.h"
@@ -28,7 +29,6 @@
 #include "password/PasswordRules.h"
 #include "platform/Shell.h"
 #include "store/Container.h"
-#include "base/OperationResult.h"
 #include "store/StoreWorkflows.h"
 
 namespace {
@@ -68,13 +68,13 @@ bool TakeProgramPassword(const CliUserInterface& ui) {
     return accepted;
 }
 
-bool RunHide() {
-    const int position = FindIdentity(GetGuardId());
-    if (GetGuardId().empty() || position < 0) {
+RunOutcome RunHide() {
+    RunRequest request = MakeRunRequest();
+    if (request.identityKeyName.empty() || FindIdentity(request.identityKeyName) < 0) {
         std::fprintf(stderr, "Unable to locate message store for the selected identity\n");
-        return false;
+        return RunOutcome::Failed(ResultUnspecified);
     }
-    return HideIdentity(GetIdentity(static_cast<size_t>(position)).StoreRoot);
+    return HideIdentity(std::move(request));
 }
 
 }  // namespace
@@ -106,15 +106,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "No identity is hidden.\n");
         return 2;
     }
-    bool done = false;
+    RunOutcome outcome = RunOutcome::Failed(ResultUnspecified);
     try {
-        done = command == "hide" ? RunHide() : RestoreIdentity();
+        outcome = command == "hide" ? RunHide() : RestoreIdentity(MakeRunRequest());
     } catch (const InternalFailure&) {
-        OperationResult = ResultUnspecified;
     }
     UserInterface::Install(nullptr);
-    if (!done) {
-        std::fprintf(stderr, "%s\n", GetResultDescription(OperationResult).c_str());
+    if (!outcome.succeeded()) {
+        std::fprintf(stderr, "%s\n", GetResultDescription(outcome.code()).c_str());
+        if (!outcome.file().empty()) std::fprintf(stderr, "%s\n", outcome.file().c_str());
         return 1;
     }
     std::fprintf(stderr, "%s\n", GetDoneStatusText(IsIdentityHidden()).c_str());

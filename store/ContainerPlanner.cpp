@@ -1,6 +1,5 @@
-// The plan of a container: everything it promises, read and checked before anything
-// is written. The restore runs it before its first write and the hide on the container
-// it has just written, so the two can never disagree on what a container may hold.
+#include "store/ContainerPlanner.h"
+
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -9,7 +8,6 @@
 #include "identities/RegistryRestore.h"
 #include "platform/FileNameCase.h"
 #include "platform/Shell.h"
-#include "store/CStoreOperation.h"
 #include "store/ExpandStorePath.h"
 #include "store/HeaderFields.h"
 #include "store/KeyCheck.h"
@@ -33,7 +31,7 @@ bool Fail(std::string& fault, const std::string& text) {
 
 }  // namespace
 
-bool CStoreOperation::LoadPlan(platform::InStorage& storage, ContainerPlan& plan, std::string& fault) {
+bool ContainerPlanner::Load(platform::InStorage& storage, ContainerPlan& plan, std::string& fault) {
     plan = ContainerPlan();
     if (!ReadIndex(storage, plan, fault)) return false;
 
@@ -41,7 +39,7 @@ bool CStoreOperation::LoadPlan(platform::InStorage& storage, ContainerPlan& plan
     // kind of entry.
     std::set<std::string> expected = {"index"};
     if (plan.sealed) expected.insert(ContainerSeal::kStreamName);
-    for (uint32_t k = 0; k < plan.index.fileCount; ++k) expected.insert(StreamName(k));
+    for (uint32_t k = 0; k < plan.index.fileCount; ++k) expected.insert(CStoreOperation::StreamName(k));
     std::set<std::string> found;
     for (const platform::InStorage::Entry& entry : storage.Entries()) {
         const std::string name = FoldedName(entry.name, true);
@@ -66,7 +64,7 @@ bool CStoreOperation::LoadPlan(platform::InStorage& storage, ContainerPlan& plan
     }
     if (plan.index.fileCount > 0) {
         std::string storeRoot;
-        if (!FindStoreRootInBackup(backup_, storeRoot)) {
+        if (!FindStoreRootInBackup(run_.Backup(), storeRoot)) {
             return Fail(fault, "its saved registry entries name no store folder for its files");
         }
         plan.storeFolder = ExpandStorePath(storeRoot);
@@ -74,11 +72,11 @@ bool CStoreOperation::LoadPlan(platform::InStorage& storage, ContainerPlan& plan
     return PlanStreams(storage, plan, fault);
 }
 
-bool CStoreOperation::ReadIndex(platform::InStorage& storage, ContainerPlan& plan, std::string& fault) {
+bool ContainerPlanner::ReadIndex(platform::InStorage& storage, ContainerPlan& plan, std::string& fault) {
     platform::InStream stream;
     if (!platform::StorageSucceeded(storage.OpenStream("index", stream))) return Fail(fault, "it has no index");
     const uint64_t size = stream.Size();
-    if (size < IndexHeader::kSize || size > kMaxIndexBytes) return Fail(fault, "its index has a wrong size");
+    if (size < IndexHeader::kSize || size > CStoreOperation::kMaxIndexBytes) return Fail(fault, "its index has a wrong size");
     plan.indexBytes.resize(static_cast<size_t>(size));
     if (!ReadExact(stream, plan.indexBytes.data(), plan.indexBytes.size())) return Fail(fault, "its index cannot be read");
     uint8_t header[IndexHeader::kSize];
@@ -87,42 +85,42 @@ bool CStoreOperation::ReadIndex(platform::InStorage& storage, ContainerPlan& pla
     plan.index = h;
     plan.sealed = h.reserved == ContainerSeal::kSealedMark;
     if (size != uint64_t{IndexHeader::kSize} + h.structureLength + h.dataLength || h.constant != IndexHeader::kConstant ||
-        (h.reserved != 0 && !plan.sealed) || h.fileCount > kMaxFileCount) {
+        (h.reserved != 0 && !plan.sealed) || h.fileCount > CStoreOperation::kMaxFileCount) {
         return Fail(fault, "its index header is damaged");
     }
     std::string identityId;
     if (!GetFieldText(h.identityId, sizeof h.identityId, identityId) ||
-        !GetFieldText(h.defaultUserId, sizeof h.defaultUserId, backup_.DefaultUserId) ||
-        !GetFieldText(h.lastUserId, sizeof h.lastUserId, backup_.LastUserId) ||
-        !GetFieldText(h.lastUsername, sizeof h.lastUsername, backup_.LastUsername) ||
-        !GetFieldText(h.startAs, sizeof h.startAs, backup_.StartAs)) {
+        !GetFieldText(h.defaultUserId, sizeof h.defaultUserId, run_.Backup().DefaultUserId) ||
+        !GetFieldText(h.lastUserId, sizeof h.lastUserId, run_.Backup().LastUserId) ||
+        !GetFieldText(h.lastUsername, sizeof h.lastUsername, run_.Backup().LastUsername) ||
+        !GetFieldText(h.startAs, sizeof h.startAs, run_.Backup().StartAs)) {
         return Fail(fault, "its index header is damaged");
     }
     // Another identity's container under this identity's name would rebuild the wrong
     // key. Containers that did not record the identity are taken at their name.
-    if (!identityId.empty() && identityId != guardId_) {
+    if (!identityId.empty() && identityId != run_.IdentityKeyName()) {
         return Fail(fault, "it belongs to another identity (" + identityId + ")");
     }
     const uint8_t* structure = plan.indexBytes.data() + IndexHeader::kSize;
-    if (!backup_.StructureStream.SetSize(h.structureLength) || !backup_.DataStream.SetSize(h.dataLength)) {
+    if (!run_.Backup().StructureStream.SetSize(h.structureLength) || !run_.Backup().DataStream.SetSize(h.dataLength)) {
         return Fail(fault, "there is not enough memory to read it");
     }
-    std::copy(structure, structure + h.structureLength, backup_.StructureStream.Data());
-    std::copy(structure + h.structureLength, structure + h.structureLength + h.dataLength, backup_.DataStream.Data());
+    std::copy(structure, structure + h.structureLength, run_.Backup().StructureStream.Data());
+    std::copy(structure + h.structureLength, structure + h.structureLength + h.dataLength, run_.Backup().DataStream.Data());
     BackupDefect defect = BackupDefect::None;
-    if (!ValidateRegistryBackup(backup_, &defect)) {
+    if (!ValidateRegistryBackup(run_.Backup(), &defect)) {
         return Fail(fault, std::string("its saved registry entries are damaged (") + DescribeBackupDefect(defect) + ")");
     }
     return true;
 }
 
-bool CStoreOperation::PlanStreams(platform::InStorage& storage, ContainerPlan& plan, std::string& fault) {
+bool ContainerPlanner::PlanStreams(platform::InStorage& storage, ContainerPlan& plan, std::string& fault) {
     std::set<std::string> names;
     uint64_t total = 0;
     for (uint32_t k = 0; k < plan.index.fileCount; ++k) {
         plan.streams.emplace_back();
         StreamPlan& stream = plan.streams.back();
-        stream.name = StreamName(k);
+        stream.name = CStoreOperation::StreamName(k);
         platform::InStream in;
         if (!platform::StorageSucceeded(storage.OpenStream(stream.name, in)) || in.Size() < StreamHeader::kSize ||
             !ReadExact(in, stream.headerBytes, sizeof stream.headerBytes) ||
@@ -133,7 +131,7 @@ bool CStoreOperation::PlanStreams(platform::InStorage& storage, ContainerPlan& p
         // Only a message-store file directly in the identity's own store folder.
         const std::string name = NameInFolder(stream.targetPath, plan.storeFolder);
         if (!IsSafeSourcePath(stream.targetPath) || !IsStoreFileName(name) ||
-            stream.targetPath.size() >= kMaxPathLength) {
+            stream.targetPath.size() >= CStoreOperation::kMaxPathLength) {
             return Fail(fault, "its stream " + stream.name + " would write outside the store folder " +
                                    plan.storeFolder + " (" + stream.targetPath + ")");
         }
@@ -147,36 +145,31 @@ bool CStoreOperation::PlanStreams(platform::InStorage& storage, ContainerPlan& p
         }
         total += stream.plainSize;
     }
-    if (total != plan.index.totalBytes || total >= kMaxStoreBytes) {
+    if (total != plan.index.totalBytes || total >= CStoreOperation::kMaxStoreBytes) {
         return Fail(fault, "its index promises " + std::to_string(plan.index.totalBytes) + " bytes, its streams hold " +
                                std::to_string(total));
     }
-    totalBytes_ = total;
+    run_.StartCount(total);
     return true;
 }
 
-void CStoreOperation::KeyStream(const uint8_t (&salt)[16], uint8_t (&digestKey)[Poly1305::kKeySize]) {
-    DeriveStoreKey(salt, sizeof salt);
-    DeriveDigestKey(cipher_, DigestRole::FileStream, digestKey);
-}
-
-bool CStoreOperation::KeysMatch(const ContainerPlan& plan) {
+bool ContainerPlanner::KeysMatch(const ContainerPlan& plan) {
     uint8_t check[StreamHeader::kKeyCheckSize];
     if (plan.sealed) {
-        DeriveStoreKey(plan.index.salt, sizeof plan.index.salt);
-        ComputeKeyCheck(cipher_, check);
+        run_.KeyCipher(plan.index.salt, sizeof plan.index.salt);
+        ComputeKeyCheck(run_.Cipher(), check);
         if (std::memcmp(check, plan.seal.keyCheck, sizeof check) != 0) return false;
     }
     for (const StreamPlan& stream : plan.streams) {
         if (!stream.header.marked) continue;  // an older container carries no check
-        DeriveStoreKey(stream.header.salt, sizeof stream.header.salt);
-        ComputeKeyCheck(cipher_, check);
+        run_.KeyCipher(stream.header.salt, sizeof stream.header.salt);
+        ComputeKeyCheck(run_.Cipher(), check);
         if (std::memcmp(check, stream.header.keyCheck, sizeof check) != 0) return false;
     }
     return true;
 }
 
-bool CStoreOperation::CheckKeys(ContainerPlan& plan, KeyPolicy policy) {
+bool ContainerPlanner::CheckKeys(ContainerPlan& plan, KeyPolicy policy) {
     if (KeysMatch(plan)) return true;
     if (policy == KeyPolicy::CurrentPasswordOnly) return false;
 
@@ -188,8 +181,7 @@ bool CStoreOperation::CheckKeys(ContainerPlan& plan, KeyPolicy policy) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         std::string candidate;
         if (!UserInterface::Current().RequestPassword(prompt, candidate)) break;
-        password_.swap(candidate);
-        if (!candidate.empty()) platform::SecureZero(&candidate[0], candidate.size());
+        run_.ReplacePassword(candidate);
         if (KeysMatch(plan)) return true;
         prompt = "This password does not match the protected message store either.\r\n"
                  "Please enter the password that was in use when the identity was hidden.";
@@ -200,35 +192,15 @@ bool CStoreOperation::CheckKeys(ContainerPlan& plan, KeyPolicy policy) {
     return false;
 }
 
-bool CStoreOperation::IndexDigestMatches(const ContainerPlan& plan) {
+bool ContainerPlanner::IndexDigestMatches(const ContainerPlan& plan) {
     if (!plan.sealed) return true;
-    DeriveStoreKey(plan.index.salt, sizeof plan.index.salt);
+    run_.KeyCipher(plan.index.salt, sizeof plan.index.salt);
     uint8_t key[Poly1305::kKeySize];
-    DeriveDigestKey(cipher_, DigestRole::Index, key);
+    DeriveDigestKey(run_.Cipher(), DigestRole::Index, key);
     Poly1305 mac(key);
     platform::SecureZero(key, sizeof key);
     mac.Update(plan.indexBytes.data(), plan.indexBytes.size());
     uint8_t digest[Poly1305::kTagSize];
     mac.Final(digest);
     return SameDigest(digest, plan.seal.indexDigest);
-}
-
-bool CStoreOperation::CheckContainer() {
-    platform::InStorage storage;
-    std::string fault = "it cannot be opened";
-    if (containerPath_.empty() || !platform::StorageSucceeded(storage.Open(containerPath_)) ||
-        !LoadPlan(storage, plan_, fault)) {
-        ShowMessageBox("The protected container is damaged and cannot be restored: " + fault +
-                           ".\r\n\r\nNothing has been changed.",
-                       MB_OK | MB_ICONSTOP);
-        return false;
-    }
-    if (!CheckKeys(plan_, KeyPolicy::AskForHideTimePassword)) return false;
-    if (!IndexDigestMatches(plan_)) {
-        ShowMessageBox("The protected container is damaged and cannot be restored: its index does not match "
-                       "its digest.\r\n\r\nNothing has been changed.",
-                       MB_OK | MB_ICONSTOP);
-        return false;
-    }
-    return true;
 }

@@ -1,4 +1,4 @@
-#include "platform/File.h"
+#include "platform/FileStatus.h"
 
 #include <errno.h>
 #include <sys/stat.h>
@@ -12,32 +12,33 @@ namespace platform {
 namespace {
 
 // The text shown to the user: the file's name and the cause in plain words.
-std::string Describe(FileException::Cause cause, const std::string& path) {
+std::string Describe(FileStatus::Cause cause, const std::string& path) {
     const std::string name = path.empty() ? "an unnamed file" : path;
     std::string text;
     switch (cause) {
-    case FileException::FileNotFound: text = name + " was not found."; break;
-    case FileException::BadPath: text = name + " contains an incorrect path."; break;
-    case FileException::AccessDenied: text = "Access to " + name + " was denied."; break;
-    case FileException::SharingViolation:
+    case FileStatus::FileNotFound: text = name + " was not found."; break;
+    case FileStatus::BadPath: text = name + " contains an incorrect path."; break;
+    case FileStatus::AccessDenied: text = "Access to " + name + " was denied."; break;
+    case FileStatus::SharingViolation:
         text = "A sharing violation occurred while accessing " + name + ".";
         break;
-    case FileException::DiskFull:
+    case FileStatus::DiskFull:
         text = "There is not enough space on the disk to write " + name + ".";
         break;
-    case FileException::EndOfFile:
+    case FileStatus::EndOfFile:
         text = "An attempt was made to access " + name + " past its end.";
         break;
-    case FileException::HardIO:
+    case FileStatus::HardIO:
         text = "A hardware I/O error was reported while accessing " + name + ".";
         break;
-    case FileException::TooManyOpenFiles:
+    case FileStatus::TooManyOpenFiles:
         text = "Could not open " + name + " because there are too many open files.";
         break;
-    case FileException::LinkRefused: text = name + " is a symbolic link; links are not followed."; break;
-    case FileException::NotAFile: text = name + " is not a regular file."; break;
-    case FileException::AlreadyExists: text = name + " already exists."; break;
-    case FileException::Generic:
+    case FileStatus::LinkRefused: text = name + " is a symbolic link; links are not followed."; break;
+    case FileStatus::NotAFile: text = name + " is not a regular file."; break;
+    case FileStatus::AlreadyExists: text = name + " already exists."; break;
+    case FileStatus::Ok:
+    case FileStatus::Generic:
     default: text = "An unknown error occurred while accessing " + name + "."; break;
     }
     text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
@@ -51,10 +52,10 @@ bool ParentFolderExists(const std::string& path) {
 
 }  // namespace
 
-FileException::FileException(Cause cause, std::string path, int osError)
-    : std::runtime_error(Describe(cause, path)), cause_(cause), path_(std::move(path)), osError_(osError) {}
+FileStatus::FileStatus(Cause cause, std::string path, int osError)
+    : cause_(cause), path_(std::move(path)), osError_(osError), text_(cause == Ok ? std::string() : Describe(cause, path_)) {}
 
-FileException FileException::FromErrno(int error, const std::string& path) {
+FileStatus FileStatus::FromErrno(int error, const std::string& path) {
     Cause cause = Generic;
     switch (error) {
     case ENOENT: cause = ParentFolderExists(path) ? FileNotFound : BadPath; break;
@@ -79,7 +80,7 @@ FileException FileException::FromErrno(int error, const std::string& path) {
     case EEXIST: cause = AlreadyExists; break;
     default: break;
     }
-    return FileException(cause, path, error);
+    return FileStatus(cause, path, error);
 }
 
 }  // namespace platform
