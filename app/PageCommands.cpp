@@ -13,16 +13,19 @@
 
 namespace {
 
-// Runs a workflow; the internal failure of the registry walk ends it like any other
-// failure without a reason of its own. The workflow's run has already been destroyed
-// on the way out, which closed its files and its progress window.
+// Runs a workflow and leaves its result code for the result page; the internal
+// failure of the registry walk ends it like any other failure without a reason of its
+// own. The workflow's run has already been destroyed on the way out, which closed its
+// files and its progress window.
 template <typename Workflow>
 RunOutcome RunGuarded(Workflow workflow) {
+    RunOutcome outcome = RunOutcome::Failed(ResultUnspecified);
     try {
-        return workflow();
+        outcome = workflow();
     } catch (const InternalFailure&) {
-        return RunOutcome::Failed(ResultUnspecified);
     }
+    OperationResult = outcome.code();
+    return outcome;
 }
 
 }  // namespace
@@ -63,7 +66,6 @@ void HideCommand(CommandHost& host) {
         return;
     }
     const RunOutcome outcome = RunGuarded([&] { return HideIdentity(std::move(request)); });
-    OperationResult = outcome.code();
     if (outcome.succeeded()) {
         host.NavigateToPage("done.htm");
     } else if (outcome.code() != ResultCanceled) {
@@ -75,6 +77,5 @@ void RestoreCommand(CommandHost& host) {
     if (!IsIdentityHidden()) return;
     if (!IsMailClientClosed()) return;
     const RunOutcome outcome = RunGuarded([] { return RestoreIdentity(MakeRunRequest()); });
-    OperationResult = outcome.code();
     host.NavigateToPage(outcome.succeeded() ? "done.htm" : "error.htm");
 }

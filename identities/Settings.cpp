@@ -12,11 +12,6 @@ const char* const kSecurityLevel = "secmode";
 const char* const kGuardId = "guardid";
 const char* const kFirstRun = "first";
 
-std::string& ExplicitApplicationName() {
-    static std::string name;
-    return name;
-}
-
 // Base name without its last extension: "/opt/x/Veilbox.exe" gives "Veilbox".
 std::string ProgramBaseName(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
@@ -61,10 +56,8 @@ bool WriteNumber(const char* name, int32_t value) {
 
 }  // namespace
 
-void SetApplicationName(const std::string& name) { ExplicitApplicationName() = name; }
-
 std::string GetApplicationName() {
-    const std::string& name = ExplicitApplicationName();
+    const std::string name = platform::GetEnvironmentVariable(kApplicationNameVariable);
     return name.empty() ? ProgramBaseName(platform::GetModuleFileName()) : name;
 }
 

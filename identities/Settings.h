@@ -11,10 +11,11 @@ enum SecurityLevel {
     SecurityHigh = 2,    // as medium, plain files overwritten before deletion (default)
 };
 
-// The application name defaults to the program file's base name without its
-// extension, so renaming the program moves its settings. Start-up and tests may set
-// it; an empty name returns to the default.
-void SetApplicationName(const std::string& name);
+// The application name is the program file's base name without its extension, so
+// renaming the program moves its settings. The environment variable
+// VEILBOX_PROGRAM_NAME, when set, names it instead: the command-line tool and tests
+// use it to share the program's settings.
+constexpr char kApplicationNameVariable[] = "VEILBOX_PROGRAM_NAME";
 std::string GetApplicationName();
 // Software\Keelfern\<application name>\main
 std::string GetSettingsKeyPath();

@@ -12,8 +12,6 @@
 namespace {
 
 SecretText CurrentPassword;
-std::string authRecordPathOverride;
-
 const char kFixedPassword[] = "qerno";
 
 // In force while there is no auth.dat: the empty password under a fixed salt whose
@@ -24,7 +22,8 @@ constexpr AuthRecord kDefaultRecord = {
 };
 
 std::string AuthRecordPath() {
-    return authRecordPathOverride.empty() ? GetProgramFilePath("auth.dat") : authRecordPathOverride;
+    const std::string path = platform::GetEnvironmentVariable(kAuthRecordVariable);
+    return path.empty() ? GetProgramFilePath("auth.dat") : path;
 }
 
 void ComputeDigest(const uint8_t salt[8], const std::string& password, uint8_t digest[16]) {
@@ -124,4 +123,3 @@ bool SetPassword(const std::string& password) {
 
 std::string GetCurrentPassword() { return CurrentPassword.Get(); }
 
-void SetAuthRecordPathForTesting(const std::string& path) { authRecordPathOverride = path; }

@@ -33,6 +33,6 @@ bool SetPassword(const std::string& password);
 // A copy of CurrentPassword: empty at start, then the password accepted or set.
 std::string GetCurrentPassword();
 
-// Tests keep auth.dat in a folder of their own; an empty path restores the place
-// beside the program.
-void SetAuthRecordPathForTesting(const std::string& path);
+// auth.dat lives beside the program; the environment variable VEILBOX_AUTH, when set,
+// names another file (the command-line tool and tests keep one of their own).
+constexpr char kAuthRecordVariable[] = "VEILBOX_AUTH";

@@ -8,15 +8,6 @@
 #include "store/ContainerSeal.h"
 #include "store/StoreKey.h"
 
-namespace {
-
-CStoreOperation::ShredObserver& ShredObserverSlot() {
-    static CStoreOperation::ShredObserver observer;
-    return observer;
-}
-
-}  // namespace
-
 CStoreOperation::CStoreOperation(RunRequest request)
     : request_(std::move(request)), buffer_(new uint8_t[kChunkSize]), compareBuffer_(new uint8_t[kChunkSize]) {
     std::memset(&cipher_, 0, sizeof cipher_);
@@ -48,10 +39,6 @@ std::string CStoreOperation::StreamName(size_t index) {
     std::snprintf(name, sizeof name, "%05u", static_cast<unsigned>(index));
     return name;
 }
-
-void CStoreOperation::SetShredObserver(ShredObserver observer) { ShredObserverSlot() = std::move(observer); }
-
-const CStoreOperation::ShredObserver& CStoreOperation::GetShredObserver() { return ShredObserverSlot(); }
 
 void CStoreOperation::OpenProgress(const std::string& status) {
     if (!progress_) progress_ = UserInterface::Current().CreateProgressWindow();

@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -71,11 +70,9 @@ public:
     // The name of the k-th file stream: "00000", "00001", ...
     static std::string StreamName(size_t index);
 
-    // Called with every block the shredder writes (path, bytes, count). For tests,
-    // which have no other way to see data that is deleted right after.
-    using ShredObserver = std::function<void(const std::string&, const uint8_t*, size_t)>;
-    static void SetShredObserver(ShredObserver observer);
-    static const ShredObserver& GetShredObserver();
+    void ShredBlockWritten(const std::string& path, const uint8_t* data, size_t size) const {
+        if (request_.onShredBlock) request_.onShredBlock(path, data, size);
+    }
 
 private:
     RunRequest request_;

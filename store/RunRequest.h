@@ -2,6 +2,9 @@
 // the run starts, so that what the user confirmed is exactly what the run does.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "identities/Settings.h"
@@ -19,4 +22,7 @@ struct RunRequest {
     int securityLevel = SecurityHigh;
     std::string containerPath;    // empty when the key name cannot name a file
     std::string password;         // the key material; wiped when the request dies
+    // Called with every block the shredder writes (path, bytes, count), for tests,
+    // which have no other way to see data that is deleted right after.
+    std::function<void(const std::string&, const uint8_t*, size_t)> onShredBlock;
 };

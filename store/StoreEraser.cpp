@@ -62,7 +62,7 @@ platform::FileStatus StoreEraser::EraseFile(StoreFile& store, bool overwrite) {
             const size_t n = static_cast<size_t>(std::min<uint64_t>(length - written, CStoreOperation::kChunkSize));
             status = store.file.Write(buffer, n);
             if (!status.ok()) break;
-            if (const auto& observer = CStoreOperation::GetShredObserver(); observer) observer(path, buffer, n);
+            run_.ShredBlockWritten(path, buffer, n);
             written += n;
             run_.Count(n);
             run_.DiscardCancel();

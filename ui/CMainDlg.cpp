@@ -11,7 +11,7 @@
 #include "app/PageFilling.h"
 #include "app/ElementScript.h"
 #include "app/StartupPlan.h"
-#include "app/StartupTrace.h"
+#include "ui/StartupTrace.h"
 #include "base/UserInterface.h"
 #include "app/VersionString.h"
 #include "ui/CSetupDlg.h"

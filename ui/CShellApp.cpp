@@ -39,9 +39,6 @@ bool CShellApp::OnInit() {
     PrepareWebEngine();
     // The dialog look (ivory brush and colours) is made once for the whole run.
     DialogBrush();
-    // The settings live under the program file's base name, so a renamed program
-    // keeps settings of its own.
-    SetApplicationName(wxFileName(wxString::FromUTF8(GetModulePath())).GetName().utf8_string());
     SetAppName(wxString::FromUTF8(GetApplicationName()));
     // A hide or restore that died (power cut, kill) may have left a half-written
     // container or plain copies of mail that were never put in place.

@@ -1,6 +1,6 @@
 // The program's entry: the application object does everything.
 #include "ui/CShellApp.h"
-#include "app/StartupTrace.h"
+#include "ui/StartupTrace.h"
 #include "platform/Shell.h"
 
 wxIMPLEMENT_APP_NO_MAIN(CShellApp);

@@ -93,10 +93,6 @@ int main(int argc, char** argv) {
     const std::string command = argv[argc - 1];
     if (command != "hide" && command != "restore") return Usage();
 
-    const std::string programName = platform::GetEnvironmentVariable("VEILBOX_PROGRAM_NAME");
-    if (!programName.empty()) SetApplicationName(programName);
-    const std::string auth = platform::GetEnvironmentVariable("VEILBOX_AUTH");
-    if (!auth.empty()) SetAuthRecordPathForTesting(auth);
     CliUserInterface ui(passwordFd);
     if (!TakeProgramPassword(ui)) return 2;
 

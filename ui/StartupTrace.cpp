@@ -1,4 +1,4 @@
-#include "app/StartupTrace.h"
+#include "ui/StartupTrace.h"
 
 #include <chrono>
 #include <cstdio>
