@@ -1,5 +1,5 @@
 // Compound files (root storage with named streams). Every call reports a status; no
-// call throws. Statuses are HRESULT-like: 0 success, negative failure.
+// call throws. Each status has the value of the HRESULT the system's storage gives.
 #pragma once
 
 #include <cstddef>
@@ -10,22 +10,36 @@
 
 namespace platform {
 
-using StorageStatus = int32_t;
-constexpr StorageStatus kStorageOk = 0;
-constexpr StorageStatus kStorageFailed = static_cast<int32_t>(0x80004005u);        // E_FAIL
-constexpr StorageStatus kStorageFileNotFound = static_cast<int32_t>(0x80030002u);  // STG_E_FILENOTFOUND
-constexpr StorageStatus kStorageAccessDenied = static_cast<int32_t>(0x80030005u);  // STG_E_ACCESSDENIED
-constexpr StorageStatus kStorageInvalidName = static_cast<int32_t>(0x800300FCu);   // STG_E_INVALIDNAME
-constexpr StorageStatus kStorageWriteFault = static_cast<int32_t>(0x8003001Du);    // STG_E_WRITEFAULT
-constexpr StorageStatus kStorageReadFault = static_cast<int32_t>(0x8003001Eu);     // STG_E_READFAULT
-constexpr StorageStatus kStorageInvalidHeader = static_cast<int32_t>(0x800300FBu); // STG_E_INVALIDHEADER
-constexpr StorageStatus kStorageReverted = static_cast<int32_t>(0x80030102u);      // STG_E_REVERTED
-constexpr StorageStatus kStoragePathNotFound = static_cast<int32_t>(0x80030003u);  // STG_E_PATHNOTFOUND
-constexpr StorageStatus kStorageShareViolation = static_cast<int32_t>(0x80030020u); // STG_E_SHAREVIOLATION
-constexpr StorageStatus kStorageFileAlreadyExists = static_cast<int32_t>(0x80030050u); // STG_E_FILEALREADYEXISTS
-constexpr StorageStatus kStorageMediumFull = static_cast<int32_t>(0x80030070u);    // STG_E_MEDIUMFULL
+enum class [[nodiscard]] StorageStatus : int32_t {
+    Ok = 0,
+    Failed = static_cast<int32_t>(0x80004005u),  // E_FAIL
+    FileNotFound = static_cast<int32_t>(0x80030002u),  // STG_E_FILENOTFOUND
+    AccessDenied = static_cast<int32_t>(0x80030005u),  // STG_E_ACCESSDENIED
+    InvalidName = static_cast<int32_t>(0x800300FCu),  // STG_E_INVALIDNAME
+    WriteFault = static_cast<int32_t>(0x8003001Du),  // STG_E_WRITEFAULT
+    ReadFault = static_cast<int32_t>(0x8003001Eu),  // STG_E_READFAULT
+    InvalidHeader = static_cast<int32_t>(0x800300FBu),  // STG_E_INVALIDHEADER
+    Reverted = static_cast<int32_t>(0x80030102u),  // STG_E_REVERTED
+    PathNotFound = static_cast<int32_t>(0x80030003u),  // STG_E_PATHNOTFOUND
+    ShareViolation = static_cast<int32_t>(0x80030020u),  // STG_E_SHAREVIOLATION
+    FileAlreadyExists = static_cast<int32_t>(0x80030050u),  // STG_E_FILEALREADYEXISTS
+    MediumFull = static_cast<int32_t>(0x80030070u),  // STG_E_MEDIUMFULL
+};
+constexpr StorageStatus kStorageOk = StorageStatus::Ok;
+constexpr StorageStatus kStorageFailed = StorageStatus::Failed;
+constexpr StorageStatus kStorageFileNotFound = StorageStatus::FileNotFound;
+constexpr StorageStatus kStorageAccessDenied = StorageStatus::AccessDenied;
+constexpr StorageStatus kStorageInvalidName = StorageStatus::InvalidName;
+constexpr StorageStatus kStorageWriteFault = StorageStatus::WriteFault;
+constexpr StorageStatus kStorageReadFault = StorageStatus::ReadFault;
+constexpr StorageStatus kStorageInvalidHeader = StorageStatus::InvalidHeader;
+constexpr StorageStatus kStorageReverted = StorageStatus::Reverted;
+constexpr StorageStatus kStoragePathNotFound = StorageStatus::PathNotFound;
+constexpr StorageStatus kStorageShareViolation = StorageStatus::ShareViolation;
+constexpr StorageStatus kStorageFileAlreadyExists = StorageStatus::FileAlreadyExists;
+constexpr StorageStatus kStorageMediumFull = StorageStatus::MediumFull;
 
-inline bool StorageSucceeded(StorageStatus s) { return s >= 0; }
+inline bool StorageSucceeded(StorageStatus s) { return static_cast<int32_t>(s) >= 0; }
 
 class OutStream;
 class InStream;
