@@ -2,7 +2,6 @@
 
 #include "base/UserInterface.h"
 #include "identities/IdentityCatalogue.h"
-#include "base/InternalFailure.h"
 #include "identities/MailClient.h"
 #include "identities/Settings.h"
 #include "platform/Shell.h"
@@ -13,17 +12,8 @@
 
 namespace {
 
-// Runs a workflow and leaves its result code for the result page; the internal
-// failure of the registry walk ends it like any other failure without a reason of its
-// own. The workflow's run has already been destroyed on the way out, which closed its
-// files and its progress window.
-template <typename Workflow>
-RunOutcome RunGuarded(Workflow workflow) {
-    RunOutcome outcome = RunOutcome::Failed(ResultUnspecified);
-    try {
-        outcome = workflow();
-    } catch (const InternalFailure&) {
-    }
+// Leaves the result code of a run for the result page.
+RunOutcome Recorded(RunOutcome outcome) {
     OperationResult = outcome.code();
     return outcome;
 }
@@ -65,7 +55,7 @@ void HideCommand(CommandHost& host) {
         ShowMessageBox("Unable to locate message store for the selected identity", MB_OK | MB_ICONSTOP);
         return;
     }
-    const RunOutcome outcome = RunGuarded([&] { return HideIdentity(std::move(request)); });
+    const RunOutcome outcome = Recorded(HideIdentity(std::move(request)));
     if (outcome.succeeded()) {
         host.NavigateToPage("done.htm");
     } else if (outcome.code() != ResultCanceled) {
@@ -76,6 +66,6 @@ void HideCommand(CommandHost& host) {
 void RestoreCommand(CommandHost& host) {
     if (!IsIdentityHidden()) return;
     if (!IsMailClientClosed()) return;
-    const RunOutcome outcome = RunGuarded([] { return RestoreIdentity(MakeRunRequest()); });
+    const RunOutcome outcome = Recorded(RestoreIdentity(MakeRunRequest()));
     host.NavigateToPage(outcome.succeeded() ? "done.htm" : "error.htm");
 }

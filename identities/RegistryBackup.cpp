@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "identities/IdentityCatalogue.h"
-#include "base/InternalFailure.h"
 #include "identities/MailClient.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"
@@ -64,23 +63,22 @@ bool SerializeValues(RegistryBackup& backup, HKEY key, const KeySizes& sizes) {
     }
 }
 
-bool SerializeSubkeys(RegistryBackup& backup, HKEY key, const KeySizes& sizes) {
+KeyWalk SerializeSubkeys(RegistryBackup& backup, HKEY key, const KeySizes& sizes) {
     std::vector<char> name(size_t(sizes.maxSubkeyName) + 1);
     for (DWORD index = 0;; ++index) {
         DWORD nameSize = static_cast<DWORD>(name.size());
         const LONG status = RegEnumKeyExA(key, index, name.data(), &nameSize, nullptr, nullptr,
                                           nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS) return true;
-        if (status != ERROR_SUCCESS) return false;
+        if (status == ERROR_NO_MORE_ITEMS) return KeyWalk::Done;
+        if (status != ERROR_SUCCESS) return KeyWalk::Failed;
         RegistryKey subkey;
         // Listed but not openable: the walk cannot go on, and nothing has changed yet.
-        if (subkey.Open(key, name.data(), KEY_READ) != ERROR_SUCCESS)
-            throw InternalFailure(kWalkFailure);
+        if (subkey.Open(key, name.data(), KEY_READ) != ERROR_SUCCESS) return KeyWalk::Broken;
         if (!AppendByte(backup.StructureStream, BackupTag::kKeyBegin) ||
-            !AppendName(backup.StructureStream, name.data(), nameSize) ||
-            !SerializeKey(backup, subkey.Handle()) ||
-            !AppendByte(backup.StructureStream, BackupTag::kKeyEnd))
-            return false;
+            !AppendName(backup.StructureStream, name.data(), nameSize))
+            return KeyWalk::Failed;
+        if (const KeyWalk walk = SerializeKey(backup, subkey.Handle()); walk != KeyWalk::Done) return walk;
+        if (!AppendByte(backup.StructureStream, BackupTag::kKeyEnd)) return KeyWalk::Failed;
     }
 }
 
@@ -99,43 +97,36 @@ std::string GetIdentityKeyPath(const std::string& keyName) {
     return std::string(MailClient::kIdentitiesKey) + "\\" + keyName;
 }
 
-bool SerializeKey(RegistryBackup& backup, HKEY key) {
+KeyWalk SerializeKey(RegistryBackup& backup, HKEY key) {
     KeySizes sizes;
-    return QueryKeySizes(key, sizes) && SerializeValues(backup, key, sizes) &&
-           SerializeSubkeys(backup, key, sizes);
+    if (!QueryKeySizes(key, sizes) || !SerializeValues(backup, key, sizes)) return KeyWalk::Failed;
+    return SerializeSubkeys(backup, key, sizes);
 }
 
-bool BackupIdentityKey(const std::string& keyName, RegistryBackup& backup) {
+KeyWalk BackupIdentityKey(const std::string& keyName, RegistryBackup& backup) {
     backup.StructureStream.Free();
     backup.DataStream.Free();
     // An empty or composite guardid would address Identities itself or another key.
-    if (!IsPlainKeyName(keyName)) return false;
+    if (!IsPlainKeyName(keyName)) return KeyWalk::Failed;
     RegistryKey identities;
     if (identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) !=
         ERROR_SUCCESS)
-        return false;
+        return KeyWalk::Failed;
     backup.DefaultUserId = identities.QueryString(MailClient::kDefaultUserIdValue);
     backup.LastUserId = identities.QueryString(MailClient::kLastUserIdValue);
     backup.LastUsername = identities.QueryString(MailClient::kLastUsernameValue);
     backup.StartAs = identities.QueryString(MailClient::kStartAsValue);
     RegistryKey identity;
     if (identity.Open(HKEY_CURRENT_USER, GetIdentityKeyPath(keyName), KEY_ALL_ACCESS) != ERROR_SUCCESS)
-        return false;
-    // A partial backup must never be mistaken for a whole one.
-    auto discard = [&backup] {
+        return KeyWalk::Failed;
+    KeyWalk walk = SerializeKey(backup, identity.Handle());
+    if (walk == KeyWalk::Done && !AppendByte(backup.StructureStream, BackupTag::kEnd)) walk = KeyWalk::Failed;
+    if (walk != KeyWalk::Done) {
+        // A partial backup must never be mistaken for a whole one.
         backup.StructureStream.Free();
         backup.DataStream.Free();
-    };
-    try {
-        if (SerializeKey(backup, identity.Handle()) &&
-            AppendByte(backup.StructureStream, BackupTag::kEnd))
-            return true;
-    } catch (...) {
-        discard();
-        throw;
     }
-    discard();
-    return false;
+    return walk;
 }
 
 bool RemoveIdentityKey(const std::string& guardId) {

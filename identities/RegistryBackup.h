@@ -57,17 +57,24 @@ LONG WriteText(HKEY key, const char* valueName, const std::string& text);
 // "Identities\<keyName>": an identity's key below HKEY_CURRENT_USER.
 std::string GetIdentityKeyPath(const std::string& keyName);
 
-// Fills the backup from the registry key of the identity keyName. False, with nothing
-// changed anywhere, when a key cannot be opened, keyName is not a plain key name, a value or subkey name cannot be
-// read completely, or memory runs out. Raises InternalFailure("!!!") when a listed
-// subkey cannot be opened.
-[[nodiscard]] bool BackupIdentityKey(const std::string& keyName, RegistryBackup& backup);
+// How a walk over a registry key ended.
+enum class [[nodiscard]] KeyWalk {
+    Done,
+    Failed,  // a key or a value could not be read whole, or memory ran out
+    Broken,  // a listed subkey cannot be opened: the walk cannot go on
+};
+
+// Fills the backup from the registry key of the identity keyName. Failed, with nothing
+// changed anywhere, when a key cannot be opened, keyName is not a plain key name, a
+// value or subkey name cannot be read completely, or memory runs out; Broken when a
+// listed subkey cannot be opened. The backup is empty unless Done.
+KeyWalk BackupIdentityKey(const std::string& keyName, RegistryBackup& backup);
 
 // Appends the values and subkeys of an open key to both streams, recursively (no 0xFF).
 // Buffers are sized from the key's own size information, so every value is saved
 // whole; a value that still cannot be read (it changed meanwhile, or the read failed)
-// makes the result false rather than leaving it out.
-[[nodiscard]] bool SerializeKey(RegistryBackup& backup, HKEY key);
+// makes the walk fail rather than leaving it out.
+KeyWalk SerializeKey(RegistryBackup& backup, HKEY key);
 
 // Points the pointer values of Identities that name the identity keyName at another
 // identity, then deletes that identity's key with everything below it. True

@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "base/InternalFailure.h"
 #include "identities/MailClient.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"
@@ -163,7 +162,9 @@ KeyInPlace CompareIdentityKeyWithBackup(const std::string& keyName, const Regist
     }
     RegistryBackup inPlace;
     BackupContents saved, current;
-    if (!SerializeKey(inPlace, identity.Handle()) || !inPlace.StructureStream.Append(&BackupTag::kEnd, 1) ||
+    const KeyWalk walk = SerializeKey(inPlace, identity.Handle());
+    if (walk == KeyWalk::Broken) return KeyInPlace::Broken;
+    if (walk != KeyWalk::Done || !inPlace.StructureStream.Append(&BackupTag::kEnd, 1) ||
         !ReadContents(backup, saved) || !ReadContents(inPlace, current)) {
         return KeyInPlace::Unreadable;
     }
@@ -179,7 +180,7 @@ KeyInPlace CompareIdentityKeyWithBackup(const std::string& keyName, const Regist
 
 bool RestoreIdentityKey(const std::string& keyName, const RegistryBackup& backup) {
     if (!IsPlainKeyName(keyName)) return false;
-    if (!ValidateRegistryBackup(backup)) throw InternalFailure(kWalkFailure);
+    if (!ValidateRegistryBackup(backup)) return false;
 
     RegistryKey identities;
     if (identities.Create(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) {

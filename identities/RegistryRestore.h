@@ -25,6 +25,7 @@ enum class KeyInPlace {
     PartOfBackup,   // every key and value in place is the backup's own (an interrupted restore)
     Differs,        // something in place is not in the backup: it is newer than the container
     Unreadable,     // the key exists but cannot be read whole
+    Broken,         // a listed subkey of it cannot be opened: nothing can be judged
 };
 [[nodiscard]] KeyInPlace CompareIdentityKeyWithBackup(const std::string& keyName, const RegistryBackup& backup);
 
@@ -33,7 +34,6 @@ enum class KeyInPlace {
 // one comes back as an empty text value). Values the backup does not name are kept.
 // Every write is checked: on the first failure the pointer values get back what they
 // held, a key this call created is deleted again, and the result is false. False with
-// nothing written when keyName is not a plain key name or the key cannot be created.
-// Raises InternalFailure("!!!") for a malformed backup (found before anything is
-// written).
+// nothing written when keyName is not a plain key name, the backup is malformed or the
+// key cannot be created.
 [[nodiscard]] bool RestoreIdentityKey(const std::string& keyName, const RegistryBackup& backup);

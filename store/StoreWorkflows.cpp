@@ -66,7 +66,12 @@ RunOutcome Hide(CStoreOperation& run) {
         return RefuseUnchanged(ResultRegistryError, key, "The protected identity's key name cannot name a file:\r\n" + key);
     }
     StoreEraser(run).CleanLeftovers();
-    if (!BackupIdentityKey(key, run.Backup())) return RunOutcome::Failed(ResultRegistryError, key);
+    switch (BackupIdentityKey(key, run.Backup())) {
+        case KeyWalk::Done: break;
+        case KeyWalk::Failed: return RunOutcome::Failed(ResultRegistryError, key);
+        // A key that lists what it cannot open is in a state nobody can save whole.
+        case KeyWalk::Broken: return RunOutcome::Failed(ResultUnspecified, key, "a subkey of the identity cannot be opened");
+    }
     // A backup the restore would refuse must never be the only copy of the identity.
     BackupDefect defect = BackupDefect::None;
     const RegistryBackup& backup = run.Backup();
@@ -142,6 +147,9 @@ RunOutcome Restore(CStoreOperation& run) {
     ContainerReader reader(run);
     if (RunOutcome checked = reader.Check(); !checked.succeeded()) return checked;
     const KeyInPlace inPlace = CompareIdentityKeyWithBackup(run.IdentityKeyName(), run.Backup());
+    if (inPlace == KeyInPlace::Broken) {
+        return RunOutcome::Failed(ResultUnspecified, run.IdentityKeyName(), "a subkey of the identity cannot be opened");
+    }
     if (inPlace == KeyInPlace::Differs || inPlace == KeyInPlace::Unreadable) {
         return KeepStaleContainer(
             run, reader, "the identity is already listed in the mail client, with settings the container does not hold");

@@ -1,7 +1,6 @@
 // The two workflows behind the hide and restore commands. Each carries out one request
 // gathered before it starts, asks the user to confirm, and returns how it ended; the
-// messages on the way are shown as the run goes. The registry walk's InternalFailure
-// is not caught here.
+// messages on the way are shown as the run goes.
 #pragma once
 
 #include <string>

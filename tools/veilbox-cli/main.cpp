@@ -23,7 +23,6 @@
 #include "app/PageCommands.h"
 #include "app/ResultTexts.h"
 #include "identities/IdentityCatalogue.h"
-#include "base/InternalFailure.h"
 #include "identities/Settings.h"
 #include "password/PasswordRecord.h"
 #include "password/PasswordRules.h"
@@ -102,11 +101,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "No identity is hidden.\n");
         return 2;
     }
-    RunOutcome outcome = RunOutcome::Failed(ResultUnspecified);
-    try {
-        outcome = command == "hide" ? RunHide() : RestoreIdentity(MakeRunRequest());
-    } catch (const InternalFailure&) {
-    }
+    const RunOutcome outcome = command == "hide" ? RunHide() : RestoreIdentity(MakeRunRequest());
     UserInterface::Install(nullptr);
     if (!outcome.succeeded()) {
         std::fprintf(stderr, "%s\n", GetResultDescription(outcome.code()).c_str());
