@@ -6,7 +6,7 @@ void DeleteRegistryKeyTree(HKEY root, const std::string& parentPath, const std::
     RegistryKey parent;
     if (parent.Open(root, parentPath, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
     // A child that could not be deleted completely keeps the parent alive below.
-    parent.DeleteSubtree(childName);
+    (void)parent.DeleteSubtree(childName);
 
     char name[256];
     DWORD size = sizeof name;

@@ -15,11 +15,11 @@ public:
 
     // Discards the contents and makes room for n bytes (n + n/4, at least 8); the n
     // bytes are in use but unset. False when memory runs out (the blob is then empty).
-    bool SetSize(size_t n);
+    [[nodiscard]] bool SetSize(size_t n);
     // Appends n bytes (or, with bytes null, only extends the length by n), growing a
     // buffer that is too small to (length + n) + (length + n) / 3. False when memory
     // runs out; the contents are then unchanged.
-    bool Append(const void* bytes, size_t n);
+    [[nodiscard]] bool Append(const void* bytes, size_t n);
     void Free();
 
     uint8_t* Data() { return data_; }

@@ -145,13 +145,16 @@ bool RemoveIdentityKey(const std::string& guardId) {
         return byteCount > 0 && text == protectedUserId;
     };
     const HKEY key = identities.Handle();
+    // A pointer left at the identity would name one that is gone: the key stays until
+    // every pointer has moved, and the caller puts back what did move.
+    bool moved = true;
     if (pointsAtProtected(MailClient::kDefaultUserIdValue))
-        WriteText(key, MailClient::kDefaultUserIdValue, otherUserId);
-    if (pointsAtProtected(MailClient::kLastUserIdValue)) {
-        WriteText(key, MailClient::kLastUserIdValue, otherUserId);
-        WriteText(key, MailClient::kLastUsernameValue, GetIdentityUsername(other));
+        moved = WriteText(key, MailClient::kDefaultUserIdValue, otherUserId) == ERROR_SUCCESS;
+    if (moved && pointsAtProtected(MailClient::kLastUserIdValue)) {
+        moved = WriteText(key, MailClient::kLastUserIdValue, otherUserId) == ERROR_SUCCESS &&
+                WriteText(key, MailClient::kLastUsernameValue, GetIdentityUsername(other)) == ERROR_SUCCESS;
     }
-    if (pointsAtProtected(MailClient::kStartAsValue))
-        WriteText(key, MailClient::kStartAsValue, otherUserId);
-    return identities.DeleteSubtree(guardId) == ERROR_SUCCESS;
+    if (moved && pointsAtProtected(MailClient::kStartAsValue))
+        moved = WriteText(key, MailClient::kStartAsValue, otherUserId) == ERROR_SUCCESS;
+    return moved && identities.DeleteSubtree(guardId) == ERROR_SUCCESS;
 }

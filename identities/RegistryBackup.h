@@ -52,7 +52,7 @@ struct RegistryBackup {
 bool IsPlainKeyName(const std::string& name);
 
 // Writes a REG_SZ value of the text and one terminating zero; the registry's status.
-LONG WriteText(HKEY key, const char* valueName, const std::string& text);
+[[nodiscard]] LONG WriteText(HKEY key, const char* valueName, const std::string& text);
 
 // "Identities\<keyName>": an identity's key below HKEY_CURRENT_USER.
 std::string GetIdentityKeyPath(const std::string& keyName);
@@ -77,6 +77,6 @@ KeyWalk BackupIdentityKey(const std::string& keyName, RegistryBackup& backup);
 KeyWalk SerializeKey(RegistryBackup& backup, HKEY key);
 
 // Points the pointer values of Identities that name the identity keyName at another
-// identity, then deletes that identity's key with everything below it. True
-// exactly when the key is gone.
+// identity, then deletes that identity's key with everything below it. True exactly
+// when the key is gone; a pointer that cannot be moved keeps the key in place.
 [[nodiscard]] bool RemoveIdentityKey(const std::string& keyName);

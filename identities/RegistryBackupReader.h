@@ -49,13 +49,13 @@ public:
 
     // The next item. False, with Defect() set, when the backup is malformed; the reader
     // then stays failed. After End it keeps returning End.
-    bool Next(RegistryBackupItem& item);
+    [[nodiscard]] bool Next(RegistryBackupItem& item);
     BackupDefect Defect() const { return defect_; }
 
 private:
-    bool Fail(BackupDefect defect);
+    [[nodiscard]] bool Fail(BackupDefect defect);
     // The zero-terminated text at the structure cursor; moves past its zero byte.
-    bool TakeName(const char*& name, size_t& length);
+    [[nodiscard]] bool TakeName(const char*& name, size_t& length);
 
     const uint8_t* structure_;
     size_t structureLength_;

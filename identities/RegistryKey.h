@@ -21,9 +21,9 @@ public:
     // Opens parent\path. On success the handle held before is closed and the new one
     // taken; the status is that of the open, or of that close if it failed. On failure
     // the holder is unchanged and the open's status is returned.
-    LONG Open(HKEY parent, const std::string& path, REGSAM rights);
+    [[nodiscard]] LONG Open(HKEY parent, const std::string& path, REGSAM rights);
     // As Open, but creates the key (and any missing keys above it) when it is absent.
-    LONG Create(HKEY parent, const std::string& path, REGSAM rights);
+    [[nodiscard]] LONG Create(HKEY parent, const std::string& path, REGSAM rights);
     // Releases the handle, if any; success when there was none.
     LONG Close();
 
@@ -42,7 +42,7 @@ public:
     // Deletes the subkey `name` with every key below it, depth first, stopping at the
     // first failure (what went before stays deleted). Success means it is all gone.
     // An empty name is refused (ERROR_INVALID_PARAMETER): it would name the held key.
-    LONG DeleteSubtree(const std::string& name);
+    [[nodiscard]] LONG DeleteSubtree(const std::string& name);
 
 private:
     LONG Take(HKEY opened);

@@ -211,6 +211,6 @@ bool RestoreIdentityKey(const std::string& keyName, const RegistryBackup& backup
     // take back what this call did. A key that was there before (an earlier restore
     // that was interrupted) holds only the backup's own values and stays.
     for (const SavedPointer& pointer : pointers) PutPointerBack(key, pointer);
-    if (!existed) identities.DeleteSubtree(keyName);
+    if (!existed) (void)identities.DeleteSubtree(keyName);  // nothing more can be done
     return false;
 }

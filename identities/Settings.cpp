@@ -23,7 +23,7 @@ std::string ProgramBaseName(const std::string& path) {
 
 RegistryKey OpenSettings(REGSAM rights) {
     RegistryKey key;
-    key.Open(HKEY_CURRENT_USER, GetSettingsKeyPath(), rights);
+    (void)key.Open(HKEY_CURRENT_USER, GetSettingsKeyPath(), rights);  // IsOpen() tells
     return key;
 }
 

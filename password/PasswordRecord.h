@@ -20,16 +20,16 @@ void ReadAuthRecord(AuthRecord& record);
 // Replaces auth.dat as a whole (written beside it, flushed, renamed over it), created
 // readable by the user only. False when it could not be written; auth.dat is then as
 // it was.
-bool WriteAuthRecord(const AuthRecord& record);
+[[nodiscard]] bool WriteAuthRecord(const AuthRecord& record);
 
 // True when the record in force accepts candidate. An accepted digest makes candidate
 // the CurrentPassword; a record whose first four salt bytes are zero accepts only the
 // fixed password "qerno" and leaves CurrentPassword as it is.
-bool VerifyPassword(const std::string& candidate);
+[[nodiscard]] bool VerifyPassword(const std::string& candidate);
 // Writes a record for password under a new salt; only when that succeeded does password
 // become the CurrentPassword, so a container is never sealed with a password that the
 // next run will not know. Returns whether it did.
-bool SetPassword(const std::string& password);
+[[nodiscard]] bool SetPassword(const std::string& password);
 // A copy of CurrentPassword: empty at start, then the password accepted or set.
 std::string GetCurrentPassword();
 

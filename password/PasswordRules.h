@@ -34,4 +34,4 @@ PasswordChangeCheck CheckPasswordChange(const std::string& oldPassword, const st
 // Makes newPassword the program password. When auth.dat cannot be written the user is
 // told and nothing changes: the old password stays in force in this run and the next,
 // so nothing is ever sealed with a password that the next run would not know.
-bool SaveNewPassword(const std::string& newPassword);
+[[nodiscard]] bool SaveNewPassword(const std::string& newPassword);

@@ -41,7 +41,7 @@ struct ContainerSeal {
 
     std::vector<uint8_t> Serialize() const;
     // False unless the bytes are exactly a seal of fileCount streams.
-    static bool Parse(const uint8_t* data, size_t size, uint32_t fileCount, ContainerSeal& out);
+    [[nodiscard]] static bool Parse(const uint8_t* data, size_t size, uint32_t fileCount, ContainerSeal& out);
 };
 
 // The one-time key of a digest: MD5 of a label and the freshly keyed permutation, so a

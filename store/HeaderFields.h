@@ -16,7 +16,7 @@ uint64_t GetUint64Le(const uint8_t* at);
 // Stores text and its terminating zero in a field of fieldSize bytes, zeroing the
 // rest. False (field untouched) when the text and its zero do not fit, or when the
 // text holds a zero byte of its own.
-bool PutFieldText(char* field, size_t fieldSize, const std::string& text);
+[[nodiscard]] bool PutFieldText(char* field, size_t fieldSize, const std::string& text);
 // The text up to the field's first zero byte. False when the field holds no zero:
 // such a field was not written by us and must not be read past its end.
-bool GetFieldText(const char* field, size_t fieldSize, std::string& text);
+[[nodiscard]] bool GetFieldText(const char* field, size_t fieldSize, std::string& text);

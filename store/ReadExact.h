@@ -7,4 +7,4 @@
 
 // Fills all size bytes or fails: a stream that ends early, or a read the storage
 // refuses, means the container is damaged.
-bool ReadExact(platform::InStream& stream, void* data, size_t size);
+[[nodiscard]] bool ReadExact(platform::InStream& stream, void* data, size_t size);

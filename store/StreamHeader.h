@@ -56,7 +56,7 @@ struct StreamHeader {
     void Serialize(uint8_t (&out)[kSize]) const;
     // False when the tail is neither all zeros nor our mark followed by zeros after
     // the fields we use: the header was not written by a known writer.
-    static bool Parse(const uint8_t (&in)[kSize], StreamHeader& out);
+    [[nodiscard]] static bool Parse(const uint8_t (&in)[kSize], StreamHeader& out);
 };
 
 static_assert(StreamHeader::kSourcePathOffset + sizeof(StreamHeader::sourcePath) == StreamHeader::kTailOffset);
