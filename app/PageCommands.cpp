@@ -31,9 +31,9 @@ RunRequest MakeRunRequest() {
     return request;
 }
 
-bool IsMailClientClosed() {
+bool IsMailClientClosed(UserInterface& ui) {
     while (platform::FindTopLevelWindow(MailClient::kMainWindowClass)) {
-        if (ShowMessageBox("Outlook Express is currently running. Please close Outlook Express and retry.",
+        if (ui.ShowMessageBox("Outlook Express is currently running. Please close Outlook Express and retry.",
                            MB_RETRYCANCEL | MB_ICONSTOP) != IDRETRY) {
             return false;
         }
@@ -44,18 +44,18 @@ bool IsMailClientClosed() {
 void HideCommand(CommandHost& host) {
     RunRequest request = MakeRunRequest();
     if (request.identityKeyName.empty()) {
-        if (ShowMessageBox("Please specify an identity to protect. Would you like to do this now?", MB_YESNO) ==
+        if (host.User().ShowMessageBox("Please specify an identity to protect. Would you like to do this now?", MB_YESNO) ==
             IDYES) {
             host.RunSetup();
         }
         return;
     }
-    if (!IsMailClientClosed()) return;
+    if (!IsMailClientClosed(host.User())) return;
     if (FindIdentity(request.identityKeyName) < 0) {
-        ShowMessageBox("Unable to locate message store for the selected identity", MB_OK | MB_ICONSTOP);
+        host.User().ShowMessageBox("Unable to locate message store for the selected identity", MB_OK | MB_ICONSTOP);
         return;
     }
-    const RunOutcome outcome = Recorded(HideIdentity(std::move(request)));
+    const RunOutcome outcome = Recorded(HideIdentity(std::move(request), host.User()));
     if (outcome.succeeded()) {
         host.NavigateToPage("done.htm");
     } else if (outcome.code() != ResultCanceled) {
@@ -65,7 +65,7 @@ void HideCommand(CommandHost& host) {
 
 void RestoreCommand(CommandHost& host) {
     if (!IsIdentityHidden()) return;
-    if (!IsMailClientClosed()) return;
-    const RunOutcome outcome = Recorded(RestoreIdentity(MakeRunRequest()));
+    if (!IsMailClientClosed(host.User())) return;
+    const RunOutcome outcome = Recorded(RestoreIdentity(MakeRunRequest(), host.User()));
     host.NavigateToPage(outcome.succeeded() ? "done.htm" : "error.htm");
 }

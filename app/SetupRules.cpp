@@ -14,9 +14,9 @@ const char kNoPasswordWarningText[] =
     "No password currently set. We highly recommend to set a non-empty password, otherwise anyone "
     "may restore your hidden identity using this program! Would you like to set a password now?";
 
-bool RefuseSetupWhileHidden() {
+bool RefuseSetupWhileHidden(UserInterface& ui) {
     if (!IsIdentityHidden()) return false;
-    ShowMessageBox(kSetupRefusedText, MB_OK);
+    ui.ShowMessageBox(kSetupRefusedText, MB_OK);
     return true;
 }
 
@@ -33,14 +33,14 @@ int ProtectedIdentityLine() { return FindIdentity(GetGuardId()); }
 
 int LevelButtonFor(int level) { return level >= SecurityLow && level <= SecurityHigh ? level : -1; }
 
-bool ConfirmSetup(int line, int level, const std::function<void()>& offerPasswordChange) {
+bool ConfirmSetup(UserInterface& ui, int line, int level, const std::function<void()>& offerPasswordChange) {
     if (line < 0 || static_cast<size_t>(line) >= GetIdentityCount()) {
-        ShowMessageBox(kSelectIdentityText, MB_OK);
+        ui.ShowMessageBox(kSelectIdentityText, MB_OK);
         return false;
     }
     // Taken before the password dialog runs, so nothing it does can change the choice.
     const std::string keyName = GetIdentity(static_cast<size_t>(line)).KeyName;
-    if (!IsPasswordSet() && ShowMessageBox(kNoPasswordWarningText, MB_YESNO) == IDYES) {
+    if (!IsPasswordSet() && ui.ShowMessageBox(kNoPasswordWarningText, MB_YESNO) == IDYES) {
         offerPasswordChange();
     }
     // Settings writes are not reported; the choice holds for this run either way.

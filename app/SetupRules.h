@@ -6,13 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "base/UserInterface.h"
+
 extern const char kSetupRefusedText[];
 extern const char kSelectIdentityText[];
 extern const char kNoPasswordWarningText[];
 
 // While an identity is hidden its identity and level must stay as they were when it was
 // hidden, so setup does not open: the user is told why and true is returned.
-bool RefuseSetupWhileHidden();
+bool RefuseSetupWhileHidden(UserInterface& ui);
 
 // Reloads the identity catalogue and returns one line per identity, its user name, in
 // catalogue order, so that a line's position is the identity's catalogue position.
@@ -29,4 +31,4 @@ int LevelButtonFor(int level);
 // nothing is saved. Otherwise, when no password is set, the user is warned and may set
 // one (offerPasswordChange runs on Yes); either way the identity's key name is then
 // saved as guardid, followed by the level. True when saved, so the dialog may close.
-bool ConfirmSetup(int line, int level, const std::function<void()>& offerPasswordChange);
+bool ConfirmSetup(UserInterface& ui, int line, int level, const std::function<void()>& offerPasswordChange);

@@ -20,14 +20,14 @@ std::string TooFewIdentitiesText(size_t count) {
 
 }  // namespace
 
-StartupPlan PlanStartup() {
+StartupPlan PlanStartup(UserInterface& ui) {
     StartupPlan plan;
     LoadIdentities();
     // A hidden identity is no longer in the catalogue, so the count says nothing then.
     if (!IsIdentityHidden()) {
         const std::string problem = TooFewIdentitiesText(GetIdentityCount());
         if (!problem.empty()) {
-            if (ShowMessageBox(problem + "\r\n\r\nWould you like to take a guided tour?", MB_YESNO | MB_ICONQUESTION) !=
+            if (ui.ShowMessageBox(problem + "\r\n\r\nWould you like to take a guided tour?", MB_YESNO | MB_ICONQUESTION) !=
                 IDYES) {
                 return plan;
             }

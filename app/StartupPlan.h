@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/UserInterface.h"
+
 struct StartupPlan {
     bool run = false;       // false: the window closes without showing a page
     bool tourOnly = false;  // the program cannot work; only the tour is shown
@@ -15,4 +17,4 @@ struct StartupPlan {
 // make the program useless: the user is told so and asked whether to take the tour
 // (No ends the run). The welcome page shows once, on the first ordinary run; a tour-only
 // run neither reads nor clears that mark.
-StartupPlan PlanStartup();
+StartupPlan PlanStartup(UserInterface& ui);

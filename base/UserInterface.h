@@ -1,5 +1,6 @@
-// The core's one way to reach the user. The program installs its windows at start-up;
-// tests install scripted answers. The core never includes the toolkit.
+// The core's one way to reach the user, handed to whatever needs to ask or tell: the
+// program's windows, the command-line tool's terminal, or scripted answers in tests.
+// The core never includes the toolkit.
 #pragma once
 
 #include <memory>
@@ -34,12 +35,4 @@ public:
     virtual std::unique_ptr<ProgressWindow> CreateProgressWindow() = 0;
     // Asks for a password with the given explanation; false when the user declines.
     virtual bool RequestPassword(const std::string& prompt, std::string& password) = 0;
-
-    // The installed interface (not owned). Without one, message boxes answer IDCANCEL
-    // (or IDNO for questions), no progress window is made and no password is given.
-    static void Install(UserInterface* ui);
-    static UserInterface& Current();
 };
-
-// Shorthand for UserInterface::Current().ShowMessageBox.
-int ShowMessageBox(const std::string& text, unsigned style);

@@ -21,8 +21,8 @@ PasswordChangeCheck CheckPasswordChange(const std::string& oldPassword, const st
     return PasswordChangeCheck::Ready;
 }
 
-bool SaveNewPassword(const std::string& newPassword) {
+bool SaveNewPassword(UserInterface& ui, const std::string& newPassword) {
     if (SetPassword(newPassword)) return true;
-    ShowMessageBox(kPasswordNotSavedText, MB_OK | MB_ICONSTOP);
+    ui.ShowMessageBox(kPasswordNotSavedText, MB_OK | MB_ICONSTOP);
     return false;
 }

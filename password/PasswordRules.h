@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/UserInterface.h"
+
 // A wrong password costs this long before the user may try again, which slows down
 // guessing at the keyboard.
 constexpr int WrongPasswordDelayMs = 600;
@@ -34,4 +36,4 @@ PasswordChangeCheck CheckPasswordChange(const std::string& oldPassword, const st
 // Makes newPassword the program password. When auth.dat cannot be written the user is
 // told and nothing changes: the old password stays in force in this run and the next,
 // so nothing is ever sealed with a password that the next run would not know.
-[[nodiscard]] bool SaveNewPassword(const std::string& newPassword);
+[[nodiscard]] bool SaveNewPassword(UserInterface& ui, const std::string& newPassword);

@@ -8,8 +8,8 @@
 #include "store/ContainerSeal.h"
 #include "store/StoreKey.h"
 
-CStoreOperation::CStoreOperation(RunRequest request)
-    : request_(std::move(request)), buffer_(new uint8_t[kChunkSize]), compareBuffer_(new uint8_t[kChunkSize]) {
+CStoreOperation::CStoreOperation(RunRequest request, UserInterface& ui)
+    : request_(std::move(request)), ui_(ui), buffer_(new uint8_t[kChunkSize]), compareBuffer_(new uint8_t[kChunkSize]) {
     std::memset(&cipher_, 0, sizeof cipher_);
 }
 
@@ -41,7 +41,7 @@ std::string CStoreOperation::StreamName(size_t index) {
 }
 
 void CStoreOperation::OpenProgress(const std::string& status) {
-    if (!progress_) progress_ = UserInterface::Current().CreateProgressWindow();
+    if (!progress_) progress_ = ui_.CreateProgressWindow();
     if (progress_) {
         progress_->SetStatusText(status);
         progress_->SetRange(0, 1000);
@@ -71,7 +71,7 @@ void CStoreOperation::Count(uint64_t bytes) {
 
 bool CStoreOperation::CancelConfirmed() {
     if (!progress_ || !progress_->TakeCancelRequest()) return false;
-    return ShowMessageBox("Are you sure you want to cancel?", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return ui_.ShowMessageBox("Are you sure you want to cancel?", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void CStoreOperation::HideCancel() {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/ProgressWindow.h"
+#include "base/UserInterface.h"
 #include "crypto/Poly1305.h"
 #include "crypto/Rc4.h"
 #include "identities/RegistryBackup.h"
@@ -30,11 +31,13 @@ public:
     // More than any registry key of a mail identity holds; a larger index is not read.
     static constexpr uint64_t kMaxIndexBytes = 64u << 20;
 
-    explicit CStoreOperation(RunRequest request);
+    // ui is the run's way to the user; it must outlive the run.
+    CStoreOperation(RunRequest request, UserInterface& ui);
     ~CStoreOperation();
     CStoreOperation(const CStoreOperation&) = delete;
     CStoreOperation& operator=(const CStoreOperation&) = delete;
 
+    UserInterface& User() { return ui_; }
     const std::string& IdentityKeyName() const { return request_.identityKeyName; }
     const std::string& StoreRoot() const { return request_.storeRoot; }
     int SecurityLevel() const { return request_.securityLevel; }
@@ -76,6 +79,7 @@ public:
 
 private:
     RunRequest request_;
+    UserInterface& ui_;
     Rc4State cipher_;
     RegistryBackup backup_;
     std::unique_ptr<ProgressWindow> progress_;

@@ -180,13 +180,13 @@ bool ContainerPlanner::CheckKeys(ContainerPlan& plan, KeyPolicy policy) {
         "Please enter the password that was in use when the identity was hidden.";
     for (int attempt = 0; attempt < 3; ++attempt) {
         std::string candidate;
-        if (!UserInterface::Current().RequestPassword(prompt, candidate)) break;
+        if (!run_.User().RequestPassword(prompt, candidate)) break;
         run_.ReplacePassword(candidate);
         if (KeysMatch(plan)) return true;
         prompt = "This password does not match the protected message store either.\r\n"
                  "Please enter the password that was in use when the identity was hidden.";
     }
-    ShowMessageBox("The identity has not been restored: the password does not match the protected "
+    run_.User().ShowMessageBox("The identity has not been restored: the password does not match the protected "
                    "message store.\r\n\r\nNothing has been changed.",
                    MB_OK | MB_ICONSTOP);
     return false;

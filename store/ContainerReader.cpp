@@ -27,15 +27,15 @@ RunOutcome NotWrittenBack(const platform::FileStatus& status) {
 }
 
 // Shows why the restore stopped, as every failure after the first write does.
-RunOutcome ReportKept(RunOutcome outcome) {
-    if (!outcome.reason().empty()) ShowMessageBox(outcome.reason() + kKept, MB_OK | MB_ICONSTOP);
+RunOutcome ReportKept(UserInterface& ui, RunOutcome outcome) {
+    if (!outcome.reason().empty()) ui.ShowMessageBox(outcome.reason() + kKept, MB_OK | MB_ICONSTOP);
     return outcome;
 }
 
-RunOutcome RefuseDamaged(const std::string& path, const std::string& fault) {
+RunOutcome RefuseDamaged(UserInterface& ui, const std::string& path, const std::string& fault) {
     const std::string text =
         "The protected container is damaged and cannot be restored: " + fault + ".\r\n\r\nNothing has been changed.";
-    ShowMessageBox(text, MB_OK | MB_ICONSTOP);
+    ui.ShowMessageBox(text, MB_OK | MB_ICONSTOP);
     return RunOutcome::Failed(ResultUnspecified, path, text);
 }
 
@@ -49,12 +49,12 @@ RunOutcome ContainerReader::Check() {
     ContainerPlanner planner(run_);
     std::string fault = "it cannot be opened";
     if (path.empty() || !platform::StorageSucceeded(storage.Open(path)) || !planner.Load(storage, plan_, fault)) {
-        return RefuseDamaged(path, fault);
+        return RefuseDamaged(run_.User(), path, fault);
     }
     if (!planner.CheckKeys(plan_, ContainerPlanner::KeyPolicy::AskForHideTimePassword)) {
         return RunOutcome::Failed(ResultUnspecified, path, "the password does not match the protected message store");
     }
-    if (!planner.IndexDigestMatches(plan_)) return RefuseDamaged(path, "its index does not match its digest");
+    if (!planner.IndexDigestMatches(plan_)) return RefuseDamaged(run_.User(), path, "its index does not match its digest");
     return RunOutcome::Done();
 }
 
@@ -62,7 +62,7 @@ RunOutcome ContainerReader::WriteParts(std::string& differing) {
     differing.clear();
     platform::InStorage storage;
     if (!platform::StorageSucceeded(storage.Open(run_.ContainerPath()))) {
-        return ReportKept(RunOutcome::Failed(ResultUnspecified, run_.ContainerPath(),
+        return ReportKept(run_.User(), RunOutcome::Failed(ResultUnspecified, run_.ContainerPath(),
                                              "The protected container cannot be opened."));
     }
     run_.StartCount(run_.TotalBytes());
@@ -74,7 +74,7 @@ RunOutcome ContainerReader::WriteParts(std::string& differing) {
                                  : Damaged(plan_.streams[k].targetPath);
         if (!outcome.succeeded()) {
             RemoveParts();
-            return ReportKept(std::move(outcome));
+            return ReportKept(run_.User(), std::move(outcome));
         }
         if (differs && differing.empty()) differing = plan_.streams[k].targetPath;
     }
@@ -161,7 +161,7 @@ RunOutcome ContainerReader::FlushParts() {
         if (status.ok()) status = part.Flush();
         if (!status.ok()) {
             RemoveParts();
-            return ReportKept(NotWrittenBack(status));
+            return ReportKept(run_.User(), NotWrittenBack(status));
         }
     }
     return RunOutcome::Done();
@@ -183,12 +183,12 @@ RunOutcome ContainerReader::PlaceFiles() {
             // The files put in place so far hold exactly the container's bytes, so a
             // second restore finds them as its own and goes on.
             RemoveParts();
-            return ReportKept(NotWrittenBack(renamed));
+            return ReportKept(run_.User(), NotWrittenBack(renamed));
         }
         plan.partPath.clear();
     }
     if (!plan_.streams.empty() && !platform::FlushFolder(plan_.storeFolder)) {
-        return ReportKept(RunOutcome::Failed(ResultUnspecified, plan_.storeFolder,
+        return ReportKept(run_.User(), RunOutcome::Failed(ResultUnspecified, plan_.storeFolder,
                                              "The message store folder could not be written to the disk:\r\n" +
                                                  plan_.storeFolder));
     }

@@ -60,7 +60,7 @@ RunOutcome ContainerWriter::Write(std::vector<StoreFile>& files) {
     storage.Release();
     (void)platform::DeleteFile(temp);
     if (canceled_) return RunOutcome::Failed(ResultCopyError);
-    ShowMessageBox("The message store could not be copied into the protected container:\r\n" + status.text() +
+    run_.User().ShowMessageBox("The message store could not be copied into the protected container:\r\n" + status.text() +
                        "\r\n\r\nNothing has been changed.",
                    MB_OK | MB_ICONSTOP);
     return RunOutcome::Failed(ResultCopyError, status.path(), status.text());

@@ -4,12 +4,12 @@
 #include "store/CStoreOperation.h"
 #include "store/SourcePath.h"
 
-RunOutcome RefuseUnchanged(OperationResultCode code, const std::string& file, const std::string& text) {
-    ShowMessageBox(text + "\r\n\r\nNothing has been changed.", MB_OK | MB_ICONSTOP);
+RunOutcome RefuseUnchanged(UserInterface& ui, OperationResultCode code, const std::string& file, const std::string& text) {
+    ui.ShowMessageBox(text + "\r\n\r\nNothing has been changed.", MB_OK | MB_ICONSTOP);
     return RunOutcome::Failed(code, file, text);
 }
 
-RunOutcome FindStoreFiles(const std::string& folder, std::vector<StoreFile>& files, uint64_t& totalBytes) {
+RunOutcome FindStoreFiles(UserInterface& ui, const std::string& folder, std::vector<StoreFile>& files, uint64_t& totalBytes) {
     files.clear();
     totalBytes = 0;
     for (const platform::FindEntry& entry : platform::FindFiles(folder, "*.dbx")) {
@@ -18,7 +18,7 @@ RunOutcome FindStoreFiles(const std::string& folder, std::vector<StoreFile>& fil
         // A link would make the erase destroy a file outside the store, and a restore
         // could not give it back as it was.
         if (entry.isLink || !entry.isRegular) {
-            return RefuseUnchanged(ResultCopyError, path,
+            return RefuseUnchanged(ui, ResultCopyError, path,
                                    "The message store holds something that is not a plain file:\r\n" + path +
                                        "\r\n\r\nOnly regular files can be protected.");
         }
@@ -27,36 +27,36 @@ RunOutcome FindStoreFiles(const std::string& folder, std::vector<StoreFile>& fil
         if (status.ok()) status = store.file.Length(store.size);
         if (status.ok()) status = store.file.Stamp(store.stamp);
         if (!status.ok()) {
-            ShowMessageBox(status.text(), MB_OK | MB_ICONSTOP);
+            ui.ShowMessageBox(status.text(), MB_OK | MB_ICONSTOP);
             return RunOutcome::Failed(ResultCopyError, status.path(), status.text());
         }
         totalBytes += store.size;
         files.push_back(std::move(store));
     }
     if (files.empty()) {
-        ShowMessageBox("Unable to open the Message Store", MB_OK);
+        ui.ShowMessageBox("Unable to open the Message Store", MB_OK);
         return RunOutcome::Failed(ResultCopyError, folder, "no message store files");
     }
     return RunOutcome::Done();
 }
 
-RunOutcome CheckStoreLimits(const std::string& folder, const std::vector<StoreFile>& files, uint64_t totalBytes) {
+RunOutcome CheckStoreLimits(UserInterface& ui, const std::string& folder, const std::vector<StoreFile>& files, uint64_t totalBytes) {
     if (totalBytes >= CStoreOperation::kMaxStoreBytes) {
-        return RefuseUnchanged(ResultCopyError, folder, "The message store is too large to be protected: it holds 2 GB or more.");
+        return RefuseUnchanged(ui, ResultCopyError, folder, "The message store is too large to be protected: it holds 2 GB or more.");
     }
     if (files.size() > CStoreOperation::kMaxFileCount) {
-        return RefuseUnchanged(ResultCopyError, folder, "The message store holds too many files to be protected.");
+        return RefuseUnchanged(ui, ResultCopyError, folder, "The message store holds too many files to be protected.");
     }
     for (const StoreFile& f : files) {
         const std::string& path = f.file.Path();
         if (!IsSafeSourcePath(path) || !IsStoreFileName(NameInFolder(path, folder))) {
-            return RefuseUnchanged(ResultCopyError, path,
+            return RefuseUnchanged(ui, ResultCopyError, path,
                                    "The message store cannot be protected from this folder:\r\n" + path +
                                        "\r\n\r\nThe folder must be given as a full path without \"..\" parts, and "
                                        "the file names must not hold control characters or any of : * ? \" < > |.");
         }
         if (path.size() >= CStoreOperation::kMaxPathLength) {
-            return RefuseUnchanged(ResultCopyError, path, "The path of a message store file is too long:\r\n" + path);
+            return RefuseUnchanged(ui, ResultCopyError, path, "The path of a message store file is too long:\r\n" + path);
         }
     }
     return RunOutcome::Done();

@@ -1,5 +1,6 @@
 #include "store/StoreWorkflows.h"
 
+#include "base/SilentUserInterface.h"
 #include "base/UserInterface.h"
 #include "identities/IdentityCatalogue.h"
 #include "identities/RegistryRestore.h"
@@ -21,7 +22,7 @@ RunOutcome Restore(CStoreOperation& run);
 RunOutcome ProtectStore(CStoreOperation& run) {
     const int level = run.SecurityLevel();
     if (run.ContainerPath().size() >= CStoreOperation::kMaxPathLength) {
-        return RefuseUnchanged(ResultCopyError, run.ContainerPath(),
+        return RefuseUnchanged(run.User(), ResultCopyError, run.ContainerPath(),
                                "The path of the protected container is too long:\r\n" + run.ContainerPath());
     }
     std::vector<StoreFile> files;
@@ -30,13 +31,13 @@ RunOutcome ProtectStore(CStoreOperation& run) {
         // must be taken from that very folder or it would refuse to put them back.
         std::string savedRoot;
         if (!FindStoreRootInBackup(run.Backup(), savedRoot) || savedRoot != run.StoreRoot()) {
-            return RefuseUnchanged(ResultCopyError, run.StoreRoot(),
+            return RefuseUnchanged(run.User(), ResultCopyError, run.StoreRoot(),
                                    "The identity's store folder changed while it was being hidden. Please try again.");
         }
         const std::string folder = ExpandStorePath(run.StoreRoot());
         uint64_t totalBytes = 0;
-        if (RunOutcome found = FindStoreFiles(folder, files, totalBytes); !found.succeeded()) return found;
-        if (RunOutcome fits = CheckStoreLimits(folder, files, totalBytes); !fits.succeeded()) return fits;
+        if (RunOutcome found = FindStoreFiles(run.User(), folder, files, totalBytes); !found.succeeded()) return found;
+        if (RunOutcome fits = CheckStoreLimits(run.User(), folder, files, totalBytes); !fits.succeeded()) return fits;
         run.StartCount(totalBytes);
     }
 
@@ -46,7 +47,7 @@ RunOutcome ProtectStore(CStoreOperation& run) {
     if (RunOutcome proved = ContainerReader(run).Verify(writer.Written(), files); !proved.succeeded()) {
         (void)DeleteContainer(run.ContainerPath());
         if (!proved.reason().empty()) {
-            ShowMessageBox("The protected container did not pass its check after writing: " + proved.reason() +
+            run.User().ShowMessageBox("The protected container did not pass its check after writing: " + proved.reason() +
                                ".\r\n\r\nNothing has been changed.",
                            MB_OK | MB_ICONSTOP);
         }
@@ -63,7 +64,7 @@ RunOutcome ProtectStore(CStoreOperation& run) {
 RunOutcome Hide(CStoreOperation& run) {
     const std::string& key = run.IdentityKeyName();
     if (run.ContainerPath().empty()) {
-        return RefuseUnchanged(ResultRegistryError, key, "The protected identity's key name cannot name a file:\r\n" + key);
+        return RefuseUnchanged(run.User(), ResultRegistryError, key, "The protected identity's key name cannot name a file:\r\n" + key);
     }
     StoreEraser(run).CleanLeftovers();
     switch (BackupIdentityKey(key, run.Backup())) {
@@ -77,14 +78,14 @@ RunOutcome Hide(CStoreOperation& run) {
     const RegistryBackup& backup = run.Backup();
     const uint64_t indexBytes = IndexHeader::kSize + uint64_t{backup.StructureStream.Length()} + backup.DataStream.Length();
     if (indexBytes > CStoreOperation::kMaxIndexBytes || !ValidateRegistryBackup(backup, &defect)) {
-        return RefuseUnchanged(ResultRegistryError, key,
+        return RefuseUnchanged(run.User(), ResultRegistryError, key,
                                std::string("The identity's registry entries cannot be kept in the protected container (") +
                                    (indexBytes > CStoreOperation::kMaxIndexBytes ? "they are too large"
                                                                                   : DescribeBackupDefect(defect)) +
                                    ").");
     }
     if (!ContainerWriter(run).HeaderTextsFit()) {
-        return RefuseUnchanged(ResultRegistryError, key,
+        return RefuseUnchanged(run.User(), ResultRegistryError, key,
                                "The identity's registry entries are too long to be kept in the protected container.");
     }
     if (RunOutcome protectedStore = ProtectStore(run); !protectedStore.succeeded()) return protectedStore;
@@ -93,7 +94,7 @@ RunOutcome Hide(CStoreOperation& run) {
     // The identity would be half gone while the mail sits in the container: put
     // everything back and say that the hide did not happen.
     if (!Restore(run).succeeded()) {
-        ShowMessageBox("The identity could not be removed from the registry, and the hide could not "
+        run.User().ShowMessageBox("The identity could not be removed from the registry, and the hide could not "
                        "be undone completely.\r\n\r\nYour messages are kept in the protected "
                        "container; restore the identity to get them back.",
                        MB_OK | MB_ICONSTOP);
@@ -106,13 +107,13 @@ RunOutcome KeepStaleContainer(CStoreOperation& run, ContainerReader& reader, con
     reader.RemoveParts();
     std::string kept;
     if (!MoveContainerAside(run.ContainerPath(), kept)) {
-        ShowMessageBox("The identity has not been restored: " + reason +
+        run.User().ShowMessageBox("The identity has not been restored: " + reason +
                            ".\r\n\r\nThe protected container holds an older copy and could not be moved aside. "
                            "Nothing has been changed.",
                        MB_OK | MB_ICONSTOP);
         return RunOutcome::Failed(ResultUnspecified, run.ContainerPath(), reason);
     }
-    ShowMessageBox("The identity has not been restored: " + reason +
+    run.User().ShowMessageBox("The identity has not been restored: " + reason +
                        ".\r\n\r\nThe protected container holds an older copy, so nothing has been changed. It has "
                        "been kept as:\r\n" +
                        kept + "\r\n\r\nThe identity is no longer shown as hidden.",
@@ -127,12 +128,12 @@ void FinishRestore(CStoreOperation& run) {
     if (deleted.ok()) return;
     std::string kept;
     if (MoveContainerAside(run.ContainerPath(), kept)) {
-        ShowMessageBox("The identity has been restored, but its protected container could not be deleted:\r\n" +
+        run.User().ShowMessageBox("The identity has been restored, but its protected container could not be deleted:\r\n" +
                            deleted.text() + "\r\n\r\nIt holds an older copy of the identity and has been kept as:\r\n" +
                            kept + "\r\n\r\nDelete it when you no longer need it.",
                        MB_OK | MB_ICONEXCLAMATION);
     } else {
-        ShowMessageBox("The identity has been restored, but its protected container could not be deleted:\r\n" +
+        run.User().ShowMessageBox("The identity has been restored, but its protected container could not be deleted:\r\n" +
                            deleted.text() + "\r\n\r\nIt is still at:\r\n" + run.ContainerPath() +
                            "\r\n\r\nUntil it is gone the identity is shown as hidden; a restore will then only "
                            "delete it.",
@@ -163,7 +164,7 @@ RunOutcome Restore(CStoreOperation& run) {
     if (RunOutcome placed = reader.PlaceFiles(); !placed.succeeded()) return placed;
     run.CloseProgress();
     if (!RestoreIdentityKey(run.IdentityKeyName(), run.Backup())) {
-        ShowMessageBox("The identity's registry entries could not be written back; what was written of them has "
+        run.User().ShowMessageBox("The identity's registry entries could not be written back; what was written of them has "
                        "been taken back.\r\n\r\nThe protected container is kept, so the restore can be run again.",
                        MB_OK | MB_ICONSTOP);
         return RunOutcome::Failed(ResultRegistryError, run.IdentityKeyName(), "the registry entries could not be written back");
@@ -186,26 +187,28 @@ std::string BuildHideQuestion(const std::string& displayName, int securityLevel)
     return text;
 }
 
-RunOutcome HideIdentity(RunRequest request) {
+RunOutcome HideIdentity(RunRequest request, UserInterface& ui) {
     const std::string question = BuildHideQuestion(GetIdentityUsername(request.identityKeyName), request.securityLevel);
-    if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) return RunOutcome::Failed(ResultCanceled);
+    if (ui.ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) return RunOutcome::Failed(ResultCanceled);
     if (!request.containerPath.empty() && platform::FileExists(request.containerPath)) {
         return RunOutcome::Failed(ResultAlreadyHidden, request.containerPath);
     }
-    CStoreOperation run(std::move(request));
+    CStoreOperation run(std::move(request), ui);
     return Hide(run);
 }
 
-RunOutcome RestoreIdentity(RunRequest request) {
-    if (ShowMessageBox("You are about to restore your hidden identity.\r\n\r\nProceed with restoration?",
+RunOutcome RestoreIdentity(RunRequest request, UserInterface& ui) {
+    if (ui.ShowMessageBox("You are about to restore your hidden identity.\r\n\r\nProceed with restoration?",
                        MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return RunOutcome::Failed(ResultCanceled);
     }
-    CStoreOperation run(std::move(request));
+    CStoreOperation run(std::move(request), ui);
     return Restore(run);
 }
 
 void CleanLeftovers(RunRequest request) {
-    CStoreOperation run(std::move(request));
+    // Nothing here asks or tells the user anything.
+    SilentUserInterface silent;
+    CStoreOperation run(std::move(request), silent);
     StoreEraser(run).CleanLeftovers();
 }

@@ -7,6 +7,7 @@
 #include <wx/utils.h>
 
 #include "base/UserInterface.h"
+#include "ui/WxUserInterface.h"
 #include "password/PasswordRules.h"
 #include "ui/CHoverButton.h"
 #include "ui/DialogLook.h"
@@ -72,14 +73,15 @@ void CChangePasswordDlg::OnOk(wxCommandEvent&) {
             OnConfirmationDiffers();
             return;
         case PasswordChangeCheck::TurnsPasswordOff:
-            if (ShowMessageBox(kDisablePasswordQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+            if (WxUserInterface().ShowMessageBox(kDisablePasswordQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
             break;
         case PasswordChangeCheck::Ready:
             break;
     }
     // When the new password cannot be saved the user has been told; the dialog stays
     // open with what was typed, to try again or to cancel.
-    if (SaveNewPassword(newPassword.Text())) Finish(IDOK);
+    WxUserInterface ui;
+    if (SaveNewPassword(ui, newPassword.Text())) Finish(IDOK);
 }
 
 void CChangePasswordDlg::OnOldPasswordRejected() {
@@ -89,12 +91,12 @@ void CChangePasswordDlg::OnOldPasswordRejected() {
     }
     old_->SetFocus();
     old_->SelectAll();
-    ShowMessageBox(kOldPasswordWrongText, MB_OK);
+    WxUserInterface().ShowMessageBox(kOldPasswordWrongText, MB_OK);
 }
 
 void CChangePasswordDlg::OnConfirmationDiffers() {
     new_->ChangeValue(wxString());
     confirmation_->ChangeValue(wxString());
     new_->SetFocus();
-    ShowMessageBox(kPasswordsDifferText, MB_OK);
+    WxUserInterface().ShowMessageBox(kPasswordsDifferText, MB_OK);
 }

@@ -82,7 +82,7 @@ bool CMainDlg::Start() {
         quitExitCode_ = quitExitCode;
         return false;
     }
-    const StartupPlan plan = PlanStartup();
+    const StartupPlan plan = PlanStartup(ui_);
     if (!plan.run) {
         endResult_ = IDCANCEL;
         return false;

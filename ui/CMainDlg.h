@@ -11,6 +11,7 @@
 #include <wx/dialog.h>
 
 #include "app/CommandHost.h"
+#include "ui/WxUserInterface.h"
 
 class wxWebView;
 class wxWebViewEvent;
@@ -34,6 +35,7 @@ public:
     // the third wrong entry; 0 otherwise.
     int QuitExitCode() const { return quitExitCode_; }
 
+    UserInterface& User() override { return ui_; }
     void NavigateToPage(const std::string& page) override;
     void RunSetup() override;
 
@@ -47,6 +49,7 @@ public:
     std::string PageAddress(const std::string& page) const;
 
 private:
+    WxUserInterface ui_;
     void OnNavigating(wxWebViewEvent& event);
     void OnDocumentComplete(wxWebViewEvent& event);
     void FillPage(const std::string& pageName);

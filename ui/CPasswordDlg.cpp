@@ -5,6 +5,7 @@
 #include <wx/utils.h>
 
 #include "base/UserInterface.h"
+#include "ui/WxUserInterface.h"
 #include "password/PasswordRules.h"
 #include "ui/CHoverButton.h"
 #include "ui/DialogLook.h"
@@ -57,7 +58,7 @@ void CPasswordDlg::OnOk(wxCommandEvent&) {
     // The entry stays, selected, so that the next keystroke replaces it.
     field_->SetFocus();
     field_->SelectAll();
-    ShowMessageBox(kWrongPasswordText, MB_OK);
+    WxUserInterface().ShowMessageBox(kWrongPasswordText, MB_OK);
     if (outcome == PasswordAttempts::Outcome::OutOfTries) Finish(QuitResult);
 }
 

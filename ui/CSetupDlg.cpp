@@ -7,6 +7,7 @@
 #include <wx/webview.h>
 
 #include "base/UserInterface.h"
+#include "ui/WxUserInterface.h"
 #include "identities/Settings.h"
 #include "app/SetupRules.h"
 #include "ui/CChangePasswordDlg.h"
@@ -133,11 +134,13 @@ void CSetupDlg::OnChangePassword(wxCommandEvent&) { OpenChangePasswordDialog(); 
 
 void CSetupDlg::OnOk(wxCommandEvent&) {
     const int line = list_->GetSelection();
-    if (ConfirmSetup(line == wxNOT_FOUND ? -1 : line, Level(), OpenChangePasswordDialog)) Finish(IDOK);
+    WxUserInterface ui;
+    if (ConfirmSetup(ui, line == wxNOT_FOUND ? -1 : line, Level(), OpenChangePasswordDialog)) Finish(IDOK);
 }
 
 void RunSetup() {
-    if (RefuseSetupWhileHidden()) return;
+    WxUserInterface ui;
+    if (RefuseSetupWhileHidden(ui)) return;
     CSetupDlg dialog(GetSecurityLevel());
     dialog.ShowModal();
 }

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
 
@@ -11,13 +10,11 @@
 #include "base/FileLocations.h"
 #include "app/UninstallCleanup.h"
 #include "app/UninstallRequest.h"
-#include "base/UserInterface.h"
 #include "identities/Settings.h"
 #include "store/Container.h"
 #include "app/PageCommands.h"
 #include "store/StoreWorkflows.h"
 #include "ui/DialogLook.h"
-#include "ui/WxUserInterface.h"
 
 namespace {
 
@@ -62,10 +59,6 @@ bool CShellApp::OnInit() {
         wxMessageDialog refusal(nullptr, UninstallRefusedText, "Error", wxOK | wxICON_STOP);
         refusal.ShowModal();
     }
-
-    // From here on every message box is the program's own.
-    userInterface_ = std::make_unique<WxUserInterface>();
-    UserInterface::Install(userInterface_.get());
     return true;
 }
 
@@ -85,7 +78,5 @@ int CShellApp::OnRun() {
 }
 
 int CShellApp::OnExit() {
-    UserInterface::Install(nullptr);
-    userInterface_.reset();
     return wxApp::OnExit();
 }

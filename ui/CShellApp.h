@@ -6,7 +6,6 @@
 
 #include <wx/app.h>
 
-class WxUserInterface;
 
 class CShellApp : public wxApp {
 public:
@@ -19,7 +18,6 @@ public:
     int OnExit() override;
 
 private:
-    std::unique_ptr<WxUserInterface> userInterface_;
     bool uninstallRequest_ = false;
     // An uninstall with nothing hidden has done its work in OnInit: no window then.
     bool runMainWindow_ = true;

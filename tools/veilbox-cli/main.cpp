@@ -67,13 +67,13 @@ bool TakeProgramPassword(const CliUserInterface& ui) {
     return accepted;
 }
 
-RunOutcome RunHide() {
+RunOutcome RunHide(UserInterface& ui) {
     RunRequest request = MakeRunRequest();
     if (request.identityKeyName.empty() || FindIdentity(request.identityKeyName) < 0) {
         std::fprintf(stderr, "Unable to locate message store for the selected identity\n");
         return RunOutcome::Failed(ResultUnspecified);
     }
-    return HideIdentity(std::move(request));
+    return HideIdentity(std::move(request), ui);
 }
 
 }  // namespace
@@ -95,14 +95,12 @@ int main(int argc, char** argv) {
     CliUserInterface ui(passwordFd);
     if (!TakeProgramPassword(ui)) return 2;
 
-    UserInterface::Install(&ui);
     LoadIdentities();
     if (command == "restore" && !IsIdentityHidden()) {
         std::fprintf(stderr, "No identity is hidden.\n");
         return 2;
     }
-    const RunOutcome outcome = command == "hide" ? RunHide() : RestoreIdentity(MakeRunRequest());
-    UserInterface::Install(nullptr);
+    const RunOutcome outcome = command == "hide" ? RunHide(ui) : RestoreIdentity(MakeRunRequest(), ui);
     if (!outcome.succeeded()) {
         std::fprintf(stderr, "%s\n", GetResultDescription(outcome.code()).c_str());
         if (!outcome.file().empty()) std::fprintf(stderr, "%s\n", outcome.file().c_str());

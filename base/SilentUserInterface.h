@@ -1,0 +1,14 @@
+// A user who is never there: message boxes answer IDCANCEL (or IDNO for questions),
+// no progress window is made and no password is given. For work that must not ask.
+#pragma once
+
+#include "base/UserInterface.h"
+
+class SilentUserInterface final : public UserInterface {
+public:
+    int ShowMessageBox(const std::string&, unsigned style) override {
+        return (style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
+    }
+    std::unique_ptr<ProgressWindow> CreateProgressWindow() override { return nullptr; }
+    bool RequestPassword(const std::string&, std::string&) override { return false; }
+};
