@@ -8,16 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 
-// Long runs of blocks go through four lanes of 256-bit registers when the processor
-// has AVX2 (asked once at run time). Only on x86-64 GCC and Clang: 32-bit builds keep
-// the portable path, and GCC for 64-bit Windows does not align its stack for spilled
-// 256-bit registers.
-#if defined(__x86_64__) && defined(__SIZEOF_INT128__) && !defined(_WIN32)
-#define VEILBOX_POLY1305_LANES 1
-#else
-#define VEILBOX_POLY1305_LANES 0
-#endif
-
 class Poly1305 {
 public:
     static constexpr size_t kKeySize = 32;
@@ -35,38 +25,20 @@ public:
     void Final(uint8_t (&tag)[kTagSize]);
 
 private:
-#if defined(__SIZEOF_INT128__)
-    // With a 64x64->128 multiply: three 44-bit limbs per number, and four blocks per
-    // step, which needs r, r^2, r^3 and r^4.
-    using Limb = uint64_t;
-    static constexpr int kLimbs = 3;
-    static constexpr int kPowers = 4;
-#else
-    // Without one: five 26-bit limbs, one block per step.
-    using Limb = uint32_t;
+    // Numbers below 2^130 are five limbs of 26 bits: the products of two limbs fit the
+    // 32x32->64 multiply every processor has, 32-bit ones included.
     static constexpr int kLimbs = 5;
-    static constexpr int kPowers = 1;
-#endif
+    // Four blocks go through one step, which needs r, r^2, r^3 and r^4.
+    static constexpr int kPowers = 4;
 
     // Adds whole 16-byte blocks; padBit is 1 for message blocks and 0 for the last,
     // already padded, short block.
-    void Absorb(const uint8_t* blocks, size_t count, Limb padBit);
-#if VEILBOX_POLY1305_LANES
-    // Fills lanes_ on the first long run.
-    void PrepareLanes();
-#endif
+    void Absorb(const uint8_t* blocks, size_t count, uint32_t padBit);
 
-    Limb r_[kPowers * kLimbs];  // the powers of r, lowest first
-    Limb s_[kPowers * kLimbs];  // their limbs times the factor the reduction folds in
-    Limb h_[kLimbs] = {};       // the running sum, partly reduced
-    uint64_t pad_[2];
+    uint32_t r_[kPowers][kLimbs];  // the powers of r, lowest first
+    uint32_t s_[kPowers][kLimbs];  // their limbs times 5, the factor the reduction folds in
+    uint32_t h_[kLimbs] = {};      // the running sum, partly reduced
+    uint32_t pad_[4];
     uint8_t block_[16];
     size_t blockUsed_ = 0;
-#if VEILBOX_POLY1305_LANES
-    // The lanes' three multipliers in 26-bit limbs, one 64-bit word per lane: r^8 and
-    // r^4 in every lane, then the powers that bring the lanes together at the end. Each
-    // is nine vectors: limbs 0 to 4, then limbs 1 to 4 times 5.
-    alignas(32) uint64_t lanes_[3 * 9 * 4];
-    bool lanesReady_ = false;
-#endif
 };

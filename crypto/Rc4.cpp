@@ -3,21 +3,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/Compiler.h"
 #include "platform/Shell.h"
-
-// The only compiler-specific hints of this file: the block steps must be inlined for the
-// unrolled block to keep its values in registers, and the rare correction of a value read
-// ahead must stay a branch off the critical path.
-#if defined(__GNUC__)
-#define RC4_INLINE inline __attribute__((always_inline))
-#define RC4_RARELY(condition) __builtin_expect(!!(condition), 0)
-#elif defined(_MSC_VER)
-#define RC4_INLINE __forceinline
-#define RC4_RARELY(condition) (condition)
-#else
-#define RC4_INLINE inline
-#define RC4_RARELY(condition) (condition)
-#endif
 
 namespace {
 
@@ -32,7 +19,10 @@ constexpr unsigned kBlock = 16;
 using Word = size_t;
 constexpr unsigned kWordBytes = sizeof(Word);
 static_assert(kBlock % kWordBytes == 0, "a block is whole words");
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the word XOR assumes little-endian");
+// Where keystream byte k of a word goes, so that it lands on byte k of the buffer.
+constexpr unsigned ByteShift(unsigned k) {
+    return 8 * (platform::kLittleEndian ? k % kWordBytes : kWordBytes - 1 - k % kWordBytes);
+}
 
 // The next keystream byte, for an i that the caller has already advanced.
 template <typename Entry>
@@ -67,9 +57,11 @@ struct Ahead {
 };
 
 // Step K of a block: i = base + K. `block` is S + base, `following` is the next block.
+// Always inlined, so that the unrolled block keeps its values in registers; the rare
+// correction of a value read ahead stays a branch off the critical path.
 template <unsigned K>
-RC4_INLINE void BlockStep(uint32_t (&S)[256], uint32_t* block, uint32_t* following, unsigned& j, Ahead& a,
-                          Word& keystream, uint8_t* buffer) {
+VEILBOX_ALWAYS_INLINE void BlockStep(uint32_t (&S)[256], uint32_t* block, uint32_t* following,
+                                     unsigned& j, Ahead& a, Word& keystream, uint8_t* buffer) {
     uint32_t* afterAt = K + 2 < kBlock ? block + K + 2 : following + (K + 2 - kBlock);
     uint32_t* nextAt = K + 1 < kBlock ? block + K + 1 : following + (K + 1 - kBlock);
     unsigned after = *afterAt;
@@ -79,8 +71,8 @@ RC4_INLINE void BlockStep(uint32_t (&S)[256], uint32_t* block, uint32_t* followi
     unsigned sj = S[jj];
     S[jj] = si;
     block[K] = sj;
-    keystream |= Word(S[(si + sj) & 0xff]) << (8 * (K % kWordBytes));
-    if (RC4_RARELY(sj == a.next) || RC4_RARELY(sj == after)) {
+    keystream |= Word(S[(si + sj) & 0xff]) << ByteShift(K);
+    if (VEILBOX_RARELY(sj == a.next) || VEILBOX_RARELY(sj == after)) {
         a.si = *nextAt;
         a.next = *afterAt;
     } else {
@@ -98,8 +90,8 @@ RC4_INLINE void BlockStep(uint32_t (&S)[256], uint32_t* block, uint32_t* followi
 }
 
 template <unsigned... K>
-RC4_INLINE void Block(uint32_t (&S)[256], size_t base, unsigned& j, Ahead& a, uint8_t* buffer,
-                      std::integer_sequence<unsigned, K...>) {
+VEILBOX_ALWAYS_INLINE void Block(uint32_t (&S)[256], size_t base, unsigned& j, Ahead& a,
+                                 uint8_t* buffer, std::integer_sequence<unsigned, K...>) {
     uint32_t* following = S + ((base + kBlock) & 0xff);
     Word keystream = 0;
     (BlockStep<K>(S, S + base, following, j, a, keystream, buffer), ...);
