@@ -78,6 +78,9 @@ TEST_F(PasswordRecordTest, VerifyingTakesTheRecordAsWrittenByHand) {
         EXPECT_FALSE(VerifyPassword(wrong)) << wrong;
     }
     EXPECT_TRUE(VerifyPassword("qerno"));
+    WriteWholeFile(authPath, RecordFor(std::string("\0\0\0\x01\x09\x09\x09\x09", 8), "right"));  // three zeros only
+    EXPECT_FALSE(VerifyPassword("qerno"));
+    EXPECT_TRUE(VerifyPassword("right"));
 
     // Missing bytes are those of the default record: its salt alone still takes "".
     fs::remove(authPath);
