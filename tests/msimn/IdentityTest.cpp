@@ -1,9 +1,8 @@
-// create-identity, set-pointers, list, stores, seed-demo and checksum: the registry and
-// store as the client lays them out, and the proof that a store came back byte for byte.
+// create-identity, seed-demo and checksum: the registry and store as the client lays
+// them out, and the proof that a store came back byte for byte.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <regex>
 #include <set>
 
@@ -70,78 +69,6 @@ TEST_F(MsimnTest, CreateIdentityWritesTheClientsKeyAndAStoreOfDbxFiles) {
     EXPECT_NE(again.err.find(store), std::string::npos) << again.err;
     EXPECT_EQ(ReadWholeFile(store + "/Inbox.dbx"), inbox);
     EXPECT_EQ(List().size(), 1u);
-}
-
-TEST_F(MsimnTest, PointersMoveOnlyWhenAsked) {
-    const std::string first = CreateIdentity({"--name", "First", "--store", data_.file("1")});
-    CreateIdentity({"--name", "Second", "--store", data_.file("2")});
-    const std::string third = CreateIdentity({"--name", "Third", "--store", data_.file("3"), "--default"});
-    const std::string firstId = List()[first][1], thirdId = List()[third][1];
-    EXPECT_EQ(GetText("Identities", "Default User ID"), thirdId);
-    EXPECT_EQ(GetText("Identities", "Last Username"), "Third");
-    ASSERT_EQ(Msimn({"set-pointers", "--last", firstId, "--last-name", "First"}).exitCode, 0);
-    EXPECT_EQ(GetText("Identities", "Last User ID"), firstId);
-    EXPECT_EQ(GetText("Identities", "Last Username"), "First");
-    EXPECT_EQ(GetText("Identities", "Default User ID"), thirdId);
-    EXPECT_EQ(GetText("Identities", "Start As"), thirdId);
-    EXPECT_EQ(List().size(), 3u);
-}
-
-TEST_F(MsimnTest, StoreContentsFollowTheSeedAndTheFileCount) {
-    CreateIdentity({"--name", "A", "--store", data_.file("a"), "--seed", "5"});
-    CreateIdentity({"--name", "B", "--store", data_.file("b"), "--seed", "5"});
-    CreateIdentity({"--name", "C", "--store", data_.file("c"), "--seed", "6"});
-    for (const auto& file : platform::FindFiles(data_.file("a"), "*.dbx")) {
-        const std::string a = ReadWholeFile(data_.file("a/" + file.name));
-        EXPECT_EQ(a, ReadWholeFile(data_.file("b/" + file.name))) << file.name;
-        if (!a.empty()) {
-            EXPECT_NE(a, ReadWholeFile(data_.file("c/" + file.name))) << file.name;
-        }
-    }
-    CreateIdentity({"--name", "Many", "--store", data_.file("many"), "--files", "11"});
-    EXPECT_EQ(platform::FindFiles(data_.file("many"), "*.dbx").size(), 11u);
-    CreateIdentity({"--name", "None", "--store", data_.file("none"), "--files", "0"});
-    EXPECT_TRUE(platform::IsDirectory(data_.file("none")));
-    EXPECT_TRUE(platform::FindFiles(data_.file("none"), "*").empty());
-
-    // Without --store the store goes below the data folder, named in lower case.
-    const std::string key = CreateIdentity({"--name", "Plain"});
-    std::string lower = key;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    EXPECT_EQ(List()[key][3], data_.path() + "/veilbox-demo/" + lower);
-    EXPECT_EQ(platform::FindFiles(List()[key][3], "*.dbx").size(), 7u);
-}
-
-TEST_F(MsimnTest, StoreRootKeepsEnvironmentReferencesAndStoresListsTheFiles) {
-    const Child::Environment base = {{"MSIMN_TEST_BASE", data_.path()}};
-    const Child::Result created =
-        Msimn({"create-identity", "--name", "Ref", "--store", "%MSIMN_TEST_BASE%/ref", "--files", "3"}, base);
-    ASSERT_EQ(created.exitCode, 0) << created.err;
-    const std::string key = created.out.substr(0, created.out.find('\n'));
-    EXPECT_EQ(List()[key][3], "%MSIMN_TEST_BASE%/ref");
-    const Child::Result stores = Msimn({"stores", key}, base);
-    ASSERT_EQ(stores.exitCode, 0) << stores.err;
-    std::string expected;
-    for (const auto& file : platform::FindFiles(data_.file("ref"), "*.dbx"))
-        expected += key + "\t" + file.name + "\t" + std::to_string(file.size) + "\n";
-    EXPECT_EQ(stores.out, expected);
-    EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 3);
-    // Without the variable the folder cannot be found, and stores says so.
-    const Child::Result unresolved = Msimn({"stores", key});
-    EXPECT_EQ(unresolved.exitCode, 1);
-    EXPECT_EQ(unresolved.out, "");
-}
-
-TEST_F(MsimnTest, WrongCommandLinesAreRefusedWithUsage) {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"create-identity"}, {"create-identity", "--name"}, {"create-identity", "--name", "X", "--files", "many"},
-             {"create-identity", "--name", "X", "--colour", "red"}, {"set-pointers"}, {"checksum", "record"},
-             {"checksum", "weigh", "{K}", "f"}, {"no-such-command"}}) {
-        const Child::Result result = Msimn(args);
-        EXPECT_EQ(result.exitCode, 2) << args.back();
-        EXPECT_NE(result.err.find("usage"), std::string::npos) << args.back();
-    }
-    EXPECT_TRUE(List().empty());
 }
 
 TEST_F(MsimnTest, SeedDemoMakesTwoIdentitiesOnceAndOnlyOnce) {

@@ -120,14 +120,4 @@ TEST_F(RunTest, AStoreHeldElsewhereKeepsTheClientFromStarting) {
     EXPECT_FALSE(Held(data_.file("cy/Inbox.dbx"))) << "what it took before failing is let go";
 }
 
-TEST_F(MsimnFixture, RunWithoutDisplayOrIdentityFails) {
-    const Child::Result empty = Msimn({"run", "--for", "1"});
-    EXPECT_EQ(empty.exitCode, 1);
-    EXPECT_NE(empty.err.find("no identity"), std::string::npos) << empty.err;
-    CreateIdentity({"--name", "Dee", "--store", data_.file("dee")});
-    const Child::Result headless = Msimn({"run", "--for", "1"}, {{"DISPLAY", std::nullopt}});
-    EXPECT_EQ(headless.exitCode, 3);
-    EXPECT_NE(headless.err.find("display"), std::string::npos) << headless.err;
-}
-
 }  // namespace
