@@ -5,113 +5,77 @@
 #include <vector>
 
 #include "crypto/Rc4.h"
+#include "support/CommandOutput.h"
 
 namespace {
 
-struct KeystreamSample {
-    size_t offset;
-    uint8_t bytes[16];
-};
-
-struct KeyVectors {
+// Keystream samples of RFC 6229 (keystream = encryption of zero bytes): key, then
+// offset and 16 bytes in hex.
+const struct {
     std::vector<uint8_t> key;
-    std::vector<KeystreamSample> samples;
-};
-
-// Keystream samples of RFC 6229 (keystream = encryption of zero bytes).
-const KeyVectors kVectors[] = {
-    {{0x01, 0x02, 0x03, 0x04, 0x05},
-     {{0, {0xb2, 0x39, 0x63, 0x05, 0xf0, 0x3d, 0xc0, 0x27, 0xcc, 0xc3, 0x52, 0x4a, 0x0a, 0x11, 0x18, 0xa8}},
-      {16, {0x69, 0x82, 0x94, 0x4f, 0x18, 0xfc, 0x82, 0xd5, 0x89, 0xc4, 0x03, 0xa4, 0x7a, 0x0d, 0x09, 0x19}},
-      {240, {0x28, 0xcb, 0x11, 0x32, 0xc9, 0x6c, 0xe2, 0x86, 0x42, 0x1d, 0xca, 0xad, 0xb8, 0xb6, 0x9e, 0xae}},
-      {1520, {0x32, 0x94, 0xf7, 0x44, 0xd8, 0xf9, 0x79, 0x05, 0x07, 0xe7, 0x0f, 0x62, 0xe5, 0xbb, 0xce, 0xea}},
-      {4080, {0x06, 0x83, 0x26, 0xa2, 0x11, 0x84, 0x16, 0xd2, 0x1f, 0x9d, 0x04, 0xb2, 0xcd, 0x1c, 0xa0, 0x50}},
-      {4096, {0xff, 0x25, 0xb5, 0x89, 0x95, 0x99, 0x67, 0x07, 0xe5, 0x1f, 0xbd, 0xf0, 0x8b, 0x34, 0xd8, 0x75}}}},
-    {{0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08},
-     {{0, {0x97, 0xab, 0x8a, 0x1b, 0xf0, 0xaf, 0xb9, 0x61, 0x32, 0xf2, 0xf6, 0x72, 0x58, 0xda, 0x15, 0xa8}},
-      {240, {0x96, 0x36, 0xeb, 0xc9, 0x84, 0x19, 0x26, 0xf4, 0xf7, 0xd1, 0xf3, 0x62, 0xbd, 0xdf, 0x6e, 0x18}},
-      {4080, {0xd5, 0xfa, 0x5a, 0x34, 0x69, 0xd2, 0x9a, 0xaa, 0xf8, 0x3d, 0x23, 0x58, 0x9d, 0xb8, 0xc8, 0x5b}}}},
-    {{0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0a, 0x0b, 0x0c, 0x0d, 0x0e, 0x0f, 0x10},
-     {{0, {0x9a, 0xc7, 0xcc, 0x9a, 0x60, 0x9d, 0x1e, 0xf7, 0xb2, 0x93, 0x28, 0x99, 0xcd, 0xe4, 0x1b, 0x97}},
-      {16, {0x52, 0x48, 0xc4, 0x95, 0x90, 0x14, 0x12, 0x6a, 0x6e, 0x8a, 0x84, 0xf1, 0x1d, 0x1a, 0x9e, 0x1c}},
-      {240, {0x06, 0x59, 0x02, 0xe4, 0xb6, 0x20, 0xf6, 0xcc, 0x36, 0xc8, 0x58, 0x9f, 0x66, 0x43, 0x2f, 0x2b}},
-      {1520, {0xb4, 0x01, 0x10, 0xc4, 0x19, 0x0b, 0x56, 0x22, 0xa9, 0x61, 0x16, 0xb0, 0x01, 0x7e, 0xd2, 0x97}},
-      {4080, {0xff, 0x38, 0x26, 0x5c, 0x16, 0x42, 0xc1, 0xab, 0xe8, 0xd3, 0xc2, 0xfe, 0x5e, 0x57, 0x2b, 0xf8}}}},
+    std::vector<std::pair<size_t, const char*>> samples;
+} kVectors[] = {
+    {{1, 2, 3, 4, 5},
+     {{0, "b2396305f03dc027ccc3524a0a1118a8"}, {16, "6982944f18fc82d589c403a47a0d0919"},
+      {240, "28cb1132c96ce286421dcaadb8b69eae"}, {1520, "3294f744d8f9790507e70f62e5bbceea"},
+      {4080, "068326a2118416d21f9d04b2cd1ca050"}, {4096, "ff25b58995996707e51fbdf08b34d875"}}},
+    {{1, 2, 3, 4, 5, 6, 7, 8},
+     {{0, "97ab8a1bf0afb96132f2f67258da15a8"}, {240, "9636ebc9841926f4f7d1f362bddf6e18"},
+      {4080, "d5fa5a3469d29aaaf83d23589db8c85b"}}},
+    {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+     {{0, "9ac7cc9a609d1ef7b2932899cde41b97"}, {16, "5248c4959014126a6e8a84f11d1a9e1c"},
+      {240, "065902e4b620f6cc36c8589f66432f2b"}, {1520, "b40110c4190b5622a96116b0017ed297"},
+      {4080, "ff38265c1642c1abe8d3c2fe5e572bf8"}}},
     {{0x83, 0x32, 0x22, 0x77, 0x2a},
-     {{0, {0x80, 0xad, 0x97, 0xbd, 0xc9, 0x73, 0xdf, 0x8a, 0x2e, 0x87, 0x9e, 0x92, 0xa4, 0x97, 0xef, 0xda}},
-      {1520, {0xad, 0xb8, 0x9c, 0xea, 0x9a, 0x15, 0xfb, 0xe6, 0x17, 0x29, 0x5b, 0xd0, 0x4b, 0x8c, 0xa0, 0x5c}}}},
+     {{0, "80ad97bdc973df8a2e879e92a497efda"}, {1520, "adb89cea9a15fbe617295bd04b8ca05c"}}},
 };
 
-std::vector<uint8_t> Keystream(const std::vector<uint8_t>& key, size_t length) {
+// data enciphered in one state, fed in pieces whose lengths cycle through `cycle`.
+std::vector<uint8_t> Crypt(const uint8_t* key, size_t keySize, std::vector<uint8_t> data,
+                           const std::vector<size_t>& cycle, Rc4State* end = nullptr) {
     Rc4State state;
-    Rc4SetKey(key.data(), key.size(), state);
-    std::vector<uint8_t> out(length, 0);
-    Rc4Crypt(out.data(), out.size(), state);
-    return out;
+    Rc4SetKey(key, keySize, state);
+    for (size_t at = 0, n = 0; at < data.size(); ++n) {
+        const size_t piece = std::min(cycle[n % cycle.size()], data.size() - at);
+        Rc4Crypt(data.data() + at, piece, state);
+        at += piece;
+    }
+    if (end) *end = state;
+    return data;
 }
 
 // One call over 4112 bytes goes through the fast path for long buffers; byte by byte
 // goes through the short one. Both must produce the published keystream.
 TEST(Rc4, PublishedKeystreamInOneCallAndByteByByte) {
-    for (const KeyVectors& v : kVectors) {
-        std::vector<uint8_t> whole = Keystream(v.key, 4112);
-
-        Rc4State state;
-        Rc4SetKey(v.key.data(), v.key.size(), state);
-        std::vector<uint8_t> single(4112, 0);
-        for (uint8_t& byte : single) Rc4Crypt(&byte, 1, state);
-
-        for (const KeystreamSample& s : v.samples) {
-            SCOPED_TRACE("key length " + std::to_string(v.key.size()) + ", offset " +
-                         std::to_string(s.offset));
-            EXPECT_EQ(0, std::memcmp(whole.data() + s.offset, s.bytes, 16));
-            EXPECT_EQ(0, std::memcmp(single.data() + s.offset, s.bytes, 16));
+    for (const auto& v : kVectors) {
+        for (size_t piece : {size_t(4112), size_t(1)}) {
+            const std::vector<uint8_t> stream = Crypt(v.key.data(), v.key.size(), std::vector<uint8_t>(4112), {piece});
+            for (const auto& [offset, hex] : v.samples)
+                EXPECT_EQ(Hex(stream.data() + offset, 16), hex) << v.key.size() << "-byte key, piece " << piece;
         }
     }
 }
 
-// The workflows encipher a file in 64 KiB chunks with one state and decipher it in the
-// same way; the keystream must not depend on where the pieces end.
-TEST(Rc4, PiecesGiveTheSameBytesAsOneCall) {
+// The workflows encipher a file in 64 KiB chunks with one state; the keystream must not
+// depend on where the pieces end. Pieces of 7 take the byte path only; 1041 bytes move i
+// on by one modulo the long path's block of 16, so its calls start and end at every
+// offset in a block. The length of the whole is chosen so that, with this key, j lands
+// on the two entries the long path reads ahead at every offset, also where they wrap
+// past S[255] to S[0].
+TEST(Rc4, PiecesGiveTheSameBytesAndStateAsOneCall) {
     const uint8_t key[16] = {0x10, 0x32, 0x54, 0x76, 0x98, 0xba, 0xdc, 0xfe,
                              0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef};
     std::vector<uint8_t> plain(240000);
     for (size_t k = 0; k < plain.size(); ++k) plain[k] = uint8_t(k ^ (k >> 8));
-
-    Rc4State one;
-    Rc4SetKey(key, sizeof(key), one);
-    std::vector<uint8_t> whole = plain;
-    Rc4Crypt(whole.data(), whole.size(), one);
+    Rc4State one, state;
+    const std::vector<uint8_t> whole = Crypt(key, 16, plain, {plain.size()}, &one);
     EXPECT_NE(whole, plain);
-
-    // Each row is a cycle of piece lengths. Pieces of 7 take the byte path only, so they
-    // check the long path independently. 1041 bytes move i on by one modulo the long
-    // path's block of 16, so its calls start and end at every offset in a block; the
-    // last row mixes lengths on both sides of the long path's threshold and blocks. The
-    // length of the whole is chosen so that, with this key, j lands on the two entries
-    // the long path reads ahead at every offset of a block, also where they wrap past
-    // S[255] to S[0].
-    const std::vector<std::vector<size_t>> cycles = {
-        {65536}, {1024}, {7}, {1041}, {1, 7, 8, 15, 16, 17, 1023, 1024, 1025, 65536},
-    };
-    for (size_t c = 0; c < cycles.size(); ++c) {
-        Rc4State state;
-        Rc4SetKey(key, sizeof(key), state);
-        std::vector<uint8_t> pieces = plain;
-        for (size_t at = 0, n = 0; at < pieces.size(); ++n) {
-            size_t piece = std::min(cycles[c][n % cycles[c].size()], pieces.size() - at);
-            Rc4Crypt(pieces.data() + at, piece, state);
-            at += piece;
-        }
-        EXPECT_EQ(pieces, whole) << "cycle " << c;
-        EXPECT_EQ(0, std::memcmp(&state, &one, sizeof(state))) << "cycle " << c;
+    for (const std::vector<size_t>& cycle : std::vector<std::vector<size_t>>{
+             {65536}, {1024}, {7}, {1041}, {1, 7, 8, 15, 16, 17, 1023, 1024, 1025, 65536}}) {
+        EXPECT_EQ(Crypt(key, 16, plain, cycle, &state), whole) << "first piece " << cycle[0];
+        EXPECT_EQ(0, std::memcmp(&state, &one, sizeof state)) << "first piece " << cycle[0];
     }
-
-    // Deciphering is the same operation.
-    Rc4State back;
-    Rc4SetKey(key, sizeof(key), back);
-    Rc4Crypt(whole.data(), whole.size(), back);
-    EXPECT_EQ(whole, plain);
+    EXPECT_EQ(Crypt(key, 16, whole, {whole.size()}), plain) << "deciphering is the same operation";
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ std::vector<HostileCase> HostileCases() {
     };
 }
 
-class HostileBackupTest : public IdentityFixture {};
+using HostileBackupTest = IdentityFixture;
 
 TEST_F(HostileBackupTest, WellFormedBackupsPass) {
     RegistryBackup backup;
@@ -93,9 +93,7 @@ TEST_F(HostileBackupTest, WellFormedBackupsPass) {
 }
 
 TEST_F(HostileBackupTest, MalformedBackupsAreRefusedBeforeAnythingIsWritten) {
-    RegistryKey identities;
-    ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS));
-    ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(kAlice));
+    DeleteKey(AlicePath());
     TreeKey before;
     ASSERT_TRUE(ReadTree("Identities", before));
 

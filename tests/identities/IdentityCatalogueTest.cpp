@@ -1,4 +1,5 @@
-// Which identities the catalogue lists, and how they are looked up.
+// Which identities the catalogue lists, and what removing the protected one does to the
+// client's pointer values.
 #include <string>
 
 #include "IdentityFixture.h"
@@ -6,65 +7,40 @@
 namespace {
 
 using std::string;
-
-class IdentityCatalogueTest : public IdentityFixture {};
+using IdentityCatalogueTest = IdentityFixture;
 
 TEST_F(IdentityCatalogueTest, ListsCompleteIdentitiesInRegistryOrder) {
-    // Identities the client could not show are left out.
+    // Identities the client could not show are left out: no version key, no Store Root,
+    // no User ID. Present but empty counts as present; only the first version key counts.
+    const string version = "\\Software\\Microsoft\\Outlook Express\\5.0";
     CreateKeyPath(IdentityPath("{1 no version key}") + "\\Software\\Microsoft\\Outlook Express");
     SetText(IdentityPath("{1 no version key}"), "Username", "x");
     SetText(IdentityPath("{1 no version key}"), "User ID", "x");
-    AddIdentity("{2 no store root}", "y", "y", "");
-    {
-        RegistryKey version;
-        ASSERT_EQ(ERROR_SUCCESS, version.Open(HKEY_CURRENT_USER,
-                                             IdentityPath("{2 no store root}") +
-                                                 "\\Software\\Microsoft\\Outlook Express\\5.0",
-                                             KEY_ALL_ACCESS));
-        ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(version.Handle(), "Store Root"));
-    }
-    AddIdentity("{3 no user id}", "z", "z", "C:\\z");
-    {
-        RegistryKey key;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  key.Open(HKEY_CURRENT_USER, IdentityPath("{3 no user id}"), KEY_ALL_ACCESS));
-        ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(key.Handle(), "User ID"));
-    }
-    // Present but empty counts as present.
+    SetText(IdentityPath("{2 no store root}"), "Username", "y");
+    SetText(IdentityPath("{2 no store root}"), "User ID", "y");
+    CreateKeyPath(IdentityPath("{2 no store root}") + version);
+    SetText(IdentityPath("{3 no user id}"), "Username", "z");
+    SetText(IdentityPath("{3 no user id}") + version, "Store Root", "C:\\z");
     AddIdentity("{0 empty name}", "", "empty-id", "");
-    // Only the first version key is consulted.
-    SetText(IdentityPath("{0 empty name}") + "\\Software\\Microsoft\\Outlook Express\\6.0",
-            "Store Root", "ignored");
+    SetText(IdentityPath("{0 empty name}") + "\\Software\\Microsoft\\Outlook Express\\6.0", "Store Root", "x");
 
     LoadIdentities();
     ASSERT_EQ(3u, GetIdentityCount());
-    EXPECT_EQ("{0 empty name}", GetIdentity(0).KeyName);
-    EXPECT_EQ("", GetIdentity(0).Username);
-    EXPECT_EQ("empty-id", GetIdentity(0).UserId);
-    EXPECT_EQ("", GetIdentity(0).StoreRoot);
+    const IdentityRecord& empty = GetIdentity(0);
+    EXPECT_EQ(std::make_tuple(string("{0 empty name}"), string(), string("empty-id"), string()),
+              std::tie(empty.KeyName, empty.Username, empty.UserId, empty.StoreRoot));
     EXPECT_EQ(kAlice, GetIdentity(1).KeyName);
     EXPECT_EQ("%UserProfile%\\Alice", GetIdentity(1).StoreRoot);
-    EXPECT_EQ(kBob, GetIdentity(2).KeyName);
-    EXPECT_EQ("Bob", GetIdentity(2).Username);
     EXPECT_EQ("bob-id", GetIdentity(2).UserId);
-}
 
-TEST_F(IdentityCatalogueTest, LoadReplacesAndNoIdentitiesKeyMeansEmpty) {
-    ASSERT_EQ(2u, GetIdentityCount());
-    RegistryKey identities;
-    ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS));
-    ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(kAlice));
-    ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(kBob));
-    ASSERT_EQ(ERROR_SUCCESS, identities.Close());
-    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_CURRENT_USER, "Identities"));
+    // A reload replaces the list; without an Identities key it is empty.
+    DeleteKey("Identities");
     LoadIdentities();
     EXPECT_EQ(0u, GetIdentityCount());
     EXPECT_EQ(kAlice, GetOtherIdentity());
-    EXPECT_EQ(-1, FindIdentity(kAlice));
 }
 
 TEST_F(IdentityCatalogueTest, LookupsAreExactAndFallBack) {
-    EXPECT_EQ(0, FindIdentity(kAlice));
     EXPECT_EQ(1, FindIdentity(kBob));
     const string upper = "{a11ce000-0000-0000-0000-000000000001}";
     EXPECT_EQ(-1, FindIdentity(upper));
@@ -72,22 +48,66 @@ TEST_F(IdentityCatalogueTest, LookupsAreExactAndFallBack) {
     EXPECT_EQ("", GetIdentityUsername(upper));
     EXPECT_EQ("alice-id", GetIdentityUserId(kAlice));
     EXPECT_EQ("Bob", GetIdentityUsername(kBob));
-
     EXPECT_EQ(kBob, GetOtherIdentity());
     SetGuardId(kBob);
     EXPECT_EQ(kAlice, GetOtherIdentity());
     SetGuardId(upper);
     EXPECT_EQ(kAlice, GetOtherIdentity());
+
+    // The registry cannot hold two equal key names, so this list is made by hand.
+    const IdentityCatalogue catalogue(
+        {{kAlice, "Alice", "a", "C:\\"}, {kBob, "Bob", "b", "C:\\"}, {kAlice, "Alice 2", "a2", "D:\\"}});
+    EXPECT_EQ(2, catalogue.Find(kAlice));
+    EXPECT_EQ(kBob, catalogue.FirstOtherThan(kAlice));
 }
 
-TEST_F(IdentityCatalogueTest, FindPrefersTheLaterOfTwoEqualKeyNames) {
-    // The registry cannot hold two equal key names, so the list is made by hand.
-    const IdentityCatalogue catalogue({{kAlice, "Alice", "alice-id", "C:\\"},
-                                       {kBob, "Bob", "bob-id", "C:\\"},
-                                       {kAlice, "Alice 2", "alice-2", "D:\\"}});
-    EXPECT_EQ(2, catalogue.Find(kAlice));
-    EXPECT_EQ(1, catalogue.Find(kBob));
-    EXPECT_EQ(kBob, catalogue.FirstOtherThan(kAlice));
+TEST_F(IdentityCatalogueTest, RemovalMovesOnlyThePointersAtTheProtectedIdentity) {
+    const char* const kPointers[] = {"Default User ID", "Last User ID", "Last Username", "Start As"};
+    struct Case {
+        const char* what;
+        bool onlyAlice;
+        std::vector<string> before, after;  // in the order of kPointers; "" for missing
+    } cases[] = {
+        {"at Alice", false, {"alice-id", "alice-id", "Alice", "alice-id"}, {"bob-id", "bob-id", "Bob", "bob-id"}},
+        // "Last Username" is never compared on its own; ids differing in case are others.
+        {"elsewhere", false, {"carol-id", "carol-id", "Alice", "ALICE-ID"}, {"carol-id", "carol-id", "Alice", "ALICE-ID"}},
+        {"missing", false, {"", "", "", ""}, {"", "", "", ""}},
+        // The only identity keeps its pointers; the name comes from the catalogue.
+        {"only identity", true, {"alice-id", "alice-id", "Old", "alice-id"}, {"alice-id", "alice-id", "Alice", "alice-id"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RegistryKey identities;
+        ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS));
+        AddIdentity(kAlice, "Alice", "alice-id", "C:\\A");
+        if (c.onlyAlice) {
+            ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(kBob));
+        }
+        LoadIdentities();
+        for (size_t k = 0; k < 4; ++k) {
+            RegDeleteValueA(identities.Handle(), kPointers[k]);
+            if (!c.before[k].empty()) SetText("Identities", kPointers[k], c.before[k]);
+        }
+        ASSERT_TRUE(RemoveIdentityKey());
+        EXPECT_FALSE(KeyExists(AlicePath()));
+        EXPECT_NE(c.onlyAlice, KeyExists(IdentityPath(kBob)));
+        for (size_t k = 0; k < 4; ++k) {
+            EXPECT_EQ(c.after[k].empty() ? "<missing>" : c.after[k], Pointer(kPointers[k])) << kPointers[k];
+        }
+    }
+}
+
+TEST_F(IdentityCatalogueTest, NothingIsDeletedOrSavedForAGuardIdThatIsNotOneKey) {
+    // An empty or composite guardid would name Identities itself or some other key.
+    for (const string& guard : {string("{NOT-THERE}"), string(), string(kAlice) + "\\Software"}) {
+        SetGuardId(guard);
+        RegistryBackup backup;
+        EXPECT_FALSE(BackupIdentityKey(backup)) << guard;
+        EXPECT_EQ(0u, backup.StructureStream.Length());
+        EXPECT_FALSE(RemoveIdentityKey()) << guard;
+        EXPECT_TRUE(KeyExists(AlicePath() + "\\Software"));
+        EXPECT_TRUE(KeyExists(IdentityPath(kBob)));
+    }
 }
 
 }  // namespace

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "RegistryTree.h"
-#include "support/TempRegistry.h"
 #include "identities/IdentityCatalogue.h"
 #include "identities/RegistryBackup.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"
+#include "support/TempRegistry.h"
 
 inline std::string Bytes(const CBlob& blob) {
     return std::string(reinterpret_cast<const char*>(blob.Data()), blob.Length());
@@ -33,8 +33,22 @@ protected:
         SetGuardId(kAlice);
         LoadIdentities();
     }
-
     std::string AlicePath() const { return IdentityPath(kAlice); }
+    static void DeleteKey(const std::string& path) {
+        RegistryKey parent;
+        const size_t slash = path.rfind('\\');
+        const std::string above = slash == std::string::npos ? "" : path.substr(0, slash);
+        ASSERT_EQ(ERROR_SUCCESS, parent.Open(HKEY_CURRENT_USER, above, KEY_ALL_ACCESS));
+        ASSERT_EQ(ERROR_SUCCESS, parent.DeleteSubtree(path.substr(slash + 1)));
+    }
+    // Replaces Alice's key with exactly `tree`.
+    void ReplaceAlice(const TreeKey& tree) {
+        DeleteKey(AlicePath());
+        WriteTree(AlicePath(), tree);
+    }
+    static std::string Pointer(const std::string& name) {
+        return GetText("Identities", name).value_or("<missing>");
+    }
 
     TempRegistry registry_;
 };

@@ -1,92 +1,113 @@
-// The bytes a backup produces: they are stored in containers, so they must not drift.
+// The bytes a backup produces (they are stored in containers, so they must not drift),
+// and backup, removal and restore together: what comes back must be what was there.
 #include <string>
 
 #include "IdentityFixture.h"
+#include "identities/RegistryRestore.h"
 
 namespace {
 
 using std::string;
+using RegistryBackupTest = IdentityFixture;
 
-class RegistryBackupTest : public IdentityFixture {
-protected:
-    // Replaces Alice's key with exactly `tree`.
-    void ReplaceAlice(const TreeKey& tree) {
-        RegistryKey identities;
-        ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS));
-        ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(kAlice));
-        WriteTree(AlicePath(), tree);
+TEST_F(RegistryBackupTest, ExactBytes) {
+    struct Case {
+        const char* what;
+        TreeKey tree;
+        string structure, data;
+    };
+    TreeKey example;  // the documented example: A = 7 and subkey S with B = "x"
+    example.values = {{"A", REG_DWORD, string("\x07\0\0\0", 4)}};
+    example.subkeys["S"].values = {{"B", REG_SZ, string("x\0", 2)}};
+    TreeKey empties;  // the unnamed value is saved under an empty name; no data gives n = 1
+    empties.values = {{"", REG_BINARY, ""}, {"E", REG_SZ, string(1, '\0')}};
+    const Case cases[] = {
+        {"documented example", example, string("\x01" "A\0\0\0\0\0" "\x02" "S\0" "\x01" "B\0\0\0\0\0" "\x03\xFF", 19),
+         string("\x05\0\0\0\x04\x07\0\0\0" "\x03\0\0\0\x01x\0", 16)},
+        {"empty key", TreeKey(), "\xFF", ""},
+        {"empty values", empties, string("\x01\0\0\0\0\0" "\x01" "E\0\0\0\0\0" "\xFF", 14),
+         string("\x01\0\0\0\x03" "\x02\0\0\0\x01\0", 11)},
+    };
+    for (const Case& c : cases) {
+        ReplaceAlice(c.tree);
+        RegistryBackup backup;
+        ASSERT_TRUE(BackupIdentityKey(backup)) << c.what;
+        EXPECT_EQ(c.structure, Bytes(backup.StructureStream)) << c.what;
+        EXPECT_EQ(c.data, Bytes(backup.DataStream)) << c.what;
     }
-};
-
-TEST_F(RegistryBackupTest, DocumentedExampleGivesItsExactBytes) {
-    TreeKey tree;
-    tree.values.push_back({"A", REG_DWORD, string("\x07\0\0\0", 4)});
-    tree.subkeys["S"].values.push_back({"B", REG_SZ, string("x\0", 2)});
-    ReplaceAlice(tree);
-
-    RegistryBackup backup;
-    ASSERT_TRUE(BackupIdentityKey(backup));
-    EXPECT_EQ(string("\x01" "A\0\0\0\0\0" "\x02" "S\0" "\x01" "B\0\0\0\0\0" "\x03\xFF", 19),
-              Bytes(backup.StructureStream));
-    EXPECT_EQ(string("\x05\0\0\0\x04\x07\0\0\0" "\x03\0\0\0\x01x\0", 16),
-              Bytes(backup.DataStream));
 }
 
-TEST_F(RegistryBackupTest, EmptyKeyAndEmptyValues) {
-    ReplaceAlice(TreeKey());
-    RegistryBackup backup;
-    ASSERT_TRUE(BackupIdentityKey(backup));
-    EXPECT_EQ(string("\xFF"), Bytes(backup.StructureStream));
-    EXPECT_EQ(0u, backup.DataStream.Length());
-
-    // The unnamed value is saved under an empty name; zero-length data gives n = 1.
+// Alice's key as a long-used identity might hold it: every value type, values past the
+// old fixed 65,536-byte data and 4,096-character name buffers, the longest key name a
+// registry allows, and subkeys several levels deep.
+TreeKey RichTree() {
     TreeKey tree;
-    tree.values.push_back({"", REG_BINARY, ""});
-    tree.values.push_back({"E", REG_SZ, string(1, '\0')});
-    ReplaceAlice(tree);
-    ASSERT_TRUE(BackupIdentityKey(backup));
-    EXPECT_EQ(string("\x01\0\0\0\0\0" "\x01" "E\0\0\0\0\0" "\xFF", 14),
-              Bytes(backup.StructureStream));
-    EXPECT_EQ(string("\x01\0\0\0\x03" "\x02\0\0\0\x01\0", 11), Bytes(backup.DataStream));
+    tree.values = {
+        {"", REG_SZ, string("default\0", 8)},          {"Username", REG_SZ, string("Alice\0", 6)},
+        {"User ID", REG_SZ, string("alice-id\0", 9)},  {"Blob", REG_BINARY, string("\0\1\2\xFF\0", 5)},
+        {"Multi", REG_MULTI_SZ, string("one\0two\0\0", 9)}, {"Nothing", REG_BINARY, ""},
+        {"NoZero", REG_SZ, "unterminated"},            {"Flag", REG_DWORD, string("\x78\x56\x34\x12", 4)},
+        {"Expand", REG_EXPAND_SZ, string("%TEMP%\\x\0", 10)}, {"Big", REG_BINARY, string(70000, '\xA5')},
+        {string(5000, 'L'), REG_DWORD, string("\1\0\0\0", 4)}, {"last", REG_DWORD, string("\2\0\0\0", 4)},
+    };
+    TreeKey& client = tree.subkeys["Software"].subkeys["Microsoft"].subkeys["Outlook Express"];
+    client.subkeys["5.0"].values = {{"Store Root", REG_EXPAND_SZ, string("%UserProfile%\\A\0", 17)}};
+    client.subkeys["5.0"].subkeys["Mail"].subkeys["Rules"].values = {{"Order", REG_SZ, string("000 001\0", 8)}};
+    client.subkeys["5.0"].subkeys["Empty Leaf"];
+    tree.subkeys["Software"].values = {{"Q", REG_QWORD, string("\1\2\3\4\5\6\7\x08", 8)}};
+    tree.subkeys[string(255, 'k')].values = {{"z", REG_DWORD, string(4, '\0')}};
+    return tree;
 }
 
-TEST_F(RegistryBackupTest, NoValueIsCutAtTheOldScratchSizes) {
-    // Past fixed 65,536-byte data and 4,096-character name buffers; the subkey name
-    // has the longest length a registry key name may have.
-    const string bigData(65536 + 100, '\x5A');
-    const string longName(5000, 'n');
-    const string longKey(255, 'k');
-    TreeKey tree;
-    tree.values.push_back({"first", REG_DWORD, string("\1\0\0\0", 4)});
-    tree.values.push_back({"big", REG_BINARY, bigData});
-    tree.values.push_back({longName, REG_SZ, string("y\0", 2)});
-    tree.values.push_back({"last", REG_DWORD, string("\2\0\0\0", 4)});
-    tree.subkeys[longKey].values.push_back({"v", REG_DWORD, string("\3\0\0\0", 4)});
-    ReplaceAlice(tree);
+TEST_F(RegistryBackupTest, HideAndRestoreBringBackEveryByteAndThePointersOfHideTime) {
+    ReplaceAlice(RichTree());
+    SetText("Identities", "Default User ID", "alice-id");
+    SetText("Identities", "Last User ID", "bob-id");
+    SetText("Identities", "Last Username", "Bob");
+    TreeKey before, identitiesBefore;
+    ASSERT_TRUE(ReadTree(AlicePath(), before));
+    ASSERT_EQ(RichTree(), before);
+    ASSERT_TRUE(ReadTree("Identities", identitiesBefore));
 
     RegistryBackup backup;
     ASSERT_TRUE(BackupIdentityKey(backup));
-    const string structure = Bytes(backup.StructureStream);
-    const string data = Bytes(backup.DataStream);
-    EXPECT_EQ(string("\x01" "first\0\0\0\0\0" "\x01" "big\0\0\0\0\0", 20), structure.substr(0, 20));
-    EXPECT_NE(string::npos, structure.find("\x01" + longName + string(5, '\0') + "\x01" "last"));
-    EXPECT_NE(string::npos, structure.find("\x02" + longKey + string(1, '\0') + "\x01v"));
-    const uint32_t n = bigData.size() + 1;
-    EXPECT_EQ(string({char(n), char(n >> 8), char(n >> 16), char(n >> 24), '\x03'}) + bigData,
-              data.substr(9, 5 + bigData.size()));
-    EXPECT_EQ(9 + 5 + bigData.size() + 7 + 9 + 9, data.size());
+    ASSERT_TRUE(ValidateRegistryBackup(backup));
+    ASSERT_TRUE(RemoveIdentityKey());
+    // Changed by the user while Alice was hidden.
+    SetText("Identities", "Last User ID", "changed");
+    SetText("Identities", "Last Username", "changed");
+    ASSERT_TRUE(RestoreIdentityKey(backup));
+    TreeKey after, identitiesAfter;
+    ASSERT_TRUE(ReadTree(AlicePath(), after));
+    EXPECT_EQ(before, after);
+    // "Start As" was missing at hide time and comes back as an empty text value.
+    ASSERT_TRUE(ReadTree("Identities", identitiesAfter));
+    identitiesBefore.values.push_back({"Start As", REG_SZ, string(1, '\0')});
+    EXPECT_EQ(identitiesBefore, identitiesAfter);
 }
 
-TEST_F(RegistryBackupTest, RefusesWhatItCannotSaveWhole) {
+TEST_F(RegistryBackupTest, RestoreKeepsWhatTheBackupDoesNotNameAndRefusesOtherKeys) {
+    ReplaceAlice(RichTree());
     RegistryBackup backup;
-    SetGuardId("{NOT-THERE}");
-    EXPECT_FALSE(BackupIdentityKey(backup));
-    // Empty or composite guardid would name Identities itself or some other key.
-    SetGuardId("");
-    EXPECT_FALSE(BackupIdentityKey(backup));
-    SetGuardId(string(kAlice) + "\\Software");
-    EXPECT_FALSE(BackupIdentityKey(backup));
-    EXPECT_EQ(0u, backup.StructureStream.Length());
+    ASSERT_TRUE(BackupIdentityKey(backup));
+    // A half-done earlier restore: some values changed, some extra.
+    SetText(AlicePath(), "Username", "Changed");
+    SetText(AlicePath(), "Extra", "kept");
+    ASSERT_TRUE(RestoreIdentityKey(backup));
+    TreeKey after, expected = RichTree();
+    expected.values.push_back({"Extra", REG_SZ, string("kept\0", 5)});
+    ASSERT_TRUE(ReadTree(AlicePath(), after));
+    EXPECT_EQ(expected, after);
+
+    ASSERT_TRUE(RemoveIdentityKey());
+    TreeKey identitiesBefore, identitiesAfter;
+    ASSERT_TRUE(ReadTree("Identities", identitiesBefore));
+    for (const string& guard : {string(), string(kBob) + "\\Sub"}) {
+        SetGuardId(guard);
+        EXPECT_FALSE(RestoreIdentityKey(backup)) << guard;
+    }
+    ASSERT_TRUE(ReadTree("Identities", identitiesAfter));
+    EXPECT_EQ(identitiesBefore, identitiesAfter);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// auth.dat: salt and MD5(salt || password), the fixed start password, and a record that
+// cannot be written leaving the old password in force.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,9 +7,9 @@
 #include <fstream>
 #include <string>
 
+#include "crypto/Md5.h"
 #include "password/PasswordRecord.h"
 #include "platform/File.h"
-#include "crypto/Md5.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -19,129 +21,83 @@ protected:
     void SetUp() override { SetAuthRecordPathForTesting(authPath); }
     void TearDown() override { SetAuthRecordPathForTesting(""); }
 
-    // CurrentPassword lives for the whole test program; each test starts from a
-    // password of its own so that "unchanged" means something.
+    // The password lives for the whole test program; each test starts from its own.
     void MakeCurrent(const std::string& password) {
         ASSERT_TRUE(SetPassword(password));
         ASSERT_EQ(GetCurrentPassword(), password);
     }
-
-    static std::string RecordBytes(const AuthRecord& record) {
-        return std::string(reinterpret_cast<const char*>(&record), sizeof(record));
-    }
-
-    static AuthRecord RecordFor(const uint8_t salt[8], const std::string& password) {
-        AuthRecord record;
-        std::memcpy(record.salt, salt, 8);
+    static std::string RecordFor(const std::string& salt, const std::string& password) {
         Md5 md5;
-        md5.Update(salt, 8);
+        md5.Update(salt.data(), 8);
         md5.Update(password.data(), password.size());
-        md5.Final(record.digest);
-        return record;
+        uint8_t digest[Md5::kDigestSize];
+        md5.Final(digest);
+        return salt.substr(0, 8) + std::string(reinterpret_cast<char*>(digest), sizeof digest);
     }
 
     TempDir dir;
     std::string authPath = dir.file("auth.dat");
 };
 
-TEST_F(PasswordRecordTest, WithoutAFileTheDefaultRecordAcceptsTheEmptyPassword) {
-    AuthRecord record;
-    ReadAuthRecord(record);
-    EXPECT_FALSE(record.salt[0] == 0 && record.salt[1] == 0 && record.salt[2] == 0 &&
-                 record.salt[3] == 0);
-    EXPECT_TRUE(VerifyPassword(""));
+TEST_F(PasswordRecordTest, SetAndVerify) {
+    EXPECT_TRUE(VerifyPassword("")) << "without a file the default record takes the empty password";
     EXPECT_FALSE(VerifyPassword("qerno"));
-    EXPECT_FALSE(VerifyPassword(" "));
     EXPECT_FALSE(fs::exists(authPath));
-}
 
-TEST_F(PasswordRecordTest, SetPasswordWritesAPrivateRecordThatVerifies) {
     ASSERT_TRUE(SetPassword("Tulip-7"));
-    EXPECT_EQ(GetCurrentPassword(), "Tulip-7");
-
-    std::string bytes = ReadWholeFile(authPath);
-    ASSERT_EQ(bytes.size(), 24u);
-    AuthRecord written;
-    std::memcpy(&written, bytes.data(), sizeof(written));
-    EXPECT_EQ(RecordBytes(RecordFor(written.salt, "Tulip-7")), bytes);
-    EXPECT_EQ(fs::status(authPath).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write);
+    const std::string first = ReadWholeFile(authPath);
+    ASSERT_EQ(first.size(), 24u);
+    EXPECT_EQ(RecordFor(first, "Tulip-7"), first);
+    EXPECT_EQ(fs::status(authPath).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_FALSE(fs::exists(authPath + ".new"));
-
+    for (const char* wrong : {"tulip-7", "Tulip-7 ", ""}) EXPECT_FALSE(VerifyPassword(wrong)) << wrong;
     EXPECT_TRUE(VerifyPassword("Tulip-7"));
-    EXPECT_FALSE(VerifyPassword("tulip-7"));
-    EXPECT_FALSE(VerifyPassword("Tulip-7 "));
-    EXPECT_FALSE(VerifyPassword(""));
-}
 
-TEST_F(PasswordRecordTest, TheEmptyPasswordTurnsThePasswordOff) {
-    MakeCurrent("old");
-    ASSERT_TRUE(SetPassword(""));
-    EXPECT_EQ(GetCurrentPassword(), "");
+    ASSERT_TRUE(SetPassword("Tulip-7"));
+    EXPECT_NE(ReadWholeFile(authPath).substr(0, 8), first.substr(0, 8)) << "each set makes a new salt";
+
+    ASSERT_TRUE(SetPassword(""));  // turns the password off
     EXPECT_EQ(ReadWholeFile(authPath).size(), 24u);
     EXPECT_TRUE(VerifyPassword(""));
-    EXPECT_FALSE(VerifyPassword("old"));
+    EXPECT_FALSE(VerifyPassword("Tulip-7"));
 }
 
-TEST_F(PasswordRecordTest, EachSetPasswordMakesANewSalt) {
-    ASSERT_TRUE(SetPassword("same"));
-    std::string first = ReadWholeFile(authPath);
-    ASSERT_TRUE(SetPassword("same"));
-    std::string second = ReadWholeFile(authPath);
-    EXPECT_NE(first.substr(0, 8), second.substr(0, 8));
-    EXPECT_NE(first, second);
-    EXPECT_TRUE(VerifyPassword("same"));
-}
-
-TEST_F(PasswordRecordTest, VerifyingSetsOrKeepsTheCurrentPassword) {
+TEST_F(PasswordRecordTest, VerifyingTakesTheRecordAsWrittenByHand) {
     MakeCurrent("before");
-    const uint8_t salt[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    WriteWholeFile(authPath, RecordBytes(RecordFor(salt, "right")));
-
-    EXPECT_FALSE(VerifyPassword("wrong"));
+    WriteWholeFile(authPath, RecordFor("\1\2\3\4\5\6\7\x08", "right") + "tail!!");  // only 24 bytes count
     EXPECT_FALSE(VerifyPassword("RIGHT"));
     EXPECT_EQ(GetCurrentPassword(), "before");
     EXPECT_TRUE(VerifyPassword("right"));
     EXPECT_EQ(GetCurrentPassword(), "right");
-}
 
-TEST_F(PasswordRecordTest, ZeroSaltStartAcceptsOnlyTheFixedPassword) {
-    MakeCurrent("before");
-    // Whatever the digest says: here it is the digest of "before".
-    const uint8_t salt[8] = {0, 0, 0, 0, 9, 9, 9, 9};
-    WriteWholeFile(authPath, RecordBytes(RecordFor(salt, "before")));
-
-    EXPECT_FALSE(VerifyPassword("before"));
-    EXPECT_FALSE(VerifyPassword("Qerno"));
-    EXPECT_FALSE(VerifyPassword("qerno "));
-    EXPECT_FALSE(VerifyPassword(std::string("qerno\0", 6)));
-    EXPECT_FALSE(VerifyPassword(""));
+    // A salt starting with four zeros accepts the fixed start password alone, whatever
+    // the digest says (here: the digest of "right").
+    WriteWholeFile(authPath, RecordFor(std::string("\0\0\0\0\x09\x09\x09\x09", 8), "right"));
+    for (const std::string& wrong : {std::string("right"), std::string("Qerno"), std::string("qerno "),
+                                     std::string("qerno\0", 6), std::string()}) {
+        EXPECT_FALSE(VerifyPassword(wrong)) << wrong;
+    }
     EXPECT_TRUE(VerifyPassword("qerno"));
-    EXPECT_EQ(GetCurrentPassword(), "before");
-}
+    WriteWholeFile(authPath, RecordFor(std::string("\0\0\0\x01\x09\x09\x09\x09", 8), "right"));  // three zeros only
+    EXPECT_FALSE(VerifyPassword("qerno"));
+    EXPECT_TRUE(VerifyPassword("right"));
 
-TEST_F(PasswordRecordTest, OnlyTheFirst24BytesCountAndMissingOnesAreTheDefault) {
-    const uint8_t salt[8] = {0x31, 0x41, 0x59, 0x26, 0x53, 0x58, 0x97, 0x93};
-    WriteWholeFile(authPath, RecordBytes(RecordFor(salt, "pi")) + "tail!!");
-    EXPECT_TRUE(VerifyPassword("pi"));
-
+    // Missing bytes are those of the default record: its salt alone still takes "".
     fs::remove(authPath);
     AuthRecord defaults;
     ReadAuthRecord(defaults);
+    const std::string defaultBytes(reinterpret_cast<const char*>(&defaults), sizeof defaults);
+    EXPECT_NE(defaultBytes.substr(0, 4), std::string(4, '\0'));
+    WriteWholeFile(authPath, defaultBytes.substr(0, 8));
+    EXPECT_TRUE(VerifyPassword(""));
     WriteWholeFile(authPath, "\x01\x02\x03\x04\x05");
+    EXPECT_FALSE(VerifyPassword(""));
     AuthRecord overlaid;
     ReadAuthRecord(overlaid);
-    std::string expected = RecordBytes(defaults);
-    expected.replace(0, 5, "\x01\x02\x03\x04\x05");
-    EXPECT_EQ(RecordBytes(overlaid), expected);
-    EXPECT_FALSE(VerifyPassword(""));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&overlaid), sizeof overlaid),
+              "\x01\x02\x03\x04\x05" + defaultBytes.substr(5));
 
-    // The default salt alone, without its digest, still gives the default record.
-    WriteWholeFile(authPath, RecordBytes(defaults).substr(0, 8));
-    EXPECT_TRUE(VerifyPassword(""));
-}
-
-TEST_F(PasswordRecordTest, AHeldRecordReadsAsTheDefault) {
+    // A record someone else holds reads as the default.
     ASSERT_TRUE(SetPassword("held"));
     platform::File holder = platform::File::Open(authPath, platform::File::Mode::Read);
     EXPECT_TRUE(VerifyPassword(""));
@@ -150,55 +106,29 @@ TEST_F(PasswordRecordTest, AHeldRecordReadsAsTheDefault) {
 
 // When auth.dat cannot be written the old password stays in force, in this run and on
 // disk, and the caller hears of it.
-class UnwritableRecordTest : public PasswordRecordTest {
-protected:
-    void SetUp() override {
-        PasswordRecordTest::SetUp();
-        MakeCurrent("old password");
-        before = ReadWholeFile(authPath);
-    }
-    void ExpectNothingChanged() {
-        EXPECT_EQ(GetCurrentPassword(), "old password");
-        EXPECT_EQ(ReadWholeFile(authPath), before);
-        EXPECT_FALSE(fs::exists(authPath + ".new"));
-        EXPECT_TRUE(VerifyPassword("old password"));
-    }
-    std::string before;
-};
-
-TEST_F(UnwritableRecordTest, FileHeldByAnotherOpen) {
+TEST_F(PasswordRecordTest, AnUnwritableRecordKeepsTheOldPassword) {
+    MakeCurrent("old password");
+    const std::string before = ReadWholeFile(authPath);
+    const auto attempt = [&](const char* what, const std::string& path) {
+        SetAuthRecordPathForTesting(path);
+        EXPECT_FALSE(SetPassword("new password")) << what;
+        SetAuthRecordPathForTesting(authPath);
+        EXPECT_EQ(GetCurrentPassword(), "old password") << what;
+        EXPECT_EQ(ReadWholeFile(authPath), before) << what;
+        EXPECT_FALSE(fs::exists(authPath + ".new")) << what;
+    };
     {
         platform::File holder = platform::File::Open(authPath, platform::File::Mode::Read);
-        EXPECT_FALSE(SetPassword("new password"));
+        attempt("held", authPath);
     }
-    ExpectNothingChanged();
-}
-
-TEST_F(UnwritableRecordTest, ReadOnlyFile) {
+    attempt("folder missing", dir.file("gone/auth.dat"));
     ASSERT_TRUE(platform::SetFileAttributes(authPath, platform::AttributeReadOnly));
-    EXPECT_FALSE(SetPassword("new password"));
-    ExpectNothingChanged();
-}
-
-TEST_F(UnwritableRecordTest, ReadOnlyFolder) {
+    attempt("read-only file", authPath);
+    ASSERT_TRUE(platform::SetFileAttributes(authPath, platform::AttributeNormal));
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    bool folderRefusesWrites = !platform::FileExists(dir.file("probe")) &&
-                               !std::ofstream(dir.file("probe")).is_open();
-    if (!folderRefusesWrites) {
-        fs::remove(dir.file("probe"));
-        fs::permissions(dir.path(), fs::perms::owner_all);
-        GTEST_SKIP() << "this user may write into read-only folders";
-    }
-    EXPECT_FALSE(SetPassword("new password"));
+    if (!std::ofstream(dir.file("probe")).is_open()) attempt("read-only folder", authPath);  // not as root
     fs::permissions(dir.path(), fs::perms::owner_all);
-    ExpectNothingChanged();
-}
-
-TEST_F(UnwritableRecordTest, FolderMissing) {
-    SetAuthRecordPathForTesting(dir.file("gone/auth.dat"));
-    EXPECT_FALSE(SetPassword("new password"));
-    SetAuthRecordPathForTesting(authPath);
-    ExpectNothingChanged();
+    EXPECT_TRUE(VerifyPassword("old password"));
 }
 
 }  // namespace

@@ -1,16 +1,15 @@
-// Values are typed bytes kept exactly; reading follows the Win32 buffer rules; key
-// information counts what is there.
+// Values: typed bytes kept exactly, names, order, the Win32 buffer rules for reading and
+// enumerating, and key information that counts what is there.
 #include <cstring>
 
 #include "RegistryTest.h"
 
 TEST_F(RegistryTest, ValuesKeepTheirTypeAndExactBytes) {
-    struct Case {
+    const struct {
         const char* name;
         DWORD type;
         std::string bytes;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {"terminated", REG_SZ, std::string("text", 5)},
         {"unterminated", REG_SZ, "text"},
         {"empty string", REG_SZ, std::string(1, '\0')},
@@ -21,67 +20,127 @@ TEST_F(RegistryTest, ValuesKeepTheirTypeAndExactBytes) {
         {"expandable", REG_EXPAND_SZ, std::string("%APPDATA%\\x", 12)},
         {"big", REG_BINARY, std::string(70000, '\xa5')},
     };
-    for (const Case& c : cases) ASSERT_EQ(SetBytes(root(), c.name, c.type, c.bytes), ERROR_SUCCESS);
-    for (const Case& c : cases) {
-        DWORD type = 0xdeadbeef;
-        DWORD size = 0xdeadbeef;
+    for (const auto& c : cases) ASSERT_EQ(SetBytes(root(), c.name, c.type, c.bytes), ERROR_SUCCESS);
+    for (const auto& c : cases) {
+        DWORD type = 0xdeadbeef, size = 0xdeadbeef;
         ASSERT_EQ(RegQueryValueExA(root(), c.name, nullptr, &type, nullptr, &size), ERROR_SUCCESS);
         EXPECT_EQ(size, c.bytes.size()) << c.name;
         EXPECT_EQ(ReadBytes(root(), c.name, &type), c.bytes) << c.name;
         EXPECT_EQ(type, c.type) << c.name;
     }
+    // Setting a value again replaces type and data.
+    ASSERT_EQ(SetBytes(root(), "terminated", REG_DWORD, std::string(4, '\0')), ERROR_SUCCESS);
+    DWORD type = 0;
+    EXPECT_EQ(ReadBytes(root(), "terminated", &type), std::string(4, '\0'));
+    EXPECT_EQ(type, DWORD{REG_DWORD});
+    EXPECT_EQ(RegSetValueExA(root(), "terminated", 0, REG_BINARY, nullptr, 0), ERROR_SUCCESS);
+    EXPECT_EQ(ReadBytes(root(), "terminated", &type), "");
 }
 
-TEST_F(RegistryTest, SettingAValueAgainReplacesTypeAndData) {
-    ASSERT_EQ(SetText(root(), "v", "a longer text"), ERROR_SUCCESS);
-    ASSERT_EQ(SetBytes(root(), "v", REG_DWORD, std::string(4, '\0')), ERROR_SUCCESS);
-    DWORD type = 0;
-    EXPECT_EQ(ReadBytes(root(), "v", &type), std::string(4, '\0'));
-    EXPECT_EQ(type, DWORD{REG_DWORD});
-    EXPECT_EQ(RegSetValueExA(root(), "v", 0, REG_BINARY, nullptr, 0), ERROR_SUCCESS);
-    EXPECT_EQ(ReadBytes(root(), "v", &type), "");
+TEST_F(RegistryTest, ValueNamesIgnoreCaseAndTheUnnamedValueIsNullOrEmpty) {
+    ASSERT_EQ(SetText(root(), "Username", "first"), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(root(), "USERNAME", "second"), ERROR_SUCCESS);
+    EXPECT_EQ(ValueNames(root()), std::vector<std::string>{"Username"});
+    EXPECT_EQ(ReadBytes(root(), "username"), std::string("second", 7));
+    EXPECT_EQ(RegDeleteValueA(root(), "uSERNAME"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(root(), "Username"), ERROR_FILE_NOT_FOUND);
+
+    ASSERT_EQ(SetText(root(), nullptr, "default"), ERROR_SUCCESS);
+    EXPECT_EQ(ReadBytes(root(), ""), std::string("default", 8));
+    EXPECT_EQ(ValueNames(root()), std::vector<std::string>{""});
+    EXPECT_EQ(RegDeleteValueA(root(), ""), ERROR_SUCCESS);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(root(), nullptr, nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+}
+
+// Windows keeps values in the order they were created; Wine sorts them by name, so a
+// run against Wine leaves this test out (--gtest_filter=-*CreationOrder*).
+TEST_F(RegistryTest, ValuesComeInCreationOrder) {
+    for (const char* name : {"zeta", "Alpha", "mid"}) ASSERT_EQ(SetText(root(), name, "1"), ERROR_SUCCESS);
+    EXPECT_EQ(ValueNames(root()), (std::vector<std::string>{"zeta", "Alpha", "mid"}));
+    ASSERT_EQ(SetText(root(), "ZETA", "2"), ERROR_SUCCESS);
+    EXPECT_EQ(ValueNames(root()), (std::vector<std::string>{"zeta", "Alpha", "mid"})) << "a value set again keeps its place";
+    ASSERT_EQ(RegDeleteValueA(root(), "zeta"), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(root(), "zeta", "3"), ERROR_SUCCESS);
+    EXPECT_EQ(ValueNames(root()), (std::vector<std::string>{"Alpha", "mid", "zeta"}));
 }
 
 TEST_F(RegistryTest, QueryingFollowsTheBufferRules) {
     ASSERT_EQ(SetText(root(), "v", "foobar"), ERROR_SUCCESS);
+    ASSERT_EQ(SetBytes(root(), "abc", REG_SZ, "abc"), ERROR_SUCCESS);
     BYTE data[16];
     std::memset(data, 'x', sizeof data);
-    DWORD type = 0;
     DWORD size = 6;
-    EXPECT_EQ(RegQueryValueExA(root(), "v", nullptr, &type, data, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(RegQueryValueExA(root(), "v", nullptr, nullptr, data, &size), ERROR_MORE_DATA);
     EXPECT_EQ(size, 7u);
     EXPECT_EQ(data[0], 'x') << "a buffer that is too small is not written";
-
     size = 7;
-    ASSERT_EQ(RegQueryValueExA(root(), "v", nullptr, &type, data, &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueExA(root(), "v", nullptr, nullptr, data, &size), ERROR_SUCCESS);
     EXPECT_EQ(std::memcmp(data, "foobar", 7), 0);
     EXPECT_EQ(data[7], 'x');
 
     size = 0xdeadbeef;
-    EXPECT_EQ(RegQueryValueExA(root(), "missing", nullptr, nullptr, nullptr, &size),
-              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueExA(root(), "missing", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(size, 0u);
     size = sizeof data;
-    EXPECT_EQ(RegQueryValueExA(root(), "missing", nullptr, nullptr, data, &size),
-              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueExA(root(), "missing", nullptr, nullptr, data, &size), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(size, sizeof data);
-}
 
-TEST_F(RegistryTest, TextStoredWithoutItsZeroIsTerminatedWhenThereIsRoom) {
-    ASSERT_EQ(SetBytes(root(), "v", REG_SZ, "abc"), ERROR_SUCCESS);
-    BYTE data[8];
+    // Text stored without its zero is terminated when there is room.
     std::memset(data, 'x', sizeof data);
-    DWORD size = sizeof data;
-    ASSERT_EQ(RegQueryValueExA(root(), "v", nullptr, nullptr, data, &size), ERROR_SUCCESS);
+    size = sizeof data;
+    ASSERT_EQ(RegQueryValueExA(root(), "abc", nullptr, nullptr, data, &size), ERROR_SUCCESS);
     EXPECT_EQ(size, 3u);
     EXPECT_STREQ(reinterpret_cast<char*>(data), "abc");
+}
+
+TEST_F(RegistryTest, ValueEnumerationWithSmallBuffers) {
+    ASSERT_EQ(SetText(root(), "Test", "foobar"), ERROR_SUCCESS);
+    const std::string untouched(20, 'x');
+    const struct {
+        DWORD index, nameSize, dataSize;
+        bool dataBuffer;
+        LONG status;
+        DWORD nameBack, dataBack;
+        bool written;  // name and data were written
+    } cases[] = {
+        {0, 20, 2, true, ERROR_MORE_DATA, 20, 7, false},   // the size needed is reported
+        {0, 4, 20, true, ERROR_MORE_DATA, 4, 7, false},    // a name size is not changed
+        {0, 20, 20, false, ERROR_SUCCESS, 4, 7, false},    // no data buffer asks for the size only
+        {0, 5, 7, true, ERROR_SUCCESS, 4, 7, true},        // exact fit, nothing past the data
+        {1, 20, 20, true, ERROR_NO_MORE_ITEMS, 20, 20, false},
+    };
+    for (const auto& c : cases) {
+        char name[20];
+        BYTE data[20];
+        std::memset(name, 'x', sizeof name);
+        std::memset(data, 'x', sizeof data);
+        DWORD nameSize = c.nameSize, dataSize = c.dataSize, type = 0xdeadbeef;
+        SCOPED_TRACE(testing::Message() << "name " << c.nameSize << " data " << c.dataSize << " index " << c.index);
+        EXPECT_EQ(RegEnumValueA(root(), c.index, name, &nameSize, nullptr, &type, c.dataBuffer ? data : nullptr,
+                                &dataSize),
+                  c.status);
+        if (c.status == ERROR_NO_MORE_ITEMS) continue;
+        EXPECT_EQ(type, DWORD{REG_SZ});
+        EXPECT_EQ(nameSize, c.nameBack);
+        EXPECT_EQ(dataSize, c.dataBack);
+        if (c.written) {
+            EXPECT_STREQ(name, "Test");
+            EXPECT_EQ(std::memcmp(data, "foobar\0x", 8), 0);
+        } else {
+            EXPECT_EQ(std::memcmp(data, untouched.data(), 20), 0);
+            if (c.status != ERROR_SUCCESS) {
+                EXPECT_EQ(std::memcmp(name, untouched.data(), 20), 0);
+            }
+        }
+    }
 }
 
 TEST_F(RegistryTest, KeyInformationCountsSubkeysAndValues) {
     DWORD subKeys = 9, maxSubKey = 9, values = 9, maxValueName = 9, maxValue = 9;
     auto query = [&] {
-        return RegQueryInfoKeyA(root(), nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
-                                &values, &maxValueName, &maxValue, nullptr, nullptr);
+        return RegQueryInfoKeyA(root(), nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &values,
+                                &maxValueName, &maxValue, nullptr, nullptr);
     };
     ASSERT_EQ(query(), ERROR_SUCCESS);
     EXPECT_EQ(subKeys + maxSubKey + values + maxValueName + maxValue, 0u);

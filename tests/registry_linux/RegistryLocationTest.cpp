@@ -12,56 +12,50 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::perms Mode(const fs::path& path) { return fs::status(path).permissions() & fs::perms::all; }
+fs::perms Mode(const std::string& path) { return fs::status(path).permissions() & fs::perms::all; }
 
-// Drops any database this process opened from the default place when the test ends.
+// Drops any database this process opened from the default place, before and after.
 struct DefaultRegistry {
     DefaultRegistry() { platform::RedirectRegistry(""); }
     ~DefaultRegistry() { platform::RedirectRegistry(""); }
+    ScopedEnvironment environment;
 };
 
-}  // namespace
-
-TEST(RegistryLocation, FollowsTheEnvironment) {
-    ScopedEnvironment environment;
+TEST(RegistryLocation, FollowsTheEnvironmentAndMakesTheDefaultPlacePrivate) {
     DefaultRegistry registry;
-    environment.Set("HOME", "/home/someone");
-    environment.Unset("XDG_DATA_HOME");
-    environment.Unset("VEILBOX_REGISTRY");
+    registry.environment.Set("HOME", "/home/someone");
+    registry.environment.Unset("XDG_DATA_HOME");
+    registry.environment.Unset("VEILBOX_REGISTRY");
     EXPECT_EQ(platform::RegistryLocation(), "/home/someone/.local/share/veilbox/registry.db");
-    environment.Set("XDG_DATA_HOME", "relative/ignored");
+    registry.environment.Set("XDG_DATA_HOME", "relative/ignored");
     EXPECT_EQ(platform::RegistryLocation(), "/home/someone/.local/share/veilbox/registry.db");
-    environment.Set("XDG_DATA_HOME", "/data");
-    EXPECT_EQ(platform::RegistryLocation(), "/data/veilbox/registry.db");
-    environment.Set("VEILBOX_REGISTRY", "/elsewhere/reg.db");
+    registry.environment.Set("VEILBOX_REGISTRY", "/elsewhere/reg.db");
     EXPECT_EQ(platform::RegistryLocation(), "/elsewhere/reg.db");
-}
 
-TEST(RegistryLocation, TheDefaultPlaceIsMadePrivateOnFirstUse) {
     TempDir dir;
-    ScopedEnvironment environment;
-    DefaultRegistry registry;
-    environment.Unset("VEILBOX_REGISTRY");
-    environment.Set("XDG_DATA_HOME", dir.file("data"));
-
+    registry.environment.Unset("VEILBOX_REGISTRY");
+    registry.environment.Set("XDG_DATA_HOME", dir.file("data"));
+    EXPECT_EQ(platform::RegistryLocation(), dir.file("data/veilbox/registry.db"));
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software", &key), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_EQ(Mode(dir.file("data")), fs::perms::owner_all);
     EXPECT_EQ(Mode(dir.file("data/veilbox")), fs::perms::owner_all);
-    EXPECT_EQ(Mode(dir.file("data/veilbox/registry.db")),
-              fs::perms::owner_read | fs::perms::owner_write);
-}
+    EXPECT_EQ(Mode(dir.file("data/veilbox/registry.db")), fs::perms::owner_read | fs::perms::owner_write);
 
-TEST(RegistryLocation, AnExistingFileOpenToOthersIsMadePrivate) {
-    TempDir dir;
-    const std::string path = dir.file("shared.db");
-    WriteWholeFile(path, "");
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                              fs::perms::others_read);
-    DefaultRegistry registry;
-    ASSERT_TRUE(platform::RedirectRegistry(path));
-    EXPECT_EQ(Mode(path), fs::perms::owner_read | fs::perms::owner_write);
+    // An existing database open to others is made private.
+    const std::string shared = dir.file("shared.db");
+    WriteWholeFile(shared, "");
+    fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    ASSERT_TRUE(platform::RedirectRegistry(shared));
+    EXPECT_EQ(Mode(shared), fs::perms::owner_read | fs::perms::owner_write);
+
+    // An unusable place fails every call cleanly.
+    registry.environment.Set("VEILBOX_REGISTRY", shared + "/below/a/file.db");
+    platform::RedirectRegistry("");
+    EXPECT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software", &key), ERROR_REGISTRY_IO_FAILED);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "v", nullptr, nullptr, nullptr, &size), ERROR_REGISTRY_IO_FAILED);
 }
 
 TEST(RegistryLocation, AFileThatIsNoDatabaseIsRefusedAndTheRegistryStays) {
@@ -69,7 +63,6 @@ TEST(RegistryLocation, AFileThatIsNoDatabaseIsRefusedAndTheRegistryStays) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Kept", &key), ERROR_SUCCESS);
     RegCloseKey(key);
-
     TempDir dir;
     const std::string junk = dir.file("junk.db");
     WriteWholeFile(junk, std::string(4096, 'J'));
@@ -80,15 +73,4 @@ TEST(RegistryLocation, AFileThatIsNoDatabaseIsRefusedAndTheRegistryStays) {
     EXPECT_EQ(ReadWholeFile(junk), std::string(4096, 'J')) << "the foreign file is left alone";
 }
 
-TEST(RegistryLocation, AnUnusablePlaceFailsEveryCallCleanly) {
-    TempDir dir;
-    WriteWholeFile(dir.file("file"), "");
-    ScopedEnvironment environment;
-    DefaultRegistry registry;
-    environment.Set("VEILBOX_REGISTRY", dir.file("file/below/a/file.db"));
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software", &key), ERROR_REGISTRY_IO_FAILED);
-    DWORD size = 0;
-    EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "v", nullptr, nullptr, nullptr, &size),
-              ERROR_REGISTRY_IO_FAILED);
-}
+}  // namespace

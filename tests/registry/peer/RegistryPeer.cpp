@@ -10,80 +10,46 @@
 //                                            reading every value back after writing it
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/Registry.h"
 
 namespace {
 
-int Fail(const char* what, LONG status) {
-    std::fprintf(stderr, "RegistryPeer: %s failed with %ld\n", what, static_cast<long>(status));
-    return 1;
-}
-
-LONG WriteText(HKEY key, const std::string& name, const std::string& text) {
-    return RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>(text.size() + 1));
-}
-
-LONG ReadText(HKEY key, const std::string& name, std::string& text) {
+// Creates key and writes text under name, or only opens it when text is null; then
+// reads name back.
+LONG Visit(const char* path, const std::string& name, const char* text, std::string& found) {
+    HKEY key = nullptr;
+    LONG status = text ? RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
+                       : RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key);
+    if (status == ERROR_SUCCESS && text) {
+        status = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text), DWORD(strlen(text) + 1));
+    }
     char buffer[4096];
     DWORD size = sizeof buffer;
-    DWORD type = 0;
-    LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type,
-                                   reinterpret_cast<BYTE*>(buffer), &size);
-    if (status == ERROR_SUCCESS) text.assign(buffer, size && buffer[size - 1] == 0 ? size - 1 : size);
+    if (status == ERROR_SUCCESS) status = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+    if (status == ERROR_SUCCESS) found.assign(buffer, size && buffer[size - 1] == 0 ? size - 1 : size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) std::fprintf(stderr, "RegistryPeer: failed with %ld\n", static_cast<long>(status));
     return status;
-}
-
-int Set(const char* path, const char* name, const char* text) {
-    HKEY key = nullptr;
-    LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &key, nullptr);
-    if (status != ERROR_SUCCESS) return Fail("create", status);
-    status = WriteText(key, name, text);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS ? 0 : Fail("set", status);
-}
-
-int Expect(const char* path, const char* name, const char* text) {
-    HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key);
-    if (status != ERROR_SUCCESS) return Fail("open", status);
-    std::string found;
-    status = ReadText(key, name, found);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS) return Fail("query", status);
-    return found == text ? 0 : 2;
-}
-
-int Fill(const char* path, const char* prefix, int count) {
-    for (int i = 0; i < count; ++i) {
-        HKEY key = nullptr;
-        LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                      nullptr, &key, nullptr);
-        if (status != ERROR_SUCCESS) return Fail("create", status);
-        const std::string name = prefix + std::to_string(i);
-        status = WriteText(key, name, "from the peer " + std::to_string(i));
-        std::string back;
-        if (status == ERROR_SUCCESS) status = ReadText(key, name, back);
-        RegCloseKey(key);
-        if (status != ERROR_SUCCESS) return Fail("fill", status);
-    }
-    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "set" && argc == 5) return Set(argv[2], argv[3], argv[4]);
-    if (command == "expect" && argc == 5) return Expect(argv[2], argv[3], argv[4]);
-    if (command == "delete" && argc == 3) {
-        LONG status = RegDeleteKeyA(HKEY_CURRENT_USER, argv[2]);
-        return status == ERROR_SUCCESS ? 0 : Fail("delete", status);
+    std::string found;
+    if (command == "set" && argc == 5) return Visit(argv[2], argv[3], argv[4], found) == ERROR_SUCCESS ? 0 : 1;
+    if (command == "expect" && argc == 5) return Visit(argv[2], argv[3], nullptr, found) != ERROR_SUCCESS ? 1 : found == argv[4] ? 0 : 2;
+    if (command == "delete" && argc == 3) return RegDeleteKeyA(HKEY_CURRENT_USER, argv[2]) == ERROR_SUCCESS ? 0 : 1;
+    if (command == "fill" && argc == 5) {
+        for (int i = 0; i < std::atoi(argv[4]); ++i) {
+            const std::string text = "from the peer " + std::to_string(i);
+            if (Visit(argv[2], argv[3] + std::to_string(i), text.c_str(), found) != ERROR_SUCCESS) return 1;
+        }
+        return 0;
     }
-    if (command == "fill" && argc == 5) return Fill(argv[2], argv[3], std::atoi(argv[4]));
     std::fprintf(stderr, "RegistryPeer: unknown command\n");
     return 64;
 }

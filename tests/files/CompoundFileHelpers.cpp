@@ -88,7 +88,7 @@ OlefileListing ReadWithOlefile(const std::string& container) {
     OlefileListing listing;
     TempDir out;
     const std::string command = std::string("/usr/bin/python3 '") + VEILBOX_SOURCE_DIR +
-                                "/tests/storage/olefile_dump.py' '" + container + "' '" + out.path() + "'";
+                                "/tests/files/olefile_dump.py' '" + container + "' '" + out.path() + "'";
     const std::string output = CommandOutput(command, &listing.exitCode);
     std::istringstream lines(output);
     std::string name;
