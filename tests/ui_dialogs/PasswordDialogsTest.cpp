@@ -98,7 +98,7 @@ TEST_F(uiPasswordDialogs, PromptForgivesTwoWrongEntriesAndQuitsAfterTheThird) {
         int exitCode;
     } cases[] = {
         {"right", {"right"}, 0, true, 0},
-        {"two wrong, then right", {"Right", "wrong", "right"}, 0, true, 0},
+        {"two wrong (one empty), then right", {"", "Right", "right"}, 0, true, 0},
         {"three wrong", {"one", "two", "three"}, 0, false, 1},
         {"wrong, then Cancel", {"wrong"}, WXK_CANCEL, false, 0},
         {"Escape", {}, WXK_ESCAPE, false, 0},

@@ -19,6 +19,9 @@
 #include "support/ScriptedUserInterface.h"
 #include "ui/CChangePasswordDlg.h"
 #include "ui/CHoverButton.h"
+#include "ui/CMessageBoxDlg.h"
+#include "ui/CProgressDlg.h"
+#include "ui/CRecoveryPasswordDlg.h"
 #include "ui/CPasswordDlg.h"
 #include "ui/CSetupDlg.h"
 
@@ -152,8 +155,10 @@ TEST_F(uiSetup, TheHelpPageIsShown) {
 
 // Every button of every dialog is a hover button with its role icons and the hand cursor.
 TEST_F(uiSetup, EveryButtonHasItsIconsAndTheHandCursor) {
-    std::unique_ptr<CBaseDlg> dialogs[] = {std::make_unique<CPasswordDlg>(), std::make_unique<CChangePasswordDlg>(),
-                                           std::make_unique<CSetupDlg>(SecurityHigh)};
+    std::unique_ptr<CBaseDlg> dialogs[] = {
+        std::make_unique<CPasswordDlg>(), std::make_unique<CChangePasswordDlg>(), std::make_unique<CSetupDlg>(SecurityHigh),
+        std::make_unique<CRecoveryPasswordDlg>("?"), std::make_unique<CProgressDlg>(),
+        std::make_unique<CMessageBoxDlg>("?", MB_YESNO), std::make_unique<CMessageBoxDlg>("?", MB_RETRYCANCEL)};
     for (auto& dialog : dialogs) {
         int buttons = 0;
         for (wxWindow* child : dialog->GetChildren()) {
@@ -162,6 +167,6 @@ TEST_F(uiSetup, EveryButtonHasItsIconsAndTheHandCursor) {
                 EXPECT_TRUE(button->HasInIcon() && button->HasOutIcon() && button->HasOwnCursor()) << button->GetLabel();
             }
         }
-        EXPECT_GE(buttons, 2) << dialog->GetTitle();
+        EXPECT_GE(buttons, dynamic_cast<CProgressDlg*>(dialog.get()) ? 1 : 2) << dialog->GetTitle();
     }
 }
