@@ -106,6 +106,8 @@ const StartCase kStarts[] = {
     {"three wrong passwords", 2, false, true, 3, {IDOK, IDOK, IDOK}, nullptr, {}, IDCANCEL, 1, 3, "The password you"},
 };
 
+void PrintTo(const StartCase& c, std::ostream* out) { *out << c.name; }
+
 class MainWindowStart : public MainWindowTest, public ::testing::WithParamInterface<StartCase> {};
 
 }  // namespace

@@ -35,7 +35,7 @@ const struct {
 
 TEST(uiMessageBox, EachButtonSetHasItsButtonsAndOnlyYesNoIgnoresEscapeAndTheCloseBox) {
     for (const auto& set : kSets) {
-        SCOPED_TRACE(set.first + std::to_string(set.style));
+        SCOPED_TRACE("style " + std::to_string(set.style));
         wxString labels;
         EXPECT_EQ(set.firstResult, RunBox(set.style, [&](CMessageBoxDlg& box) {
             labels = box.FirstButton().GetLabel() + (box.SecondButton().IsShown() ? "/" + box.SecondButton().GetLabel() : "");
