@@ -57,7 +57,7 @@ protected:
         std::filesystem::create_directories(dataHome_);
         environment_.Set("XDG_DATA_HOME", dataHome_);
         environment_.Set("XDG_CONFIG_HOME", home_.path() + "/config");
-        environment_.Set("PATH", kBin + ":" + platformPath());
+        environment_.Set("PATH", kBin + ":" + std::string(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin"));
         environment_.Set("VEILBOX_TRACE_STARTUP", "1");
         std::filesystem::create_directories(home_.path() + "/Documents");
         // The program runs from a folder of its own, so auth.dat beside it is ours.
@@ -73,16 +73,10 @@ protected:
         std::filesystem::remove_all(dataHome_, ignored);
     }
 
-    static std::string platformPath() {
-        const char* path = std::getenv("PATH");
-        return path ? path : "/usr/bin:/bin";
-    }
-
     // Starts the program in the background; its standard error goes to a file.
     void StartProgram() {
-        ASSERT_EQ(0, std::system(("'" + program_ + "' 2>'" + home_.file("stderr.txt") + "' & echo $! > '" +
-                                  home_.file("pid") + "'")
-                                     .c_str()));
+        const std::string start = "'" + program_ + "' 2>'" + home_.file("stderr.txt") + "' & echo $! > '" + home_.file("pid") + "'";
+        ASSERT_EQ(0, std::system(start.c_str()));
     }
     std::string ProgramPid() {
         std::string pid = ReadWholeFile(home_.file("pid"));
@@ -90,10 +84,7 @@ protected:
     }
     bool ProgramEnded() {
         const std::string pid = ProgramPid();
-        for (int i = 0; i < 200; ++i) {
-            if (std::system(("kill -0 " + pid + " 2>/dev/null").c_str()) != 0) return true;
-            std::system("sleep 0.1");
-        }
+        if (WaitFor([&] { return std::system(("kill -0 " + pid + " 2>/dev/null").c_str()) != 0; })) return true;
         std::system(("kill " + pid).c_str());
         return false;
     }

@@ -1,6 +1,6 @@
 # The main window runs in-process on the real web view: it needs the program's pages,
-# its version record, the wx test harness of the dialog suite and the private world
-# of the shell suite.
+# its version record, the wx helper of the widgets suite and the private world of the
+# shell suite; /uninstall runs on the real program.
 veilbox_add_resources(test_ui_app)
 veilbox_add_version_record(test_ui_app)
 target_sources(test_ui_app PRIVATE
@@ -8,7 +8,7 @@ target_sources(test_ui_app PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/app_shell/ShellFixture.cpp)
 target_include_directories(test_ui_app PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/ui_widgets ${CMAKE_CURRENT_SOURCE_DIR}/app_shell)
-add_dependencies(test_ui_app veilbox msimn)
+add_dependencies(test_ui_app veilbox)
 
-# Some of its tests drive the real program with typed input: nothing else runs beside them.
+# One of its tests drives the real program with typed input: nothing else runs beside it.
 set(suite_run_alone ON)

@@ -5,9 +5,8 @@
 #include <wx/frame.h>
 
 #include "WxTestSupport.h"
-#include "base/UserInterface.h"
-#include "ui/CProgressDlg.h"
 #include "ui/CHoverButton.h"
+#include "ui/CProgressDlg.h"
 #include "ui/WxUserInterface.h"
 
 namespace {
@@ -15,17 +14,16 @@ namespace {
 // A shown main window that the progress dialog takes as its owner.
 class uiProgress : public ::testing::Test {
 protected:
-    void SetUp() override {
-        main_ = new wxFrame(nullptr, wxID_ANY, "Veilbox");
+    uiProgress() {
         wxTheApp->SetTopWindow(main_);
         ShowAndActivate(*main_);
     }
-    void TearDown() override {
+    ~uiProgress() override {
         wxTheApp->SetTopWindow(nullptr);
         main_->Destroy();
         PumpFor(20);
     }
-    wxFrame* main_ = nullptr;
+    wxFrame* main_ = new wxFrame(nullptr, wxID_ANY, "Veilbox");
 };
 
 }  // namespace
@@ -33,60 +31,32 @@ protected:
 TEST_F(uiProgress, PercentageFollowsThePositionWithinTheRange) {
     CProgressDlg dlg;
     EXPECT_EQ(" 0 %", dlg.PercentText());
-    dlg.SetRange(0, 1000);
-    const struct { int pos; const char* text; } steps[] = {
-        {0, "0%"}, {375, "37%"}, {999, "99%"}, {1000, "100%"}, {120, "12%"}};
+    const struct { int low, high, pos; const char* text; } steps[] = {
+        {0, 1000, 0, "0%"}, {0, 1000, 375, "37%"}, {0, 1000, 999, "99%"}, {0, 1000, 1000, "100%"},
+        {200, 400, 300, "50%"}, {5, 5, 4, "0%"}, {5, 5, 5, "100%"}};  // an empty range is not started or done
     int previous = 0;
     for (const auto& step : steps) {
+        dlg.SetRange(step.low, step.high);
         EXPECT_EQ(previous, dlg.SetPos(step.pos));
-        EXPECT_EQ(step.text, dlg.PercentText()) << step.pos;
+        EXPECT_EQ(step.text, dlg.PercentText()) << step.low << ".." << step.high << " at " << step.pos;
         previous = step.pos;
     }
 }
 
-TEST_F(uiProgress, RangeNotStartingAtZeroAndEmptyRange) {
-    CProgressDlg dlg;
-    dlg.SetRange(200, 400);
-    dlg.SetPos(300);
-    EXPECT_EQ("50%", dlg.PercentText());
-    // An empty range would divide by zero; it reads as not started, then done.
-    dlg.SetRange(5, 5);
-    dlg.SetPos(4);
-    EXPECT_EQ("0%", dlg.PercentText());
-    dlg.SetPos(5);
-    EXPECT_EQ("100%", dlg.PercentText());
-}
-
-TEST_F(uiProgress, CancelPressesBetweenChunksMakeOneRequest) {
-    CProgressDlg dlg;
-    EXPECT_FALSE(dlg.TakeCancelRequest());
-    ClickMiddle(dlg.CancelButton());
-    ClickMiddle(dlg.CancelButton());
-    EXPECT_TRUE(dlg.TakeCancelRequest());
-    EXPECT_FALSE(dlg.TakeCancelRequest());
-    EXPECT_TRUE(dlg.IsShown());
-    // After the request was answered, a new press is a new request.
-    ClickMiddle(dlg.CancelButton());
-    EXPECT_TRUE(dlg.TakeCancelRequest());
-}
-
-TEST_F(uiProgress, EscapeAndCloseBoxRequestCancelButEnterDoesNothing) {
+TEST_F(uiProgress, CancelEscapeAndCloseBoxRaiseOneRequestAndTheWindowStays) {
     CProgressDlg dlg;
     SendKey(dlg, wxEVT_CHAR_HOOK, WXK_RETURN);
     EXPECT_FALSE(dlg.TakeCancelRequest());
-    EXPECT_TRUE(dlg.IsShown());
-
+    ClickMiddle(dlg.CancelButton());
+    ClickMiddle(dlg.CancelButton());
+    EXPECT_TRUE(dlg.TakeCancelRequest());
+    EXPECT_FALSE(dlg.TakeCancelRequest()) << "presses between two chunks are one request";
     SendKey(dlg, wxEVT_CHAR_HOOK, WXK_ESCAPE);
     EXPECT_TRUE(dlg.TakeCancelRequest());
     dlg.Close();
     EXPECT_TRUE(dlg.TakeCancelRequest());
     EXPECT_TRUE(dlg.IsShown());
-}
-
-TEST_F(uiProgress, ClicksQueuedByTheDisplayArriveWhileWorkPumps) {
-    CProgressDlg dlg;
-    dlg.SetRange(0, 1000);
-    // Queued like input from the display; only the pumping in SetPos can deliver it.
+    // Queued like input from the display: only the pumping of the work delivers it.
     dlg.CallAfter([&dlg] { dlg.CancelButton().Click(); });
     dlg.SetPos(10);
     EXPECT_TRUE(dlg.TakeCancelRequest());
@@ -94,30 +64,18 @@ TEST_F(uiProgress, ClicksQueuedByTheDisplayArriveWhileWorkPumps) {
     EXPECT_TRUE(dlg.TakeCancelRequest());
 }
 
-TEST_F(uiProgress, OwnerIsDisabledWhileTheDialogLivesAndEnabledAfter) {
+TEST_F(uiProgress, TheOwnerIsDisabledWhileTheWindowLivesAndTheEraseStageHasNoCancel) {
     {
-        CProgressDlg dlg;
+        std::unique_ptr<ProgressWindow> window = WxUserInterface().CreateProgressWindow();
+        auto& dlg = dynamic_cast<CProgressDlg&>(*window);
         EXPECT_EQ(main_, dlg.Owner());
         EXPECT_FALSE(main_->IsEnabled());
+        window->HideCancelButton();
+        EXPECT_FALSE(dlg.CancelButton().IsShown());
     }
     EXPECT_TRUE(main_->IsEnabled());
-
     // A window that was disabled already is not the dialog's to enable.
     main_->Disable();
     { CProgressDlg dlg; }
     EXPECT_FALSE(main_->IsEnabled());
-    main_->Enable();
-}
-
-TEST_F(uiProgress, EraseStageHidesCancel) {
-    WxUserInterface ui;
-    std::unique_ptr<ProgressWindow> window = ui.CreateProgressWindow();
-    ASSERT_TRUE(window);
-    auto& dlg = dynamic_cast<CProgressDlg&>(*window);
-    window->SetStatusText("Erasing unprotected copy");
-    window->HideCancelButton();
-    EXPECT_FALSE(dlg.CancelButton().IsShown());
-    EXPECT_FALSE(main_->IsEnabled());
-    window.reset();
-    EXPECT_TRUE(main_->IsEnabled());
 }

@@ -5,37 +5,29 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
-#include <wx/init.h>
 #include <wx/toplevel.h>
 
 namespace {
 
-// GTK can be started only once per process, so the application lives for the
-// whole test program; a running event loop lets the code under test pump.
+// GTK starts once per process, so the application lives for the whole program; an
+// active event loop lets the code under test pump.
 class WxEnvironment : public ::testing::Environment {
-public:
     void SetUp() override {
-        static char name[] = "test_ui_widgets";
+        static char name[] = "veilbox-ui-test";
         static char* argv[] = {name, nullptr};
         int argc = 1;
         wxApp::SetInstance(new wxApp);
         ASSERT_TRUE(wxEntryStart(argc, argv)) << "no display (run under xvfb-run)";
-        loop_ = new wxGUIEventLoop;
-        activator_ = new wxEventLoopActivator(loop_);
+        activator_ = new wxEventLoopActivator(new wxGUIEventLoop);
     }
     void TearDown() override {
         delete activator_;
-        delete loop_;
         wxEntryCleanup();
     }
-
-private:
-    wxGUIEventLoop* loop_ = nullptr;
     wxEventLoopActivator* activator_ = nullptr;
 };
 
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new WxEnvironment);
+[[maybe_unused]] ::testing::Environment* const environment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
 
 }  // namespace
 
@@ -46,8 +38,6 @@ ModalScript::ModalScript(std::function<void(wxDialog&)> action) : action_(std::m
     Register();
 }
 
-ModalScript::~ModalScript() { Unregister(); }
-
 int ModalScript::Enter(wxDialog* dialog) {
     current_ = dialog;
     ++runs_;
@@ -56,26 +46,20 @@ int ModalScript::Enter(wxDialog* dialog) {
     return wxID_NONE;
 }
 
-void ModalScript::Exit(wxDialog*) {
-    watchdog_.Stop();
-    current_ = nullptr;
-}
-
 void PumpFor(int milliseconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    while (loop && std::chrono::steady_clock::now() < end) {
-        loop->YieldFor(wxEVT_CATEGORY_ALL);
+    while (wxEventLoopBase::GetActive() && std::chrono::steady_clock::now() < end) {
+        wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_ALL);
         wxMilliSleep(5);
     }
 }
 
 void ShowAndActivate(wxWindow& window) {
-    wxWindow* top = wxGetTopLevelParent(&window);
+    auto* top = static_cast<wxTopLevelWindow*>(wxGetTopLevelParent(&window));
     top->Show();
     top->Raise();
     top->SetFocus();
-    for (int i = 0; i < 100 && !static_cast<wxTopLevelWindow*>(top)->IsActive(); ++i) PumpFor(10);
+    for (int i = 0; i < 100 && !top->IsActive(); ++i) PumpFor(10);
 }
 
 void SendMouse(wxWindow& window, wxEventType type, const wxPoint& at, bool leftDown) {
