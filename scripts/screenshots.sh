@@ -14,7 +14,7 @@ trap 'rm -rf "$world"' EXIT
 export HOME="$world" XDG_DATA_HOME="$world/data" XDG_CONFIG_HOME="$world/config"
 mkdir -p "$world/Documents"
 unset VEILBOX_REGISTRY
-take() { xvfb-run -a -s "-screen 0 1280x1024x24" build/tools/screenshots/veilbox-screenshots "$PWD/docs/screenshots" "$@"; }
+take() { xvfb-run -a -s "-screen 0 1280x1024x24" build/ui/screenshots/veilbox-screenshots "$PWD/docs/screenshots" "$@"; }
 
 # One identity first, for the start-up's question; then a second one for the rest.
 build/bin/msimn create-identity --name "Main Identity" --default >/dev/null
