@@ -41,11 +41,9 @@ private:
 };
 
 ScriptedUserInterface::ScriptedUserInterface() {
-    UserInterface::Install(this);
 }
 
 ScriptedUserInterface::~ScriptedUserInterface() {
-    UserInterface::Install(nullptr);
     EXPECT_TRUE(answers_.empty()) << answers_.size() << " scripted message box answer(s) never used";
     EXPECT_TRUE(passwords_.empty()) << passwords_.size() << " scripted password(s) never used";
     EXPECT_EQ(openWindows, 0) << "a progress window outlived the test";
