@@ -23,8 +23,9 @@ RunOutcome Recorded(RunOutcome outcome) {
 RunRequest MakeRunRequest() {
     RunRequest request;
     request.identityKeyName = GetGuardId();
-    const int position = FindIdentity(request.identityKeyName);
-    if (position >= 0) request.storeRoot = GetIdentity(static_cast<size_t>(position)).StoreRoot;
+    const IdentityCatalogue catalogue = IdentityCatalogue::Read();
+    const int position = catalogue.Find(request.identityKeyName);
+    if (position >= 0) request.storeRoot = catalogue.At(static_cast<size_t>(position)).StoreRoot;
     request.securityLevel = GetSecurityLevel();
     request.containerPath = ContainerPathFor(request.identityKeyName);
     request.password = GetCurrentPassword();
@@ -51,7 +52,7 @@ void HideCommand(CommandHost& host) {
         return;
     }
     if (!IsMailClientClosed(host.User())) return;
-    if (FindIdentity(request.identityKeyName) < 0) {
+    if (IdentityCatalogue::Read().Find(request.identityKeyName) < 0) {
         host.User().ShowMessageBox("Unable to locate message store for the selected identity", MB_OK | MB_ICONSTOP);
         return;
     }

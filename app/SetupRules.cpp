@@ -20,26 +20,26 @@ bool RefuseSetupWhileHidden(UserInterface& ui) {
     return true;
 }
 
-std::vector<std::string> LoadIdentityLines() {
-    LoadIdentities();
+std::vector<std::string> IdentityLines(const IdentityCatalogue& catalogue) {
     std::vector<std::string> lines;
-    for (size_t position = 0; position < GetIdentityCount(); ++position) {
-        lines.push_back(GetIdentity(position).Username);
+    for (size_t position = 0; position < catalogue.Count(); ++position) {
+        lines.push_back(catalogue.At(position).Username);
     }
     return lines;
 }
 
-int ProtectedIdentityLine() { return FindIdentity(GetGuardId()); }
+int ProtectedIdentityLine(const IdentityCatalogue& catalogue) { return catalogue.Find(GetGuardId()); }
 
 int LevelButtonFor(int level) { return level >= SecurityLow && level <= SecurityHigh ? level : -1; }
 
-bool ConfirmSetup(UserInterface& ui, int line, int level, const std::function<void()>& offerPasswordChange) {
-    if (line < 0 || static_cast<size_t>(line) >= GetIdentityCount()) {
+bool ConfirmSetup(UserInterface& ui, const IdentityCatalogue& catalogue, int line, int level,
+                  const std::function<void()>& offerPasswordChange) {
+    if (line < 0 || static_cast<size_t>(line) >= catalogue.Count()) {
         ui.ShowMessageBox(kSelectIdentityText, MB_OK);
         return false;
     }
     // Taken before the password dialog runs, so nothing it does can change the choice.
-    const std::string keyName = GetIdentity(static_cast<size_t>(line)).KeyName;
+    const std::string keyName = catalogue.At(static_cast<size_t>(line)).KeyName;
     if (!IsPasswordSet() && ui.ShowMessageBox(kNoPasswordWarningText, MB_YESNO) == IDYES) {
         offerPasswordChange();
     }

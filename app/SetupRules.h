@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/UserInterface.h"
+#include "identities/IdentityCatalogue.h"
 
 extern const char kSetupRefusedText[];
 extern const char kSelectIdentityText[];
@@ -16,11 +17,11 @@ extern const char kNoPasswordWarningText[];
 // hidden, so setup does not open: the user is told why and true is returned.
 bool RefuseSetupWhileHidden(UserInterface& ui);
 
-// Reloads the identity catalogue and returns one line per identity, its user name, in
-// catalogue order, so that a line's position is the identity's catalogue position.
-std::vector<std::string> LoadIdentityLines();
+// One line per identity of the catalogue the dialog shows, its user name, in catalogue
+// order, so that a line's position is the identity's catalogue position.
+std::vector<std::string> IdentityLines(const IdentityCatalogue& catalogue);
 // The line of the protected identity (guardid); -1 when it is not listed.
-int ProtectedIdentityLine();
+int ProtectedIdentityLine(const IdentityCatalogue& catalogue);
 
 // The level buttons are Low, Medium and High, numbered as the levels are. A stored level
 // that is none of them checks no button; reading back with no button checked gives -1.
@@ -31,4 +32,5 @@ int LevelButtonFor(int level);
 // nothing is saved. Otherwise, when no password is set, the user is warned and may set
 // one (offerPasswordChange runs on Yes); either way the identity's key name is then
 // saved as guardid, followed by the level. True when saved, so the dialog may close.
-bool ConfirmSetup(UserInterface& ui, int line, int level, const std::function<void()>& offerPasswordChange);
+bool ConfirmSetup(UserInterface& ui, const IdentityCatalogue& catalogue, int line, int level,
+                  const std::function<void()>& offerPasswordChange);

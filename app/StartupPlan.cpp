@@ -22,10 +22,9 @@ std::string TooFewIdentitiesText(size_t count) {
 
 StartupPlan PlanStartup(UserInterface& ui) {
     StartupPlan plan;
-    LoadIdentities();
     // A hidden identity is no longer in the catalogue, so the count says nothing then.
     if (!IsIdentityHidden()) {
-        const std::string problem = TooFewIdentitiesText(GetIdentityCount());
+        const std::string problem = TooFewIdentitiesText(IdentityCatalogue::Read().Count());
         if (!problem.empty()) {
             if (ui.ShowMessageBox(problem + "\r\n\r\nWould you like to take a guided tour?", MB_YESNO | MB_ICONQUESTION) !=
                 IDYES) {

@@ -2,7 +2,6 @@
 
 #include "identities/MailClient.h"
 #include "identities/RegistryKey.h"
-#include "identities/Settings.h"
 
 namespace {
 
@@ -43,12 +42,12 @@ std::string ReadStoreRootValue(HKEY identityKey, bool& present) {
 
 }  // namespace
 
-void IdentityCatalogue::Load() {
-    records_.clear();
+IdentityCatalogue IdentityCatalogue::Read() {
+    std::vector<IdentityRecord> records;
     RegistryKey identities;
     if (identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) !=
         ERROR_SUCCESS)
-        return;
+        return IdentityCatalogue();
     std::string keyName;
     for (DWORD index = 0; EnumKeyName(identities.Handle(), index, keyName); ++index) {
         RegistryKey identity;
@@ -59,8 +58,9 @@ void IdentityCatalogue::Load() {
         record.Username = ReadText(identity, MailClient::kUsernameValue, hasUsername);
         record.UserId = ReadText(identity, MailClient::kUserIdValue, hasUserId);
         record.StoreRoot = ReadStoreRootValue(identity.Handle(), hasStoreRoot);
-        if (hasUsername && hasUserId && hasStoreRoot) records_.push_back(std::move(record));
+        if (hasUsername && hasUserId && hasStoreRoot) records.push_back(std::move(record));
     }
+    return IdentityCatalogue(std::move(records));
 }
 
 int IdentityCatalogue::Find(const std::string& keyName) const {
@@ -77,30 +77,15 @@ std::string IdentityCatalogue::FirstOtherThan(const std::string& keyName) const 
     return keyName;
 }
 
-IdentityCatalogue& GetIdentityCatalogue() {
-    static IdentityCatalogue catalogue;
-    return catalogue;
+std::string IdentityCatalogue::UserIdOf(const std::string& keyName) const {
+    const int position = Find(keyName);
+    return position < 0 ? keyName : records_[static_cast<size_t>(position)].UserId;
 }
 
-void LoadIdentities() { GetIdentityCatalogue().Load(); }
-
-size_t GetIdentityCount() { return GetIdentityCatalogue().Count(); }
-
-const IdentityRecord& GetIdentity(size_t position) { return GetIdentityCatalogue().At(position); }
-
-int FindIdentity(const std::string& keyName) { return GetIdentityCatalogue().Find(keyName); }
-
-std::string GetIdentityUserId(const std::string& keyName) {
-    const int position = FindIdentity(keyName);
-    return position < 0 ? keyName : GetIdentity(position).UserId;
+std::string IdentityCatalogue::UsernameOf(const std::string& keyName) const {
+    const int position = Find(keyName);
+    return position < 0 ? std::string() : records_[static_cast<size_t>(position)].Username;
 }
-
-std::string GetIdentityUsername(const std::string& keyName) {
-    const int position = FindIdentity(keyName);
-    return position < 0 ? std::string() : GetIdentity(position).Username;
-}
-
-std::string GetOtherIdentity() { return GetIdentityCatalogue().FirstOtherThan(GetGuardId()); }
 
 std::string ReadStoreRoot(HKEY identityKey) {
     bool present = false;

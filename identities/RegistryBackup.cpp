@@ -135,9 +135,10 @@ bool RemoveIdentityKey(const std::string& guardId) {
     if (identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) !=
         ERROR_SUCCESS)
         return false;
-    const std::string other = GetIdentityCatalogue().FirstOtherThan(guardId);
-    const std::string protectedUserId = GetIdentityUserId(guardId);
-    const std::string otherUserId = GetIdentityUserId(other);
+    const IdentityCatalogue catalogue = IdentityCatalogue::Read();
+    const std::string other = catalogue.FirstOtherThan(guardId);
+    const std::string protectedUserId = catalogue.UserIdOf(guardId);
+    const std::string otherUserId = catalogue.UserIdOf(other);
     // A missing value never points anywhere, even at an identity whose id is empty.
     auto pointsAtProtected = [&](const char* valueName) {
         DWORD byteCount = 0;
@@ -152,7 +153,7 @@ bool RemoveIdentityKey(const std::string& guardId) {
         moved = WriteText(key, MailClient::kDefaultUserIdValue, otherUserId) == ERROR_SUCCESS;
     if (moved && pointsAtProtected(MailClient::kLastUserIdValue)) {
         moved = WriteText(key, MailClient::kLastUserIdValue, otherUserId) == ERROR_SUCCESS &&
-                WriteText(key, MailClient::kLastUsernameValue, GetIdentityUsername(other)) == ERROR_SUCCESS;
+                WriteText(key, MailClient::kLastUsernameValue, catalogue.UsernameOf(other)) == ERROR_SUCCESS;
     }
     if (moved && pointsAtProtected(MailClient::kStartAsValue))
         moved = WriteText(key, MailClient::kStartAsValue, otherUserId) == ERROR_SUCCESS;

@@ -112,8 +112,8 @@ void StoreEraser::CleanLeftovers() {
         ContainerPlanner(run_).ReadIndex(storage, plan, fault) && FindStoreRootInBackup(run_.Backup(), storeRoot)) {
         folder = ExpandStorePath(storeRoot);
         overwrite = plan.index.securityLevel != SecurityMedium;
-    } else if (FindIdentity(guardId) >= 0) {
-        folder = ExpandStorePath(GetIdentity(static_cast<size_t>(FindIdentity(guardId))).StoreRoot);
+    } else if (const IdentityCatalogue listed = IdentityCatalogue::Read(); listed.Find(guardId) >= 0) {
+        folder = ExpandStorePath(listed.At(static_cast<size_t>(listed.Find(guardId))).StoreRoot);
     }
     storage.Release();
     if (folder.empty()) return;

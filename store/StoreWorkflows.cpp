@@ -169,7 +169,6 @@ RunOutcome Restore(CStoreOperation& run) {
                        MB_OK | MB_ICONSTOP);
         return RunOutcome::Failed(ResultRegistryError, run.IdentityKeyName(), "the registry entries could not be written back");
     }
-    LoadIdentities();
     FinishRestore(run);
     return RunOutcome::Done();
 }
@@ -188,7 +187,7 @@ std::string BuildHideQuestion(const std::string& displayName, int securityLevel)
 }
 
 RunOutcome HideIdentity(RunRequest request, UserInterface& ui) {
-    const std::string question = BuildHideQuestion(GetIdentityUsername(request.identityKeyName), request.securityLevel);
+    const std::string question = BuildHideQuestion(IdentityCatalogue::Read().UsernameOf(request.identityKeyName), request.securityLevel);
     if (ui.ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) return RunOutcome::Failed(ResultCanceled);
     if (!request.containerPath.empty() && platform::FileExists(request.containerPath)) {
         return RunOutcome::Failed(ResultAlreadyHidden, request.containerPath);

@@ -73,8 +73,9 @@ void CSetupDlg::CreateControls() {
 }
 
 void CSetupDlg::FillIdentityList() {
-    for (const std::string& line : LoadIdentityLines()) list_->Append(wxString::FromUTF8(line));
-    const int selected = ProtectedIdentityLine();
+    catalogue_ = IdentityCatalogue::Read();
+    for (const std::string& line : IdentityLines(catalogue_)) list_->Append(wxString::FromUTF8(line));
+    const int selected = ProtectedIdentityLine(catalogue_);
     if (selected >= 0) list_->SetSelection(selected);
     undoFocusSelection_ = selected < 0;
     list_->Bind(wxEVT_SET_FOCUS, &CSetupDlg::OnListFocus, this);
@@ -135,7 +136,7 @@ void CSetupDlg::OnChangePassword(wxCommandEvent&) { OpenChangePasswordDialog(); 
 void CSetupDlg::OnOk(wxCommandEvent&) {
     const int line = list_->GetSelection();
     WxUserInterface ui;
-    if (ConfirmSetup(ui, line == wxNOT_FOUND ? -1 : line, Level(), OpenChangePasswordDialog)) Finish(IDOK);
+    if (ConfirmSetup(ui, catalogue_, line == wxNOT_FOUND ? -1 : line, Level(), OpenChangePasswordDialog)) Finish(IDOK);
 }
 
 void RunSetup() {

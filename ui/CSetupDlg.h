@@ -7,6 +7,7 @@
 // hidden.
 #pragma once
 
+#include "identities/IdentityCatalogue.h"
 #include "ui/CBaseDlg.h"
 
 class CHoverButton;
@@ -43,6 +44,8 @@ public:
     wxWebView* HelpPage() { return helpPage_; }
 
 private:
+    // The list as it was shown: a line's position is the identity's position in it.
+    IdentityCatalogue catalogue_;
     void CreateControls();
     // One line per listed identity, the protected one selected.
     void FillIdentityList();

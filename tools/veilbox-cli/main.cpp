@@ -69,7 +69,7 @@ bool TakeProgramPassword(const CliUserInterface& ui) {
 
 RunOutcome RunHide(UserInterface& ui) {
     RunRequest request = MakeRunRequest();
-    if (request.identityKeyName.empty() || FindIdentity(request.identityKeyName) < 0) {
+    if (request.identityKeyName.empty() || IdentityCatalogue::Read().Find(request.identityKeyName) < 0) {
         std::fprintf(stderr, "Unable to locate message store for the selected identity\n");
         return RunOutcome::Failed(ResultUnspecified);
     }
@@ -95,7 +95,6 @@ int main(int argc, char** argv) {
     CliUserInterface ui(passwordFd);
     if (!TakeProgramPassword(ui)) return 2;
 
-    LoadIdentities();
     if (command == "restore" && !IsIdentityHidden()) {
         std::fprintf(stderr, "No identity is hidden.\n");
         return 2;

@@ -129,7 +129,7 @@ void TakeBox(MainWindow& main, const std::string& text, unsigned style, const st
         pointer.MouseMove(1, 1);
         first.Click();
     });
-    ShowMessageBox(text, style);
+    WxUserInterface().ShowMessageBox(text, style);
 }
 
 void TakeEverything(WxUserInterface& ui) {
@@ -183,8 +183,9 @@ void TakeEverything(WxUserInterface& ui) {
     }
     {
         // The second identity the script made is the one to protect.
-        for (size_t n = 0; n < GetIdentityCount(); ++n) {
-            if (GetIdentity(n).Username == "Private") SetGuardId(GetIdentity(n).KeyName);
+        const IdentityCatalogue catalogue = IdentityCatalogue::Read();
+        for (size_t n = 0; n < catalogue.Count(); ++n) {
+            if (catalogue.At(n).Username == "Private") SetGuardId(catalogue.At(n).KeyName);
         }
         CSetupDlg setup(SecurityHigh);
         setup.Show();
@@ -216,17 +217,15 @@ int main(int argc, char** argv) {
     {
         wxGUIEventLoop loop;
         wxEventLoopActivator active(&loop);
-        SetApplicationName("veilbox");
+        setenv(kApplicationNameVariable, "veilbox", 1);
         // The password record of the private home, not one beside this program.
-        SetAuthRecordPathForTesting(platform::GetEnvironmentVariable("HOME") + "/auth.dat");
+        setenv(kAuthRecordVariable, (platform::GetEnvironmentVariable("HOME") + "/auth.dat").c_str(), 1);
         WxUserInterface ui;
-        UserInterface::Install(&ui);
         if (argc > 2 && std::string(argv[2]) == "one-identity") {
             TakeStartQuestion();
         } else {
             TakeEverything(ui);
         }
-        UserInterface::Install(nullptr);
         Pump(100);
     }
     wxEntryCleanup();
