@@ -66,44 +66,42 @@ CHoverButton::~CHoverButton() {
     if (topLevel_) topLevel_->Unbind(wxEVT_ACTIVATE, &CHoverButton::OnTopLevelActivate, this);
 }
 
-int CHoverButton::SetColor(uint8_t slot, const wxColour& colour, bool repaint) {
-    if (slot >= SlotCount) return 3;
+bool CHoverButton::SetColor(uint8_t slot, const wxColour& colour, bool repaint) {
+    if (slot >= SlotCount) return false;
     colours_[slot] = colour;
     if (repaint) Refresh();
-    return 0;
+    return true;
 }
 
-int CHoverButton::SetDefaultColors(bool repaint) {
+void CHoverButton::SetDefaultColors(bool repaint) {
     const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
     const wxColour text = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT);
     colours_[BackHover] = colours_[BackIdle] = colours_[BackFocus] = face;
     colours_[TextHover] = colours_[TextIdle] = colours_[TextFocus] = text;
     if (repaint) Refresh();
-    return 0;
 }
 
 wxColour CHoverButton::GetColor(uint8_t slot) const {
     return slot < SlotCount ? colours_[slot] : wxColour();
 }
 
-int CHoverButton::SetIcons(unsigned inIconId, unsigned outIconId) {
+void CHoverButton::SetIcons(unsigned inIconId, unsigned outIconId) {
     wxBitmap in = inIconId ? LoadIconResource(inIconId) : wxBitmap();
     wxBitmap out = outIconId ? LoadIconResource(outIconId) : wxBitmap();
-    return SetIconHandles(in, out);
+    SetIconHandles(in, out);
 }
 
-int CHoverButton::SetIconHandles(const wxBitmap& inIcon, const wxBitmap& outIcon) {
+void CHoverButton::SetIconHandles(const wxBitmap& inIcon, const wxBitmap& outIcon) {
     inIcon_ = inIcon;
     outIcon_ = outIcon;
     Refresh();
-    return 0;
 }
 
-int CHoverButton::SetCursorResource(unsigned cursorId, bool repaint) {
+bool CHoverButton::SetCursorResource(unsigned cursorId, bool repaint) {
     cursor_ = cursorId ? LoadCursorResource(cursorId) : wxCursor();
     SetCursor(cursor_.IsOk() ? cursor_ : wxNullCursor);
     if (repaint) Refresh();
-    return cursorId && !cursor_.IsOk() ? 1 : 0;
+    return !cursorId || cursor_.IsOk();
 }
 
 void CHoverButton::CancelHover() {

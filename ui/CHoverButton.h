@@ -27,20 +27,19 @@ public:
                  const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize);
     ~CHoverButton() override;
 
-    // 0, or 3 when the slot does not exist (nothing changes then).
-    int SetColor(uint8_t slot, const wxColour& colour, bool repaint);
+    // False when the slot does not exist (nothing changes then).
+    [[nodiscard]] bool SetColor(uint8_t slot, const wxColour& colour, bool repaint);
     // The system's button face for the backgrounds and button text for the captions.
-    int SetDefaultColors(bool repaint);
+    void SetDefaultColors(bool repaint);
     wxColour GetColor(uint8_t slot) const;
     // Icons by resource number (0 = none): inIcon while hovered or pressed, outIcon
     // otherwise. A number without a resource leaves that icon out.
-    int SetIcons(unsigned inIconId, unsigned outIconId);
-    // Replaces both icons (either may be invalid) and repaints. Always 0: a wx bitmap
-    // carries its own size.
-    int SetIconHandles(const wxBitmap& inIcon, const wxBitmap& outIcon);
-    // 0, or 1 when the cursor cannot be loaded (the standard pointer stays).
+    void SetIcons(unsigned inIconId, unsigned outIconId);
+    // Replaces both icons (either may be invalid) and repaints.
+    void SetIconHandles(const wxBitmap& inIcon, const wxBitmap& outIcon);
+    // False when the cursor cannot be loaded (the standard pointer stays).
     // 0 as the number removes the button's own cursor.
-    int SetCursorResource(unsigned cursorId, bool repaint);
+    [[nodiscard]] bool SetCursorResource(unsigned cursorId, bool repaint);
     void CancelHover();
 
     // The default button is the one Enter presses when no other button has the focus.

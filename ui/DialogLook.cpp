@@ -1,5 +1,7 @@
 #include "ui/DialogLook.h"
 
+#include <utility>
+
 #include <wx/window.h>
 
 #include "ui/CHoverButton.h"
@@ -24,13 +26,13 @@ const wxBrush& DialogCtlColor(wxWindow& dialog) {
     return DialogBrush();
 }
 
-int ApplyButtonStyle(CHoverButton& button, int roleId) {
-    button.SetColor(CHoverButton::BackHover, wxColour(255, 255, 255), true);
-    button.SetColor(CHoverButton::BackIdle, DialogBackgroundColour(), true);
-    button.SetColor(CHoverButton::BackFocus, DialogBackgroundColour(), true);
-    button.SetColor(CHoverButton::TextHover, wxColour(90, 90, 255), true);
-    button.SetColor(CHoverButton::TextIdle, wxColour(0, 0, 238), true);
-    button.SetColor(CHoverButton::TextFocus, wxColour(0, 0, 238), true);
+void ApplyButtonStyle(CHoverButton& button, int roleId) {
+    const std::pair<uint8_t, wxColour> look[] = {
+        {CHoverButton::BackHover, wxColour(255, 255, 255)}, {CHoverButton::BackIdle, DialogBackgroundColour()},
+        {CHoverButton::BackFocus, DialogBackgroundColour()}, {CHoverButton::TextHover, wxColour(90, 90, 255)},
+        {CHoverButton::TextIdle, wxColour(0, 0, 238)},      {CHoverButton::TextFocus, wxColour(0, 0, 238)}};
+    // Every slot of the table exists, so none of these can be refused.
+    for (const auto& [slot, colour] : look) (void)button.SetColor(slot, colour, true);
 
     const int id = roleId ? roleId : button.GetId();
     if (id > 0) {
@@ -40,5 +42,6 @@ int ApplyButtonStyle(CHoverButton& button, int roleId) {
         // Toolkit-generated ids carry no icons.
         button.SetIconHandles(wxBitmap(), wxBitmap());
     }
-    return button.SetCursorResource(HandCursorId, true);
+    // Without the hand cursor the button keeps the standard pointer and still works.
+    (void)button.SetCursorResource(HandCursorId, true);
 }
