@@ -1,6 +1,5 @@
 #include "identities/RegistryKey.h"
 
-#include <utility>
 #include <vector>
 
 namespace {
@@ -8,21 +7,13 @@ namespace {
 constexpr DWORD kKeyNameBuffer = 256;
 }  // namespace
 
-RegistryKey::~RegistryKey() { Close(); }
-
-RegistryKey::RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-
-RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
-    if (this != &other) {
-        Close();
-        key_ = std::exchange(other.key_, nullptr);
-    }
-    return *this;
-}
+RegistryKey::~RegistryKey() = default;
+RegistryKey::RegistryKey(RegistryKey&& other) noexcept = default;
+RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept = default;
 
 LONG RegistryKey::Take(HKEY opened) {
     LONG status = Close();
-    key_ = opened;
+    key_ = platform::OwnedKey(opened);
     return status;
 }
 
@@ -39,10 +30,7 @@ LONG RegistryKey::Create(HKEY parent, const std::string& path, REGSAM rights) {
     return status == ERROR_SUCCESS ? Take(opened) : status;
 }
 
-LONG RegistryKey::Close() {
-    if (!key_) return ERROR_SUCCESS;
-    return RegCloseKey(std::exchange(key_, nullptr));
-}
+LONG RegistryKey::Close() { return key_.Reset(); }
 
 std::string RegistryKey::QueryString(const std::string& valueName,
                                      const std::string& defaultText) const {
@@ -53,12 +41,12 @@ std::string RegistryKey::QueryString(const std::string& valueName,
 std::string RegistryKey::QueryString(const std::string& valueName, const std::string& defaultText,
                                      DWORD& byteCount) const {
     byteCount = 0;
-    if (!key_) return defaultText;
+    if (!IsOpen()) return defaultText;
     // One byte more than may be asked for, all zero, so the text is always terminated
     // even when the stored bytes are not.
     std::vector<char> buffer(kMaxStringBytes + 1, '\0');
     DWORD size = kMaxStringBytes;
-    if (RegQueryValueExA(key_, valueName.c_str(), nullptr, nullptr,
+    if (RegQueryValueExA(key_.Get(), valueName.c_str(), nullptr, nullptr,
                          reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS) {
         return defaultText;
     }
@@ -70,7 +58,7 @@ LONG RegistryKey::DeleteSubtree(const std::string& name) {
     // An empty name would open the held key itself and wipe everything below it.
     if (name.empty()) return ERROR_INVALID_PARAMETER;
     RegistryKey child;
-    LONG status = child.Open(key_, name, KEY_READ | KEY_WRITE);
+    LONG status = child.Open(key_.Get(), name, KEY_READ | KEY_WRITE);
     if (status != ERROR_SUCCESS) return status;
     // Each deletion moves the remaining subkeys down, so index 0 is asked every time.
     char subKey[kKeyNameBuffer];
@@ -82,5 +70,5 @@ LONG RegistryKey::DeleteSubtree(const std::string& name) {
         size = kKeyNameBuffer;
     }
     child.Close();
-    return RegDeleteKeyA(key_, name.c_str());
+    return RegDeleteKeyA(key_.Get(), name.c_str());
 }

@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "platform/NonCopyable.h"
+#include "platform/OwnedKey.h"
 #include "platform/Registry.h"
 
-class RegistryKey {
+class RegistryKey : platform::NonCopyable {
 public:
     // Texts longer than this many bytes are not read by QueryString.
     static constexpr DWORD kMaxStringBytes = 16384;
@@ -15,8 +17,6 @@ public:
     ~RegistryKey();
     RegistryKey(RegistryKey&& other) noexcept;
     RegistryKey& operator=(RegistryKey&& other) noexcept;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
 
     // Opens parent\path. On success the handle held before is closed and the new one
     // taken; the status is that of the open, or of that close if it failed. On failure
@@ -27,8 +27,8 @@ public:
     // Releases the handle, if any; success when there was none.
     LONG Close();
 
-    HKEY Handle() const { return key_; }
-    bool IsOpen() const { return key_ != nullptr; }
+    HKEY Handle() const { return key_.Get(); }
+    bool IsOpen() const { return static_cast<bool>(key_); }
 
     // The named value's text (up to its first zero byte), or defaultText when it
     // cannot be read: no such value, more than kMaxStringBytes bytes, no handle.
@@ -47,5 +47,5 @@ public:
 private:
     LONG Take(HKEY opened);
 
-    HKEY key_ = nullptr;
+    platform::OwnedKey key_;
 };

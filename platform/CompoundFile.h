@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/NonCopyable.h"
+
 namespace platform {
 
 enum class [[nodiscard]] StorageStatus : int32_t {
@@ -48,14 +50,12 @@ class InStream;
 // must be committed or released before the next one is created (kStorageAccessDenied
 // otherwise). Stream names are 1 to 31 characters without / \ : or ! and unique in
 // the file. The file is held exclusively from Create until Commit or Release.
-class OutStorage {
+class OutStorage : NonCopyable {
 public:
     OutStorage();
     ~OutStorage();
     OutStorage(OutStorage&&) noexcept;
     OutStorage& operator=(OutStorage&&) noexcept;
-    OutStorage(const OutStorage&) = delete;
-    OutStorage& operator=(const OutStorage&) = delete;
 
     // Creates the file, replacing an existing one. The file is readable by the user
     // only (it holds secrets), whether it is new or replaced. A symbolic link at path
@@ -81,14 +81,12 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-class OutStream {
+class OutStream : NonCopyable {
 public:
     OutStream();
     ~OutStream();
     OutStream(OutStream&&) noexcept;
     OutStream& operator=(OutStream&&) noexcept;
-    OutStream(const OutStream&) = delete;
-    OutStream& operator=(const OutStream&) = delete;
 
     // *written gets the count written (0 on failure). A zero-byte write succeeds.
     StorageStatus Write(const void* data, size_t size, size_t* written);
@@ -108,14 +106,12 @@ private:
 // A compound file opened for reading. Others may read it at the same time, nobody
 // may write it until the storage and every stream opened from it are released. A file that is not a complete compound file fails to open or gives
 // failure statuses on the way; it never crashes the reader.
-class InStorage {
+class InStorage : NonCopyable {
 public:
     InStorage();
     ~InStorage();
     InStorage(InStorage&&) noexcept;
     InStorage& operator=(InStorage&&) noexcept;
-    InStorage(const InStorage&) = delete;
-    InStorage& operator=(const InStorage&) = delete;
 
     StorageStatus Open(const std::string& path);
     // Stream names are compared without regard to case, as on Windows. Finding the
@@ -138,14 +134,12 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-class InStream {
+class InStream : NonCopyable {
 public:
     InStream();
     ~InStream();
     InStream(InStream&&) noexcept;
     InStream& operator=(InStream&&) noexcept;
-    InStream(const InStream&) = delete;
-    InStream& operator=(const InStream&) = delete;
 
     // *read gets the count read; 0 at the end of the stream. Data the file does not
     // hold (a truncated or damaged file) gives kStorageReadFault and *read 0.

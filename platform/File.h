@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/FileStatus.h"
+#include "platform/NonCopyable.h"
 #include "platform/PathSeparator.h"
 
 namespace platform {
@@ -23,7 +24,7 @@ struct FileStamp {
 
 // One open file, owned. Move-only; the destructor closes. Every open here is exclusive: a second opener of the same file,
 // in this process or another, fails with SharingViolation.
-class File {
+class File : NonCopyable {
 public:
     // Scoped, because File::Read is also the read call: File::Mode::ReadWrite.
     enum class Mode {
@@ -47,8 +48,6 @@ public:
     ~File();
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
 
     // Opens path into out (which is left as it was on failure). A file without any
     // write permission bit is read-only: opening it for writing fails with

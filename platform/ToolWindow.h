@@ -9,17 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/NonCopyable.h"
+
 namespace platform {
 
 // Catches the requests to end the process (SIGTERM and SIGINT; a console's Ctrl+C and
 // close on Windows) while it lives, so that a tool can shut down in order instead of
 // dying on the spot. One instance at a time; the previous handling comes back when it goes.
-class TerminationRequests {
+class TerminationRequests : NonCopyable {
 public:
     TerminationRequests();
     ~TerminationRequests();
-    TerminationRequests(const TerminationRequests&) = delete;
-    TerminationRequests& operator=(const TerminationRequests&) = delete;
 
     // False when the requests could not be caught; they then end the process as before.
     explicit operator bool() const;
@@ -52,7 +52,7 @@ private:
     std::unique_ptr<Connection> connection_;
 };
 
-class ToolWindow {
+class ToolWindow : NonCopyable {
 public:
     // Makes the window, not yet shown. The class is what window searches match; the
     // instance names the program (X11 keeps it beside the class). The desktop must
@@ -61,8 +61,6 @@ public:
                const std::string& title, std::vector<std::string> lines);
     // The window is gone from the desktop when this returns.
     ~ToolWindow();
-    ToolWindow(const ToolWindow&) = delete;
-    ToolWindow& operator=(const ToolWindow&) = delete;
 
     // The system's handle of the window as a number (the X window id, the HWND), for
     // whoever looks at the window from outside.

@@ -52,6 +52,18 @@ void CBaseDlg::CentreOverOwner() {
     }
 }
 
+void CBaseDlg::FinishOkCancel(CHoverButton& ok, CHoverButton& cancel,
+                              std::function<void(wxCommandEvent&)> onOk, wxWindow& first) {
+    ok.SetDefault();
+    DialogCtlColor(*this);
+    ApplyButtonStyle(ok, 0);
+    ApplyButtonStyle(cancel, 0);
+    Bind(wxEVT_BUTTON, std::move(onOk), ok.GetId());
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(IDCANCEL); }, cancel.GetId());
+    CentreOverOwner();
+    first.SetFocus();
+}
+
 void CBaseDlg::OnEscapeOrClose() { Finish(IDCANCEL); }
 
 void CBaseDlg::OnEnterKey() {

@@ -3,7 +3,11 @@
 // one place where Escape, the close box and Enter arrive.
 #pragma once
 
+#include <functional>
+
 #include <wx/dialog.h>
+
+class CHoverButton;
 
 class CBaseDlg : public wxDialog {
 public:
@@ -20,6 +24,12 @@ protected:
     wxSize DuSize(int width, int height) const;
     // Puts the dialog in the middle of the window it belongs to, or of the screen.
     void CentreOverOwner();
+    // The last steps of building a dialog answered with OK or Cancel: OK is the default
+    // button, the dialog and both buttons take their look, OK's click goes to onOk and
+    // Cancel's ends the dialog with IDCANCEL; then the dialog is centred over its owner
+    // and the focus goes to `first`.
+    void FinishOkCancel(CHoverButton& ok, CHoverButton& cancel,
+                        std::function<void(wxCommandEvent&)> onOk, wxWindow& first);
 
     // Escape and the close box. The default ends the dialog with IDCANCEL; a
     // dialog that must be answered overrides it to do nothing.

@@ -45,16 +45,7 @@ CChangePasswordDlg::CChangePasswordDlg() : CBaseDlg(nullptr, "Change password", 
     AddLabel(*this, "Confirm new password:", DuPoint(7, 54), DuSize(77, 8));
     AddLabel(*this, "Enter your old password:", DuPoint(7, 10), DuSize(77, 8));
     AddLabel(*this, "Specify new password:", DuPoint(7, 32), DuSize(77, 8));
-    ok_->SetDefault();
-
-    DialogCtlColor(*this);
-    ApplyButtonStyle(*ok_, 0);
-    ApplyButtonStyle(*cancel_, 0);
-
-    Bind(wxEVT_BUTTON, &CChangePasswordDlg::OnOk, this, OkId);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(IDCANCEL); }, CancelId);
-    CentreOverOwner();
-    old_->SetFocus();
+    FinishOkCancel(*ok_, *cancel_, [this](wxCommandEvent& event) { OnOk(event); }, *old_);
 }
 
 CChangePasswordDlg::~CChangePasswordDlg() {

@@ -43,11 +43,9 @@ CHoverButton::CHoverButton(wxWindow* parent, wxWindowID id, const wxString& labe
     if (size == wxDefaultSize) SetInitialSize(size);
 
     Bind(wxEVT_PAINT, &CHoverButton::OnPaint, this);
-    Bind(wxEVT_MOTION, &CHoverButton::OnMouseMove, this);
-    Bind(wxEVT_ENTER_WINDOW, &CHoverButton::OnMouseMove, this);
-    Bind(wxEVT_LEFT_DOWN, &CHoverButton::OnLeftDown, this);
+    for (const auto& type : {wxEVT_MOTION, wxEVT_ENTER_WINDOW}) Bind(type, &CHoverButton::OnMouseMove, this);
     // A quick second click arrives as a double click; it is a click like the first.
-    Bind(wxEVT_LEFT_DCLICK, &CHoverButton::OnLeftDown, this);
+    for (const auto& type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_DCLICK}) Bind(type, &CHoverButton::OnLeftDown, this);
     Bind(wxEVT_LEFT_UP, &CHoverButton::OnLeftUp, this);
     Bind(wxEVT_LEAVE_WINDOW, &CHoverButton::OnLeave, this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, &CHoverButton::OnCaptureLost, this);

@@ -48,25 +48,18 @@ CMessageBoxDlg::CMessageBoxDlg(const wxString& text, unsigned style)
     ApplyButtonStyle(*first_, 0);
     ApplyButtonStyle(*second_, 0);
 
+    // A set of two buttons: each one's label and role, left to right.
+    const auto showPair = [this](const char* firstLabel, int firstRole, const char* secondLabel,
+                                 int secondRole) {
+        first_->SetLabel(firstLabel);
+        ApplyButtonStyle(*first_, firstRole);
+        second_->SetLabel(secondLabel);
+        ApplyButtonStyle(*second_, secondRole);
+    };
     switch (ButtonSet()) {
-        case MB_OKCANCEL:
-            first_->SetLabel("OK");
-            ApplyButtonStyle(*first_, IDOK);
-            second_->SetLabel("Cancel");
-            ApplyButtonStyle(*second_, IDCANCEL);
-            break;
-        case MB_YESNO:
-            first_->SetLabel("Yes");
-            ApplyButtonStyle(*first_, IDYES);
-            second_->SetLabel("No");
-            ApplyButtonStyle(*second_, IDNO);
-            break;
-        case MB_RETRYCANCEL:
-            first_->SetLabel("Retry");
-            ApplyButtonStyle(*first_, IDRETRY);
-            second_->SetLabel("Cancel");
-            ApplyButtonStyle(*second_, IDCANCEL);
-            break;
+        case MB_OKCANCEL: showPair("OK", IDOK, "Cancel", IDCANCEL); break;
+        case MB_YESNO: showPair("Yes", IDYES, "No", IDNO); break;
+        case MB_RETRYCANCEL: showPair("Retry", IDRETRY, "Cancel", IDCANCEL); break;
         default:
             first_->SetLabel("OK");
             second_->Hide();

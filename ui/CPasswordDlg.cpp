@@ -21,16 +21,7 @@ CPasswordDlg::CPasswordDlg() : CBaseDlg(nullptr, "Authentication", DlgWidth, Dlg
     cancel_ = new CHoverButton(this, CancelId, "Cancel", DuPoint(109, 74), DuSize(50, 14));
     new wxStaticText(this, wxID_ANY, "Please enter your password here", DuPoint(41, 26), DuSize(104, 8),
                      wxST_NO_AUTORESIZE);
-    ok_->SetDefault();
-
-    DialogCtlColor(*this);
-    ApplyButtonStyle(*cancel_, 0);
-    ApplyButtonStyle(*ok_, 0);
-
-    Bind(wxEVT_BUTTON, &CPasswordDlg::OnOk, this, OkId);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(IDCANCEL); }, CancelId);
-    CentreOverOwner();
-    field_->SetFocus();
+    FinishOkCancel(*ok_, *cancel_, [this](wxCommandEvent& event) { OnOk(event); }, *field_);
 }
 
 CPasswordDlg::~CPasswordDlg() { field_->ChangeValue(wxString()); }

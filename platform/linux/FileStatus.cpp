@@ -11,36 +11,37 @@ namespace platform {
 
 namespace {
 
+// How each cause is put to the user: the words before the file's name and after it.
+struct Wording {
+    FileStatus::Cause cause;
+    const char* before;
+    const char* after;
+};
+constexpr Wording kWordings[] = {
+    {FileStatus::FileNotFound, "", " was not found."},
+    {FileStatus::BadPath, "", " contains an incorrect path."},
+    {FileStatus::AccessDenied, "Access to ", " was denied."},
+    {FileStatus::SharingViolation, "A sharing violation occurred while accessing ", "."},
+    {FileStatus::DiskFull, "There is not enough space on the disk to write ", "."},
+    {FileStatus::EndOfFile, "An attempt was made to access ", " past its end."},
+    {FileStatus::HardIO, "A hardware I/O error was reported while accessing ", "."},
+    {FileStatus::TooManyOpenFiles, "Could not open ", " because there are too many open files."},
+    {FileStatus::LinkRefused, "", " is a symbolic link; links are not followed."},
+    {FileStatus::NotAFile, "", " is not a regular file."},
+    {FileStatus::AlreadyExists, "", " already exists."},
+};
+// Every other cause (Generic, and Ok, which is never described).
+constexpr Wording kUnknownWording = {FileStatus::Generic,
+                                     "An unknown error occurred while accessing ", "."};
+
 // The text shown to the user: the file's name and the cause in plain words.
 std::string Describe(FileStatus::Cause cause, const std::string& path) {
     const std::string name = path.empty() ? "an unnamed file" : path;
-    std::string text;
-    switch (cause) {
-    case FileStatus::FileNotFound: text = name + " was not found."; break;
-    case FileStatus::BadPath: text = name + " contains an incorrect path."; break;
-    case FileStatus::AccessDenied: text = "Access to " + name + " was denied."; break;
-    case FileStatus::SharingViolation:
-        text = "A sharing violation occurred while accessing " + name + ".";
-        break;
-    case FileStatus::DiskFull:
-        text = "There is not enough space on the disk to write " + name + ".";
-        break;
-    case FileStatus::EndOfFile:
-        text = "An attempt was made to access " + name + " past its end.";
-        break;
-    case FileStatus::HardIO:
-        text = "A hardware I/O error was reported while accessing " + name + ".";
-        break;
-    case FileStatus::TooManyOpenFiles:
-        text = "Could not open " + name + " because there are too many open files.";
-        break;
-    case FileStatus::LinkRefused: text = name + " is a symbolic link; links are not followed."; break;
-    case FileStatus::NotAFile: text = name + " is not a regular file."; break;
-    case FileStatus::AlreadyExists: text = name + " already exists."; break;
-    case FileStatus::Ok:
-    case FileStatus::Generic:
-    default: text = "An unknown error occurred while accessing " + name + "."; break;
+    const Wording* wording = &kUnknownWording;
+    for (const Wording& w : kWordings) {
+        if (w.cause == cause) wording = &w;
     }
+    std::string text = wording->before + name + wording->after;
     text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
     return text;
 }

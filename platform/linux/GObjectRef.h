@@ -3,36 +3,15 @@
 
 #include <glib-object.h>
 
-#include <utility>
+#include "platform/OwnedHandle.h"
 
 namespace platform {
 
-template <typename T>
-class GObjectRef {
-public:
-    GObjectRef() = default;
-    // Takes over a reference the caller owns (a "transfer full" result).
-    explicit GObjectRef(T* object) : object_(object) {}
-    ~GObjectRef() { Reset(); }
-    GObjectRef(GObjectRef&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
-    GObjectRef& operator=(GObjectRef&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            object_ = std::exchange(other.object_, nullptr);
-        }
-        return *this;
-    }
-    GObjectRef(const GObjectRef&) = delete;
-    GObjectRef& operator=(const GObjectRef&) = delete;
-
-    T* Get() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-    void Reset() {
-        if (object_) g_object_unref(std::exchange(object_, nullptr));
-    }
-
-private:
-    T* object_ = nullptr;
+struct GObjectFree {
+    static void Free(gpointer object) { g_object_unref(object); }
 };
+// Constructed from a reference the caller owns (a "transfer full" result).
+template <typename T>
+using GObjectRef = OwnedHandle<T*, GObjectFree>;
 
 }  // namespace platform

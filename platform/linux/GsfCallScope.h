@@ -7,14 +7,14 @@
 
 #include <glib.h>
 
+#include "platform/NonCopyable.h"
+
 namespace platform {
 
-class GsfCallScope {
+class GsfCallScope : NonCopyable {
 public:
     GsfCallScope();
     ~GsfCallScope();
-    GsfCallScope(const GsfCallScope&) = delete;
-    GsfCallScope& operator=(const GsfCallScope&) = delete;
 
 private:
     GLogLevelFlags saved_;

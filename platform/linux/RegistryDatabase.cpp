@@ -30,6 +30,14 @@ const char* const kSchema =
     "CREATE INDEX IF NOT EXISTS vals_in_order ON vals(key, id);"
     "INSERT OR IGNORE INTO keys(id, parent, name, fold) VALUES (1, NULL, x'', x'');";
 
+// Steps a query that looks for one row: success when there is one, `absent` when
+// there is none.
+LONG StepToRow(SqliteStatement& s, LONG absent) {
+    int rc = s.Step();
+    if (rc == SQLITE_ROW) return ERROR_SUCCESS;
+    return rc == SQLITE_DONE ? absent : ERROR_REGISTRY_IO_FAILED;
+}
+
 }  // namespace
 
 LONG RegistryDatabase::Open(const std::string& path, std::shared_ptr<RegistryDatabase>& out) {
@@ -76,28 +84,28 @@ LONG RegistryDatabase::Prepare(const char* sql, SqliteStatement& out) {
     return connection_.Prepare(sql, out) == SQLITE_OK ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
 }
 
+LONG RegistryDatabase::PrepareFor(RegistryKeyId key, const char* sql, SqliteStatement& out) {
+    if (Prepare(sql, out) != ERROR_SUCCESS) return ERROR_REGISTRY_IO_FAILED;
+    out.Bind(1, key);
+    return ERROR_SUCCESS;
+}
+
 LONG RegistryDatabase::CheckAlive(RegistryKeyId key) {
     SqliteStatement s;
-    if (Prepare("SELECT 1 FROM keys WHERE id = ?1", s) != ERROR_SUCCESS) return ERROR_REGISTRY_IO_FAILED;
-    s.Bind(1, key);
-    int rc = s.Step();
-    if (rc == SQLITE_ROW) return ERROR_SUCCESS;
-    return rc == SQLITE_DONE ? ERROR_KEY_DELETED : ERROR_REGISTRY_IO_FAILED;
+    if (PrepareFor(key, "SELECT 1 FROM keys WHERE id = ?1", s) != ERROR_SUCCESS)
+        return ERROR_REGISTRY_IO_FAILED;
+    return StepToRow(s, ERROR_KEY_DELETED);
 }
 
 LONG RegistryDatabase::FindChild(RegistryKeyId parent, const std::string& name,
                                  RegistryKeyId& out) {
     SqliteStatement s;
-    if (Prepare("SELECT id FROM keys WHERE parent = ?1 AND fold = ?2", s) != ERROR_SUCCESS)
+    if (PrepareFor(parent, "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2", s) != ERROR_SUCCESS)
         return ERROR_REGISTRY_IO_FAILED;
-    s.Bind(1, parent);
     s.BindBlob(2, FoldName(name));
-    int rc = s.Step();
-    if (rc == SQLITE_ROW) {
-        out = s.Int64(0);
-        return ERROR_SUCCESS;
-    }
-    return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : ERROR_REGISTRY_IO_FAILED;
+    LONG status = StepToRow(s, ERROR_FILE_NOT_FOUND);
+    if (status == ERROR_SUCCESS) out = s.Int64(0);
+    return status;
 }
 
 LONG RegistryDatabase::Walk(RegistryKeyId from, const std::vector<std::string>& path,
@@ -118,9 +126,9 @@ LONG RegistryDatabase::Walk(RegistryKeyId from, const std::vector<std::string>& 
 LONG RegistryDatabase::InsertKey(RegistryKeyId parent, const std::string& name,
                                  RegistryKeyId& out) {
     SqliteStatement s;
-    if (Prepare("INSERT INTO keys(parent, name, fold) VALUES (?1, ?2, ?3)", s) != ERROR_SUCCESS)
+    if (PrepareFor(parent, "INSERT INTO keys(parent, name, fold) VALUES (?1, ?2, ?3)", s) !=
+        ERROR_SUCCESS)
         return ERROR_REGISTRY_IO_FAILED;
-    s.Bind(1, parent);
     s.BindBlob(2, name);
     s.BindBlob(3, FoldName(name));
     if (s.Step() != SQLITE_DONE) return ERROR_REGISTRY_IO_FAILED;

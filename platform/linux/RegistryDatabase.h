@@ -65,6 +65,8 @@ private:
     LONG OnLiveKey(SqliteTransaction::Mode mode, RegistryKeyId key, Body body);
 
     LONG Prepare(const char* sql, SqliteStatement& out);
+    // As Prepare, with ?1 bound to the key the statement is about.
+    LONG PrepareFor(RegistryKeyId key, const char* sql, SqliteStatement& out);
     LONG CheckAlive(RegistryKeyId key);
     LONG FindChild(RegistryKeyId parent, const std::string& name, RegistryKeyId& out);
     // Follows path from `from`; with `created` given, missing keys are made on the way

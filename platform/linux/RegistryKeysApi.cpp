@@ -23,15 +23,23 @@ REGSAM SpecificRights(REGSAM rights) {
     return specific;
 }
 
+// Finds the open key behind key and the key names of subKey below it. With result
+// given, a handle is to be handed out there: once key is known to be valid, result
+// shows none until one is.
+LONG ResolvePath(HKEY key, const char* subKey, RegistryOpenKey& parent,
+                 std::vector<std::string>& names, PHKEY result = nullptr) {
+    LONG status = ResolveHandle(key, 0, parent);
+    if (status != ERROR_SUCCESS) return status;
+    if (result) *result = nullptr;
+    return SplitKeyPath(subKey, names);
+}
+
 // Opens (or, with create set, creates) subKey below key and hands out a new handle.
 LONG OpenBelow(HKEY key, const char* subKey, REGSAM rights, bool create, PHKEY result,
                LPDWORD disposition) {
     RegistryOpenKey parent;
-    LONG status = ResolveHandle(key, 0, parent);
-    if (status != ERROR_SUCCESS) return status;
-    *result = nullptr;
     std::vector<std::string> names;
-    status = SplitKeyPath(subKey, names);
+    LONG status = ResolvePath(key, subKey, parent, names, result);
     if (status != ERROR_SUCCESS) return status;
     RegistryKeyId id = 0;
     bool created = false;
@@ -84,10 +92,8 @@ LONG RegCloseKey(HKEY key) {
 LONG RegDeleteKeyA(HKEY key, const char* subKey) {
     if (!subKey) return ERROR_INVALID_PARAMETER;
     RegistryOpenKey parent;
-    LONG status = ResolveHandle(key, 0, parent);
-    if (status != ERROR_SUCCESS) return status;
     std::vector<std::string> names;
-    status = SplitKeyPath(subKey, names);
+    LONG status = ResolvePath(key, subKey, parent, names);
     if (status != ERROR_SUCCESS) return status;
     return parent.database->DeleteKey(parent.id, names);
 }

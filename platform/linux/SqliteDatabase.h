@@ -5,16 +5,15 @@
 
 #include <string>
 
+#include "platform/NonCopyable.h"
 #include "platform/linux/SqliteStatement.h"
 
-class SqliteDatabase {
+class SqliteDatabase : platform::NonCopyable {
 public:
     SqliteDatabase() = default;
     ~SqliteDatabase();
     SqliteDatabase(SqliteDatabase&& other) noexcept;
     SqliteDatabase& operator=(SqliteDatabase&& other) noexcept;
-    SqliteDatabase(const SqliteDatabase&) = delete;
-    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
 
     // Opens an existing database file (flags as sqlite3_open_v2). On failure the
     // owner stays empty and the SQLite status is returned.

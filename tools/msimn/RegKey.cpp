@@ -1,26 +1,8 @@
 #include "RegKey.h"
 
-#include <utility>
-
 #include "ToolError.h"
 
 namespace msimn {
-
-RegKey::~RegKey() { Close(); }
-
-RegKey::RegKey(RegKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-
-RegKey& RegKey::operator=(RegKey&& other) noexcept {
-    if (this != &other) {
-        Close();
-        key_ = std::exchange(other.key_, nullptr);
-    }
-    return *this;
-}
-
-void RegKey::Close() noexcept {
-    if (key_) RegCloseKey(std::exchange(key_, nullptr));
-}
 
 RegKey RegKey::Create(HKEY parent, const std::string& path) {
     HKEY key = nullptr;
@@ -40,7 +22,7 @@ bool RegKey::TryOpen(HKEY parent, const std::string& path, RegKey& out) {
 }
 
 void RegKey::SetRaw(const std::string& name, DWORD type, const void* data, size_t size) {
-    LONG status = RegSetValueExA(key_, name.c_str(), 0, type, static_cast<const BYTE*>(data),
+    LONG status = RegSetValueExA(key_.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
                                  static_cast<DWORD>(size));
     if (status != ERROR_SUCCESS) {
         throw ToolError("cannot write registry value \"" + name + "\" (status " + std::to_string(status) + ")");
@@ -75,9 +57,9 @@ void RegKey::SetMultiString(const std::string& name, const std::vector<std::stri
 bool RegKey::QueryString(const std::string& name, std::string& out) const {
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+    if (RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
     std::vector<BYTE> data(size + 1, 0);
-    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS) return false;
+    if (RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS) return false;
     out.assign(reinterpret_cast<const char*>(data.data()));
     return true;
 }
@@ -85,7 +67,7 @@ bool RegKey::QueryString(const std::string& name, std::string& out) const {
 bool RegKey::SubkeyName(DWORD index, std::string& out) const {
     char name[512];
     DWORD size = sizeof name;
-    if (RegEnumKeyExA(key_, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    if (RegEnumKeyExA(key_.Get(), index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
         return false;
     }
     out.assign(name, size);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/OwnedKey.h"
 #include "platform/Registry.h"
 
 namespace msimn {
@@ -14,19 +15,14 @@ namespace msimn {
 class RegKey {
 public:
     RegKey() = default;
-    ~RegKey();
-    RegKey(RegKey&& other) noexcept;
-    RegKey& operator=(RegKey&& other) noexcept;
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
 
     // Opens parent\path, creating the keys that are missing. Throws ToolError.
     static RegKey Create(HKEY parent, const std::string& path);
     // Opens an existing key; false (and out untouched) when it cannot.
     static bool TryOpen(HKEY parent, const std::string& path, RegKey& out);
 
-    HKEY Get() const { return key_; }
-    bool IsOpen() const { return key_ != nullptr; }
+    HKEY Get() const { return key_.Get(); }
+    bool IsOpen() const { return static_cast<bool>(key_); }
 
     // Text values are stored with their terminating zero, as the client writes them.
     void SetString(const std::string& name, const std::string& text, DWORD type = REG_SZ);
@@ -44,9 +40,8 @@ public:
 private:
     explicit RegKey(HKEY key) : key_(key) {}
     void SetRaw(const std::string& name, DWORD type, const void* data, size_t size);
-    void Close() noexcept;
 
-    HKEY key_ = nullptr;
+    platform::OwnedKey key_;
 };
 
 }  // namespace msimn
