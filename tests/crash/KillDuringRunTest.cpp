@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "CrashWorld.h"
 #include "KillPointTracer.h"
-#include "identities/Settings.h"
+#include "platform/File.h"
+#include "support/World.h"
 
 namespace {
 
@@ -121,34 +121,37 @@ protected:
     bool TooManyFailures() const { return failures_ >= 5; }
 
     // Every store file that exists under its own name is whole.
-    void CheckNoTornFile(CrashWorld& world, const std::string& where) {
-        for (const auto& [name, bytes] : world.StoreOnDisk()) {
-            const auto original = world.OriginalStore().find(name);
-            if (original == world.OriginalStore().end()) continue;  // a temporary file
+    void CheckNoTornFile(World& world, const std::string& where) {
+        for (const auto& [name, bytes] : world.MessageFiles()) {
+            const auto original = world.original().find(name);
+            if (original == world.original().end()) continue;  // a temporary file
             Check(bytes == original->second, where + ": " + name + " is torn");
         }
     }
 
-    void CheckEverythingBack(CrashWorld& world, const std::string& where) {
-        Check(!world.ContainerExists(), where + ": the container is still there");
-        Check(world.StoreOnDisk() == world.OriginalStore(), where + ": the store folder differs from the original");
-        const TreeKey now = world.IdentitiesNow();
-        Check(now == world.OriginalIdentities(),
-              where + ": the Identities key differs; now:" + ::testing::PrintToString(now) +
-                  "before:" + ::testing::PrintToString(world.OriginalIdentities()));
+    void CheckEverythingBack(World& world, const std::string& where) {
+        Check(!platform::FileExists(world.ContainerPath()), where + ": the container is still there");
+        World::CloseRegistry();
+        const WorldState now = world.Now();
+        Check(now.store == before_.store, where + ": the store folder differs from the original");
+        Check(now.identities == before_.identities,
+              where + ": the Identities key differs; now:" + ::testing::PrintToString(now.identities) +
+                  "before:" + ::testing::PrintToString(before_.identities));
     }
 
     // The identity is whole in place, or a restore brings it back from the container.
-    void CheckRecoverable(CrashWorld& world, const std::string& where) {
-        if (!world.ContainerExists()) {
+    void CheckRecoverable(World& world, const std::string& where) {
+        if (!platform::FileExists(world.ContainerPath())) {
             CheckEverythingBack(world, where + " (no container)");
             return;
         }
-        world.TakeLog();
-        const int status = world.RunCli("restore");
-        Check(status == 0, where + ": the restore after the kill failed:\n" + world.TakeLog());
+        TakeLog(world);
+        const int status = RunCli(world, "restore");
+        Check(status == 0, where + ": the restore after the kill failed:\n" + TakeLog(world));
         CheckEverythingBack(world, where + " (restored from the container)");
     }
+
+    WorldState before_;
 
 private:
     int failures_ = 0;
@@ -159,13 +162,14 @@ private:
 class HideKillTest : public KillDuringRunTest {
 public:
     void KillEverywhere(int level, const char* title) {
-        CrashWorld world(level);
+        World world(KillWorld(level));
+        before_ = world.Now();
         world.Save();
-        const KillPointTracer tracer(&CrashWorld::Classify, &world);
+        const KillPointTracer tracer(&World::Classify, &world);
 
-        const TracedRun full = tracer.Run(world.CliCommand("hide"), world.LogPath(), 0);
+        const TracedRun full = tracer.Run(Cli(world, "hide"), CliLog(world), 0);
         ASSERT_FALSE(full.killed);
-        ASSERT_EQ(full.exitCode, 0) << world.TakeLog();
+        ASSERT_EQ(full.exitCode, 0) << TakeLog(world);
         ASSERT_FALSE(full.points.empty());
         CheckRecoverable(world, "complete hide");
         const std::vector<std::string> phases = PhasesOf<HidePhases>(full.points);
@@ -174,7 +178,7 @@ public:
         for (size_t n = 1; n <= full.points.size() && !TooManyFailures(); ++n) {
             if (!Selected(full.points, n)) continue;
             world.Reset();
-            const TracedRun run = tracer.Run(world.CliCommand("hide"), world.LogPath(), n);
+            const TracedRun run = tracer.Run(Cli(world, "hide"), CliLog(world), n);
             const std::string where = "hide killed at point " + std::to_string(n) + " (" +
                                       full.points[n - 1].Label() + ", " + phases[n - 1] + ")";
             if (Check(run.killed, where + ": the run no longer reaches this point")) {
@@ -195,15 +199,16 @@ TEST_F(HideKillTest, HighLevelSurvivesAKillAtEveryPoint) {
 }
 
 TEST_F(KillDuringRunTest, RestoreSurvivesAKillAtEveryPoint) {
-    CrashWorld world(SecurityHigh);
-    ASSERT_EQ(world.RunCli("hide"), 0) << world.TakeLog();
-    ASSERT_TRUE(world.ContainerExists());
+    World world(KillWorld(SecurityHigh));
+    before_ = world.Now();
+    ASSERT_EQ(RunCli(world, "hide"), 0) << TakeLog(world);
+    ASSERT_TRUE(platform::FileExists(world.ContainerPath()));
     world.Save();
-    const KillPointTracer tracer(&CrashWorld::Classify, &world);
+    const KillPointTracer tracer(&World::Classify, &world);
 
-    const TracedRun full = tracer.Run(world.CliCommand("restore"), world.LogPath(), 0);
+    const TracedRun full = tracer.Run(Cli(world, "restore"), CliLog(world), 0);
     ASSERT_FALSE(full.killed);
-    ASSERT_EQ(full.exitCode, 0) << world.TakeLog();
+    ASSERT_EQ(full.exitCode, 0) << TakeLog(world);
     ASSERT_FALSE(full.points.empty());
     CheckEverythingBack(world, "complete restore");
     const std::vector<std::string> phases = PhasesOf<RestorePhases>(full.points);
@@ -212,7 +217,7 @@ TEST_F(KillDuringRunTest, RestoreSurvivesAKillAtEveryPoint) {
     for (size_t n = 1; n <= full.points.size() && !TooManyFailures(); ++n) {
         if (!Selected(full.points, n)) continue;
         world.Reset();
-        const TracedRun run = tracer.Run(world.CliCommand("restore"), world.LogPath(), n);
+        const TracedRun run = tracer.Run(Cli(world, "restore"), CliLog(world), n);
         const std::string where = "restore killed at point " + std::to_string(n) + " (" +
                                   full.points[n - 1].Label() + ", " + phases[n - 1] + ")";
         Check(run.killed, where + ": the run no longer reaches this point");

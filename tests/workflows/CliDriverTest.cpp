@@ -21,10 +21,9 @@
 #include <optional>
 #include <sstream>
 
-#include "WorkflowFixture.h"
-#include "identities/Settings.h"
 #include "store/Container.h"
 #include "support/PasswordPipe.h"
+#include "support/World.h"
 
 namespace {
 
@@ -154,29 +153,23 @@ TerminalRun RunDriverAtTerminal(const std::string& command, const std::string& k
     return run;
 }
 
-class CliDriverTest : public WorkflowTest {
+class CliDriverTest : public WorldTest {
 protected:
     void SetUp() override {
         if (!std::filesystem::exists(kDriver)) GTEST_SKIP() << "driver not built";
-        environment_.Set("VEILBOX_AUTH", home_.file("auth.dat"));
-        environment_.Set("VEILBOX_PROGRAM_NAME", GetApplicationName());
+        world.environment.Set("VEILBOX_PROGRAM_NAME", GetApplicationName());
     }
-
     void ExpectNothingChanged() {
         EXPECT_FALSE(IsIdentityHidden());
-        EXPECT_EQ(Snapshot(), registryBefore_);
-        EXPECT_EQ(MessageFilesOnDisk(), original_);
-        EXPECT_TRUE(DocumentsEntries().empty());
+        EXPECT_EQ(world.Now(), before);
     }
-
     // The container is sealed under the password in force, which this process set too:
     // its restore brings every byte back.
     void ExpectHiddenAndRestorable() {
         EXPECT_TRUE(IsIdentityHidden());
-        EXPECT_FALSE(IdentityListed());
-        ASSERT_TRUE(Restore());
-        EXPECT_EQ(Snapshot(), registryBefore_);
-        EXPECT_EQ(MessageFilesOnDisk(), original_);
+        EXPECT_FALSE(world.Listed());
+        ASSERT_TRUE(world.Restore().ok);
+        EXPECT_EQ(world.Now(), before);
     }
 };
 
@@ -197,7 +190,7 @@ TEST_F(CliDriverTest, HidesOnlyUnderThePasswordInForce) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SetPassword(c.password);
+        world.SetPassword(c.password);
         ASSERT_EQ(RunDriver("hide", c.lines), c.exitCode);
         if (c.exitCode == 0) {
             ExpectHiddenAndRestorable();
@@ -208,21 +201,19 @@ TEST_F(CliDriverTest, HidesOnlyUnderThePasswordInForce) {
 }
 
 TEST_F(CliDriverTest, RestoreTakesTheHidePasswordFromTheNextLine) {
-    SetPassword("at hide");
+    world.SetPassword("at hide");
     ASSERT_EQ(RunDriver("hide", std::string("at hide\n")), 0);
-    SetPassword("later");
+    world.SetPassword("later");
     // The container does not open under the password in force, and nothing more is given.
     EXPECT_EQ(RunDriver("restore", std::string("later\n")), 1);
     EXPECT_TRUE(IsIdentityHidden());
     ASSERT_EQ(RunDriver("restore", std::string("later\nat hide\n")), 0);
-    EXPECT_FALSE(IsIdentityHidden());
-    EXPECT_EQ(Snapshot(), registryBefore_);
-    EXPECT_EQ(MessageFilesOnDisk(), original_);
+    EXPECT_EQ(world.Now(), before);
     EXPECT_EQ(RunDriver("restore", std::string("later\n")), 2);  // nothing hidden
 }
 
 TEST_F(CliDriverTest, AsksAtTheTerminalWithoutEchoAndOutOfReach) {
-    SetPassword("driver pw");
+    world.SetPassword("driver pw");
     struct Case {
         const char* what;
         const char* keys;
