@@ -9,10 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -94,7 +92,7 @@ public:
     std::string StoreRoot() const;
     bool Listed() const;
 
-    // State. Now() reads through the world's registry connection.
+    // State.
     std::map<std::string, std::string> StoreFiles() const;    // every regular file
     std::map<std::string, std::string> MessageFiles() const;  // without notes.txt
     std::vector<std::string> DocumentEntries() const;
@@ -105,8 +103,8 @@ public:
         s.documents = DocumentEntries();
         return s;
     }
-    void DeleteIdentities();
-    void Reload();
+    void DeleteIdentities();  // the whole Identities key
+    void Reload();            // the catalogue, from the registry
     // The message files as the world made them.
     const std::map<std::string, std::string>& original() const { return original_; }
 
@@ -130,7 +128,7 @@ public:
     // Closing the last connection folds the write-ahead log into the database, and the
     // next read recovers what a killed writer left.
     static void CloseRegistry();
-    // veilbox-cli's command line, with the password in force on a fresh pipe.
+    // veilbox-cli's command line, with the world's first password on a fresh pipe.
     std::vector<std::string> CliCommand(const std::string& cliPath, const std::string& command);
     // Names the watched place a path belongs to; empty for anything else.
     static std::string Classify(const std::string& path, const void* world);

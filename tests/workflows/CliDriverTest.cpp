@@ -29,26 +29,20 @@ namespace {
 
 const std::string kDriver = VEILBOX_BINARY_DIR "/bin/veilbox-cli";
 
-// The driver's command line, with the pipe's descriptor when there is one.
-class DriverCommand {
-public:
-    DriverCommand(const std::string& command, const PasswordPipe* pipe) : words_{kDriver} {
-        if (pipe) {
-            for (const std::string& option : pipe->Option()) words_.push_back(option);
-        }
-        words_.push_back(command);
-        for (std::string& word : words_) argv_.push_back(word.data());
-        argv_.push_back(nullptr);
+// The driver's command line, made before a fork so that the child only calls exec.
+struct DriverCommand {
+    DriverCommand(const std::string& command, const PasswordPipe* pipe) : words{kDriver} {
+        for (const std::string& option : pipe ? pipe->Option() : std::vector<std::string>{}) words.push_back(option);
+        words.push_back(command);
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
     }
-    // Made before the fork: the child only calls exec.
     [[noreturn]] void Exec() const {
-        ::execv(argv_[0], argv_.data());
+        ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-
-private:
-    std::vector<std::string> words_;
-    std::vector<char*> argv_;
+    std::vector<std::string> words;
+    std::vector<char*> argv;
 };
 
 // Runs the driver in a session of its own, so that it has no terminal to ask at; the
