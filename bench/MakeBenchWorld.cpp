@@ -14,30 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "identities/MailClient.h"
-#include "identities/RegistryBackup.h"
-#include "identities/RegistryKey.h"
-#include "identities/Settings.h"
+#include "support/World.h"
 
 namespace {
 
 constexpr const char kGuard[] = "{BE4C4B0B-0000-4000-8000-00000000B0B0}";
 constexpr const char kOther[] = "{BE4C4B0B-0000-4000-8000-00000000C0C0}";
-
-bool AddIdentity(const std::string& keyName, const std::string& username, const std::string& storeRoot) {
-    RegistryKey identity;
-    RegistryKey version;
-    const std::string path = std::string(MailClient::kIdentitiesKey) + "\\" + keyName;
-    if (identity.Create(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS) != ERROR_SUCCESS ||
-        version.Create(identity.Handle(), std::string(MailClient::kClientSoftwareKey) + "\\5.0", KEY_ALL_ACCESS) !=
-            ERROR_SUCCESS) {
-        return false;
-    }
-    WriteText(identity.Handle(), MailClient::kUsernameValue, username);
-    WriteText(identity.Handle(), MailClient::kUserIdValue, username + "-user-id");
-    WriteText(version.Handle(), MailClient::kStoreRootValue, storeRoot);
-    return true;
-}
 
 bool WriteStoreFile(const std::string& path, uint64_t size, uint64_t seed) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -99,20 +81,11 @@ int main(int argc, char** argv) {
         written += size;
     }
 
-    if (!AddIdentity(kGuard, "Bench", storeRoot) || !AddIdentity(kOther, "Other", storeRoot + "-other")) {
-        std::fprintf(stderr, "cannot write the registry\n");
-        return 1;
-    }
-    RegistryKey identities;
-    if (identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return 1;
-    WriteText(identities.Handle(), MailClient::kDefaultUserIdValue, "Bench-user-id");
-    WriteText(identities.Handle(), MailClient::kLastUserIdValue, "Bench-user-id");
-    WriteText(identities.Handle(), MailClient::kLastUsernameValue, "Bench");
-    WriteText(identities.Handle(), MailClient::kStartAsValue, "Bench-user-id");
     // The settings belong to the program that will read them.
-    SetApplicationName("veilbox-cli");
-    if (!SetGuardId(kGuard) || !SetSecurityLevel(SecurityMedium)) {
-        std::fprintf(stderr, "cannot write the settings\n");
+    if (!World::WriteIdentity(kGuard, "Bench", "Bench-user-id", storeRoot) ||
+        !World::WriteIdentity(kOther, "Other", "Other-user-id", storeRoot + "-other") ||
+        !World::PointAt("Bench-user-id", "Bench") || !World::Protect("veilbox-cli", kGuard, SecurityMedium)) {
+        std::fprintf(stderr, "cannot write the registry\n");
         return 1;
     }
     return 0;

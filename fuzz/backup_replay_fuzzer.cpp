@@ -16,11 +16,11 @@
 
 #include "base/InternalFailure.h"
 #include "identities/RegistryBackupReader.h"
-#include "FuzzWorld.h"
 #include "identities/RegistryKey.h"
 #include "identities/RegistryRestore.h"
 #include "identities/Settings.h"
 #include "platform/Registry.h"
+#include "support/World.h"
 
 namespace {
 
@@ -39,7 +39,13 @@ void DeleteIdentityKey() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    EnterFuzzWorld(kGuardId);
+    // The shared test world, without a user: every question is declined.
+    WorldSetup setup;
+    setup.mailClient = false;
+    setup.scriptedUser = false;
+    static World* world = new World(setup);
+    std::atexit([] { delete world; });
+    SetGuardId(kGuardId);
     RegistryKey identities;
     if (identities.Create(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS) != ERROR_SUCCESS)
         std::abort();

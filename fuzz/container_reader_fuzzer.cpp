@@ -9,11 +9,10 @@
 #include <fstream>
 #include <string>
 
-#include "FuzzWorld.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"
 #include "platform/Registry.h"
-#include "store/CStoreOperation.h"
+#include "support/World.h"
 #include "store/Container.h"
 
 namespace {
@@ -22,7 +21,13 @@ const char kGuardId[] = "{F0220000-0000-0000-0000-000000000002}";
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    EnterFuzzWorld(kGuardId);
+    // The shared test world, without a user: every question is declined.
+    WorldSetup setup;
+    setup.mailClient = false;
+    setup.scriptedUser = false;
+    static World* world = new World(setup);
+    std::atexit([] { delete world; });
+    SetGuardId(kGuardId);
     return 0;
 }
 
@@ -34,8 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
     }
     // No user is installed: every question is declined, so no password is given and
     // nothing is ever written; only the checks run.
-    CStoreOperation operation;
-    const bool accepted = operation.CheckContainer();
+    const bool accepted = World::CheckContainer();
     if (accepted && (size < 8 || std::string(reinterpret_cast<const char*>(input), 4) != "\xD0\xCF\x11\xE0")) {
         std::abort();  // success reported for something that is not a compound file
     }

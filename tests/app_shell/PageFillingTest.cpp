@@ -5,10 +5,7 @@
 
 namespace {
 
-class PageFillingTest : public ShellFixture {
-protected:
-    ~PageFillingTest() override { OperationResult = ResultUnspecified; }
-};
+class PageFillingTest : public ShellFixture {};
 
 std::string Html(const std::vector<ElementFilling>& fillings, const std::string& id) {
     for (const ElementFilling& filling : fillings) {
@@ -56,7 +53,7 @@ TEST_F(PageFillingTest, ErrorPageTellsEveryResultCode) {
         {-1, "Unspecified error"},
     };
     for (const auto& [code, text] : cases) {
-        OperationResult = code;
+        world_.SetLastResult(code);
         const std::vector<ElementFilling> fillings = GetPageFillings("error");
         ASSERT_EQ(1u, fillings.size());
         EXPECT_EQ("descr", fillings[0].id);
@@ -72,7 +69,7 @@ TEST_F(PageFillingTest, DonePageTellsTheStateThatHoldsNow) {
     EXPECT_EQ("act", fillings[1].id);
     EXPECT_EQ("<a href=\"act://msimn\">Click here</a> to start Outlook Express now.", fillings[1].html);
 
-    OperationResult = ResultCopyError;  // a done page never tells a result code
+    world_.SetLastResult(ResultCopyError);  // a done page never tells a result code
     MarkHidden("{B}");
     fillings = GetPageFillings("done");
     EXPECT_EQ("Identity is now hidden. Use this program again when you need to restore the identity.",

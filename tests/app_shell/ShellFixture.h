@@ -1,31 +1,22 @@
-// A private world for the start-up and page tests: an empty registry, a home with its
-// own documents folder, the settings under a fixed program name, a scripted user, and
-// the means to add mail-client identities and to mark one as hidden.
+// The start-up and page tests' world: the shared one without the mail client's store,
+// the settings under a fixed program name, and identities as a test adds them.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "support/ScopedEnvironment.h"
-#include "support/TempDir.h"
-#include "support/TempRegistry.h"
-#include "support/ScriptedUserInterface.h"
+#include "support/World.h"
 
 class ShellFixture : public ::testing::Test {
 protected:
     ShellFixture();
-    ~ShellFixture() override;
+    // An identity the mail client would list, its user id the key name.
+    void AddIdentity(const std::string& keyName, const std::string& username) {
+        world_.AddIdentity(keyName, username, keyName, home_.path() + "/stores/" + username);
+    }
+    // Chooses keyName as the protected identity and creates its container.
+    void MarkHidden(const std::string& keyName) { world_.MarkHidden(keyName); }
 
-    // An identity the mail client would list: key name, "Username", "User ID" and a
-    // store folder in the client's version key.
-    void AddIdentity(const std::string& keyName, const std::string& username);
-    // Chooses keyName as the protected identity and creates its container, which is
-    // what makes an identity count as hidden.
-    void MarkHidden(const std::string& keyName);
-
-    TempRegistry registry_;
-    TempDir home_;
-    ScopedEnvironment environment_;
-    ScriptedUserInterface ui_;
+    World world_;
+    TempRegistry& registry_ = world_.registry;
+    TempDir& home_ = world_.home;
+    ScopedEnvironment& environment_ = world_.environment;
+    ScriptedUserInterface& ui_ = *world_.ui;
 };

@@ -2,7 +2,6 @@
 
 #include "app/StartupPlan.h"
 #include "identities/IdentityCatalogue.h"
-#include "identities/Settings.h"
 
 namespace {
 
@@ -13,68 +12,45 @@ const char kOne[] =
     "There is only one Outlook Express identity found on your computer. This program requires at least two "
     "identities.\r\n\r\nWould you like to take a guided tour?";
 
-class StartupPlanTest : public ShellFixture {};
+class StartupPlanTest : public ShellFixture {
+protected:
+    void Expect(const StartupPlan& plan, bool run, bool tourOnly, const std::string& firstPage) {
+        EXPECT_EQ(plan.run, run);
+        EXPECT_EQ(plan.tourOnly, tourOnly);
+        EXPECT_EQ(plan.firstPage, firstPage);
+    }
+};
 
 }  // namespace
 
-TEST_F(StartupPlanTest, TooFewIdentitiesAskForTheTourAndNoEndsTheRun) {
-    for (int count = 0; count < 2; ++count) {
-        SCOPED_TRACE(count);
-        if (count == 1) AddIdentity("{A}", "Main");
-        ui_.QueueAnswer(IDNO);
-        const StartupPlan plan = PlanStartup();
-        EXPECT_FALSE(plan.run);
-        EXPECT_EQ("", plan.firstPage);
-        ASSERT_EQ(1u, ui_.messages.size());
-        EXPECT_EQ(count == 0 ? kNone : kOne, ui_.messages[0].text);
-        EXPECT_EQ(MB_YESNO | MB_ICONQUESTION, ui_.messages[0].style);
-        ui_.messages.clear();
-    }
-    EXPECT_TRUE(IsFirstRun());
-}
-
-TEST_F(StartupPlanTest, TourAcceptedRunsTourOnlyAndLeavesTheFirstRunMark) {
+TEST_F(StartupPlanTest, TooFewIdentitiesAskForTheTourAndOnlyYesRunsIt) {
+    ui_.QueueAnswer(IDNO);
+    Expect(PlanStartup(), false, false, "");
     AddIdentity("{A}", "Main");
+    ui_.QueueAnswer(IDNO);
+    Expect(PlanStartup(), false, false, "");
     ui_.QueueAnswer(IDYES);
-    const StartupPlan plan = PlanStartup();
-    EXPECT_TRUE(plan.run);
-    EXPECT_TRUE(plan.tourOnly);
-    EXPECT_EQ("tour.htm", plan.firstPage);
-    EXPECT_TRUE(IsFirstRun());
-    EXPECT_EQ(1u, GetIdentityCount());
+    Expect(PlanStartup(), true, true, "tour.htm");
+    EXPECT_EQ(ui_.MessageTexts(), (std::vector<std::string>{kNone, kOne, kOne}));
+    EXPECT_EQ(MB_YESNO | MB_ICONQUESTION, ui_.messages[0].style);
+    EXPECT_TRUE(IsFirstRun());  // the tour is not the first ordinary run
 }
 
-TEST_F(StartupPlanTest, WelcomeShowsOnTheFirstOrdinaryRunOnly) {
+TEST_F(StartupPlanTest, WelcomeOnTheFirstOrdinaryRunOnlyAndTheCatalogueReadAfreshEachTime) {
     AddIdentity("{A}", "Main");
     AddIdentity("{B}", "Private");
-    StartupPlan plan = PlanStartup();
-    EXPECT_TRUE(plan.run);
-    EXPECT_FALSE(plan.tourOnly);
-    EXPECT_EQ("welcome.htm", plan.firstPage);
+    Expect(PlanStartup(), true, false, "welcome.htm");
     EXPECT_FALSE(IsFirstRun());
-    EXPECT_EQ(2u, GetIdentityCount());
-
-    plan = PlanStartup();
-    EXPECT_EQ("index.htm", plan.firstPage);
-    EXPECT_TRUE(ui_.messages.empty());
-}
-
-TEST_F(StartupPlanTest, CatalogueIsReadAfreshAtEachStart) {
-    AddIdentity("{A}", "Main");
-    AddIdentity("{B}", "Private");
-    PlanStartup();
     AddIdentity("{C}", "Third");
-    PlanStartup();
+    Expect(PlanStartup(), true, false, "index.htm");
     EXPECT_EQ(3u, GetIdentityCount());
+    EXPECT_TRUE(ui_.messages.empty());
 }
 
 TEST_F(StartupPlanTest, WhileHiddenTheCountIsNotChecked) {
     AddIdentity("{A}", "Main");
     MarkHidden("{B}");
     ClearFirstRun();
-    const StartupPlan plan = PlanStartup();
-    EXPECT_TRUE(plan.run);
-    EXPECT_FALSE(plan.tourOnly);
-    EXPECT_EQ("index.htm", plan.firstPage);
+    Expect(PlanStartup(), true, false, "index.htm");
     EXPECT_TRUE(ui_.messages.empty());
 }

@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "CrashWorld.h"
 #include "KillPointTracer.h"
-#include "identities/Settings.h"
+#include "support/World.h"
 
 namespace {
 
@@ -31,11 +30,11 @@ std::string Listing(const Points& points) {
 }
 
 TEST(FlushOrderTest, NothingIsDestroyedBeforeWhatReplacesItIsOnStableStorage) {
-    CrashWorld world(SecurityHigh);
-    const KillPointTracer tracer(&CrashWorld::Classify, &world);
+    World world(KillWorld(SecurityHigh));
+    const KillPointTracer tracer(&World::Classify, &world);
 
-    const TracedRun hide = tracer.Run(world.CliCommand("hide"), world.LogPath(), 0);
-    ASSERT_EQ(hide.exitCode, 0) << world.TakeLog();
+    const TracedRun hide = tracer.Run(Cli(world, "hide"), CliLog(world), 0);
+    ASSERT_EQ(hide.exitCode, 0) << TakeLog(world);
     const Points& h = hide.points;
     SCOPED_TRACE("hide:\n" + Listing(h));
     // The first change to a plain file: shredding starts by moving it aside.
@@ -58,11 +57,11 @@ TEST(FlushOrderTest, NothingIsDestroyedBeforeWhatReplacesItIsOnStableStorage) {
         EXPECT_LT(flush, n) << "shredded file deleted at point " << n << " before its flush";
     }
 
-    const TracedRun restore = tracer.Run(world.CliCommand("restore"), world.LogPath(), 0);
-    ASSERT_EQ(restore.exitCode, 0) << world.TakeLog();
+    const TracedRun restore = tracer.Run(Cli(world, "restore"), CliLog(world), 0);
+    ASSERT_EQ(restore.exitCode, 0) << TakeLog(world);
     const Points& r = restore.points;
     SCOPED_TRACE("restore:\n" + Listing(r));
-    const size_t files = world.OriginalStore().size();
+    const size_t files = world.original().size();
     const size_t firstRename = Find(r, "rename", "store");
     ASSERT_LT(firstRename, r.size());
     // Every restored file is proved and on stable storage before any of them gets its
@@ -88,7 +87,7 @@ TEST(FlushOrderTest, NothingIsDestroyedBeforeWhatReplacesItIsOnStableStorage) {
     ASSERT_LT(deleted, r.size());
     EXPECT_LT(lastRename, storeFlush);
     EXPECT_LT(storeFlush, deleted);
-    EXPECT_EQ(world.StoreOnDisk(), world.OriginalStore());
+    EXPECT_EQ(world.MessageFiles(), world.original());
 }
 
 }  // namespace

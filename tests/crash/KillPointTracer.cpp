@@ -13,7 +13,10 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
+
+#include "support/World.h"
 
 namespace {
 
@@ -230,4 +233,31 @@ int RunToEnd(const std::vector<std::string>& argv, const std::string& logPath) {
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     return ExitCodeOf(status);
+}
+
+WorldSetup KillWorld(int securityLevel) {
+    WorldSetup setup;
+    setup.inMemory = true;
+    setup.applicationName = std::filesystem::path(VEILBOX_CLI_PATH).filename().string();
+    setup.level = securityLevel;
+    setup.password = "kill-me-softly";  // given to the program through a pipe only
+    return setup;
+}
+
+std::vector<std::string> Cli(World& world, const std::string& command) {
+    return world.CliCommand(VEILBOX_CLI_PATH, command);
+}
+
+std::string CliLog(const World& world) { return world.home.file("cli.log"); }
+
+int RunCli(World& world, const std::string& command) {
+    World::CloseRegistry();
+    return RunToEnd(Cli(world, command), CliLog(world));
+}
+
+std::string TakeLog(const World& world) {
+    std::error_code ec;
+    const std::string text = std::filesystem::exists(CliLog(world)) ? ReadWholeFile(CliLog(world)) : "";
+    std::filesystem::remove(CliLog(world), ec);
+    return text;
 }

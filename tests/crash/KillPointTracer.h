@@ -43,3 +43,18 @@ private:
 
 // Runs argv to the end without tracing; returns its exit status (-1 when it did not exit).
 int RunToEnd(const std::vector<std::string>& argv, const std::string& logPath);
+
+class World;
+struct WorldSetup;
+
+// The world veilbox-cli hides and restores in: in memory where it can (a killed process
+// leaves the page cache behind, so what counts is the order of the steps, not what
+// reaches the platter), the settings under the program's own name, a password.
+WorldSetup KillWorld(int securityLevel);
+// veilbox-cli's command line for the world; its output goes to CliLog(world).
+std::vector<std::string> Cli(World& world, const std::string& command);
+std::string CliLog(const World& world);
+// Runs veilbox-cli to its end (untraced); its exit status.
+int RunCli(World& world, const std::string& command);
+// What the runs printed since the last call, for failure messages.
+std::string TakeLog(const World& world);

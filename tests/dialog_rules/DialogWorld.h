@@ -1,15 +1,8 @@
-// A private world for the dialogs' tests: an empty registry, a home with its own
-// documents folder (where a hidden identity's container would be), auth.dat in a
-// folder of its own, and the mail client's identities as a test adds them.
+// The dialogs' world: the shared one without the mail client's store, with identities
+// as a test adds them and no scripted user (the dialog tests bring their own).
 #pragma once
 
-#include <string>
-
-#include <gtest/gtest.h>
-
-#include "support/ScopedEnvironment.h"
-#include "support/TempDir.h"
-#include "support/TempRegistry.h"
+#include "support/World.h"
 
 class DialogWorld : public ::testing::Test {
 protected:
@@ -18,18 +11,16 @@ protected:
     static constexpr const char* kCarol = "{CA201000-0000-0000-0000-000000000003}";
 
     DialogWorld();
-    ~DialogWorld() override;
-
-    // An identity the mail client lists: key, user name, user id and store folder.
-    void AddIdentity(const std::string& keyName, const std::string& username);
+    void AddIdentity(const std::string& keyName, const std::string& username) { world_.AddIdentity(keyName, username); }
     // Puts a container for the protected identity in place, which is what hidden means.
-    void HideProtectedIdentity();
+    void HideProtectedIdentity() { world_.MarkHidden(GetGuardId()); }
     // Makes password the one in force, in auth.dat and as the CurrentPassword.
-    void UsePassword(const std::string& password);
-    std::string AuthRecordBytes() const;
-    std::string AuthPath() const { return home_.file("auth.dat"); }
+    void UsePassword(const std::string& password) { world_.SetPassword(password); }
+    std::string AuthRecordBytes() const { return ReadWholeFile(AuthPath()); }
+    std::string AuthPath() const { return world_.AuthPath(); }
 
-    TempRegistry registry_;
-    TempDir home_;
-    ScopedEnvironment environment_;
+    World world_;
+    TempRegistry& registry_ = world_.registry;
+    TempDir& home_ = world_.home;
+    ScopedEnvironment& environment_ = world_.environment;
 };

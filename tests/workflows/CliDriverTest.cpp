@@ -21,35 +21,28 @@
 #include <optional>
 #include <sstream>
 
-#include "WorkflowFixture.h"
-#include "identities/Settings.h"
 #include "store/Container.h"
 #include "support/PasswordPipe.h"
+#include "support/World.h"
 
 namespace {
 
 const std::string kDriver = VEILBOX_BINARY_DIR "/bin/veilbox-cli";
 
-// The driver's command line, with the pipe's descriptor when there is one.
-class DriverCommand {
-public:
-    DriverCommand(const std::string& command, const PasswordPipe* pipe) : words_{kDriver} {
-        if (pipe) {
-            for (const std::string& option : pipe->Option()) words_.push_back(option);
-        }
-        words_.push_back(command);
-        for (std::string& word : words_) argv_.push_back(word.data());
-        argv_.push_back(nullptr);
+// The driver's command line, made before a fork so that the child only calls exec.
+struct DriverCommand {
+    DriverCommand(const std::string& command, const PasswordPipe* pipe) : words{kDriver} {
+        for (const std::string& option : pipe ? pipe->Option() : std::vector<std::string>{}) words.push_back(option);
+        words.push_back(command);
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
     }
-    // Made before the fork: the child only calls exec.
     [[noreturn]] void Exec() const {
-        ::execv(argv_[0], argv_.data());
+        ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-
-private:
-    std::vector<std::string> words_;
-    std::vector<char*> argv_;
+    std::vector<std::string> words;
+    std::vector<char*> argv;
 };
 
 // Runs the driver in a session of its own, so that it has no terminal to ask at; the
@@ -154,29 +147,23 @@ TerminalRun RunDriverAtTerminal(const std::string& command, const std::string& k
     return run;
 }
 
-class CliDriverTest : public WorkflowTest {
+class CliDriverTest : public WorldTest {
 protected:
     void SetUp() override {
         if (!std::filesystem::exists(kDriver)) GTEST_SKIP() << "driver not built";
-        environment_.Set("VEILBOX_AUTH", home_.file("auth.dat"));
-        environment_.Set("VEILBOX_PROGRAM_NAME", GetApplicationName());
+        world.environment.Set("VEILBOX_PROGRAM_NAME", GetApplicationName());
     }
-
     void ExpectNothingChanged() {
         EXPECT_FALSE(IsIdentityHidden());
-        EXPECT_EQ(Snapshot(), registryBefore_);
-        EXPECT_EQ(MessageFilesOnDisk(), original_);
-        EXPECT_TRUE(DocumentsEntries().empty());
+        EXPECT_EQ(world.Now(), before);
     }
-
     // The container is sealed under the password in force, which this process set too:
     // its restore brings every byte back.
     void ExpectHiddenAndRestorable() {
         EXPECT_TRUE(IsIdentityHidden());
-        EXPECT_FALSE(IdentityListed());
-        ASSERT_TRUE(Restore());
-        EXPECT_EQ(Snapshot(), registryBefore_);
-        EXPECT_EQ(MessageFilesOnDisk(), original_);
+        EXPECT_FALSE(world.Listed());
+        ASSERT_TRUE(world.Restore().ok);
+        EXPECT_EQ(world.Now(), before);
     }
 };
 
@@ -197,7 +184,7 @@ TEST_F(CliDriverTest, HidesOnlyUnderThePasswordInForce) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SetPassword(c.password);
+        world.SetPassword(c.password);
         ASSERT_EQ(RunDriver("hide", c.lines), c.exitCode);
         if (c.exitCode == 0) {
             ExpectHiddenAndRestorable();
@@ -208,21 +195,19 @@ TEST_F(CliDriverTest, HidesOnlyUnderThePasswordInForce) {
 }
 
 TEST_F(CliDriverTest, RestoreTakesTheHidePasswordFromTheNextLine) {
-    SetPassword("at hide");
+    world.SetPassword("at hide");
     ASSERT_EQ(RunDriver("hide", std::string("at hide\n")), 0);
-    SetPassword("later");
+    world.SetPassword("later");
     // The container does not open under the password in force, and nothing more is given.
     EXPECT_EQ(RunDriver("restore", std::string("later\n")), 1);
     EXPECT_TRUE(IsIdentityHidden());
     ASSERT_EQ(RunDriver("restore", std::string("later\nat hide\n")), 0);
-    EXPECT_FALSE(IsIdentityHidden());
-    EXPECT_EQ(Snapshot(), registryBefore_);
-    EXPECT_EQ(MessageFilesOnDisk(), original_);
+    EXPECT_EQ(world.Now(), before);
     EXPECT_EQ(RunDriver("restore", std::string("later\n")), 2);  // nothing hidden
 }
 
 TEST_F(CliDriverTest, AsksAtTheTerminalWithoutEchoAndOutOfReach) {
-    SetPassword("driver pw");
+    world.SetPassword("driver pw");
     struct Case {
         const char* what;
         const char* keys;

@@ -8,7 +8,7 @@
 #include "support/TempDir.h"
 #include "identities/RegistryBackup.h"
 #include "platform/CompoundFile.h"
-#include "store/CStoreOperation.h"
+#include "support/World.h"
 #include "store/ContainerSeal.h"
 #include "store/HeaderFields.h"
 #include "store/KeyCheck.h"
@@ -120,7 +120,7 @@ void ContainerBuilder::Write(const std::string& path) const {
         }
         seal.streamDigests.emplace_back();
         Digest(state, DigestRole::FileStream, index.salt, static_cast<uint32_t>(k), bytes, seal.streamDigests.back().bytes);
-        if (f.present) streams.push_back({CStoreOperation::StreamName(k), bytes});
+        if (f.present) streams.push_back({World::StreamName(k), bytes});
     }
     if (digests) {
         const std::vector<uint8_t> sealBytes = seal.Serialize();

@@ -6,21 +6,21 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "WorkflowFixture.h"
 #include "support/CommandOutput.h"
+#include "support/World.h"
 
 namespace {
 
 bool Has(const std::string& json, const std::string& part) { return json.find(part) != std::string::npos; }
 
-TEST_F(WorkflowTest, IndependentReaderSeesTheStreamsFieldsAndOriginalBytes) {
-    SetPassword("Secret 1!");
-    std::filesystem::permissions(StorePath("Inbox.dbx"), std::filesystem::perms(0640));
-    ASSERT_TRUE(Hide());
+TEST_F(WorldTest, IndependentReaderSeesTheStreamsFieldsAndOriginalBytes) {
+    world.SetPassword("Secret 1!");
+    std::filesystem::permissions(world.StorePath("Inbox.dbx"), std::filesystem::perms(0640));
+    ASSERT_TRUE(world.Hide().ok);
     TempDir out;
     int exitCode = -1;
     const std::string json = CommandOutput("/usr/bin/python3 '" VEILBOX_SOURCE_DIR "/tests/workflows/read_container.py' '" +
-                                 ContainerPath() + "' 'Secret 1!' '" + out.path() + "'", &exitCode);
+                                 world.ContainerPath() + "' 'Secret 1!' '" + out.path() + "'", &exitCode);
     ASSERT_EQ(exitCode, 0) << json;
     EXPECT_TRUE(Has(json, "\"streams\": [\"00000\", \"00001\", \"00002\", \"00003\", \"index\", \"seal\"]")) << json;
     EXPECT_TRUE(Has(json, "\"securityLevel\": 2, \"constant\": 256, \"fileCount\": 4, \"totalBytes\": 285536, "
@@ -35,19 +35,19 @@ TEST_F(WorkflowTest, IndependentReaderSeesTheStreamsFieldsAndOriginalBytes) {
     EXPECT_TRUE(Has(json, "\"mode\": \"640\""));
     EXPECT_TRUE(Has(json, "\"defaultUserId\": \"work-user-id\""));
     EXPECT_TRUE(Has(json, "\"lastUsername\": \"Work\""));
-    EXPECT_TRUE(Has(json, std::string("\"identityId\": \"") + kGuard + "\""));
+    EXPECT_TRUE(Has(json, std::string("\"identityId\": \"") + World::kGuard + "\""));
     // Discovery order is case-insensitive name order.
     const char* order[] = {"Deleted Items.dbx", "Empty.dbx", "Folders.DBX", "Inbox.dbx"};
     size_t at = 0;
     for (int k = 0; k < 4; ++k) {
-        const std::string entry = "\"sourcePath\": \"" + StorePath(order[k]) + "\", \"marked\": true, "
+        const std::string entry = "\"sourcePath\": \"" + world.StorePath(order[k]) + "\", \"marked\": true, "
                                   "\"keyCheckOk\": true, \"plainSize\": " +
-                                  std::to_string(original_[order[k]].size());
+                                  std::to_string(world.original().at(order[k]).size());
         at = json.find(entry, at);
         ASSERT_NE(at, std::string::npos) << entry << "\n" << json;
         char stream[8];
         std::snprintf(stream, sizeof stream, "%05d", k);
-        EXPECT_EQ(ReadWholeFile(out.file(stream)), original_[order[k]]) << order[k];
+        EXPECT_EQ(ReadWholeFile(out.file(stream)), world.original().at(order[k])) << order[k];
     }
     EXPECT_TRUE(Has(json, "\"reserved\": 0, \"constant\": 256, \"sourcePath\""));
 }

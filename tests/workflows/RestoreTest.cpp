@@ -1,5 +1,5 @@
-// Restores that must not complete, wrong passwords, and containers that lie: in every
-// case nothing is written unless everything checks out, and the container stays.
+// Restores that must not complete, wrong passwords, and containers that lie: nothing is
+// written unless everything checks out, and the container stays.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,267 +8,230 @@
 #include <functional>
 
 #include "ContainerBuilder.h"
-#include "WorkflowFixture.h"
-#include "identities/Settings.h"
-#include "platform/File.h"
-#include "store/Container.h"
 #include "base/OperationResult.h"
-#include "store/StoreWorkflows.h"
-#include "store/CStoreOperation.h"
-#include "store/HeaderFields.h"
-#include "identities/MailClient.h"
-#include "identities/RegistryKey.h"
 #include "platform/CompoundFile.h"
+#include "store/Container.h"
+#include "store/HeaderFields.h"
+#include "support/World.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
 const char kDamaged[] = "The protected container is damaged";
 
-class RestoreTest : public WorkflowTest {
-protected:
-    // Hides the identity for real and remembers the state to compare against.
-    void HideForReal() {
-        ASSERT_TRUE(Hide());
-        hiddenContainer_ = ReadWholeFile(ContainerPath());
-        hiddenRegistry_ = Snapshot();
-        hiddenFiles_ = StoreFilesOnDisk();
-        ui_.messages.clear();
-    }
-    void ExpectStillHidden() {
-        EXPECT_EQ(ReadWholeFile(ContainerPath()), hiddenContainer_);
-        EXPECT_EQ(Snapshot(), hiddenRegistry_);
-        EXPECT_EQ(StoreFilesOnDisk(), hiddenFiles_);
-        EXPECT_EQ(ui_.openWindows, 0);
-    }
-    void ExpectRestored() {
-        EXPECT_FALSE(IsIdentityHidden());
-        EXPECT_EQ(Snapshot(), registryBefore_);
-        EXPECT_EQ(MessageFilesOnDisk(), original_);
-    }
-    std::string hiddenContainer_;
-    RegistrySnapshot hiddenRegistry_;
-    std::map<std::string, std::string> hiddenFiles_;
-};
-
-TEST_F(RestoreTest, DeclinedQuestionKeepsEverythingHidden) {
-    HideForReal();
-    ui_.QueueAnswer(IDNO);
-    EXPECT_FALSE(RestoreIdentity());
-    EXPECT_EQ(OperationResult, ResultCanceled);
-    ExpectStillHidden();
-}
-
-TEST_F(RestoreTest, MissingStoreFolderFailsAndKeepsTheContainer) {
-    HideForReal();
-    std::filesystem::remove_all(StoreFolder());
-    EXPECT_FALSE(Restore({IDOK}));
-    EXPECT_NE(ui_.messages.back().text.find(StoreFolder()), std::string::npos);  // the cause, named
-    EXPECT_EQ(OperationResult, ResultUnspecified);
-    EXPECT_EQ(ReadWholeFile(ContainerPath()), hiddenContainer_);
-    EXPECT_EQ(Snapshot(), hiddenRegistry_);
-    EXPECT_FALSE(std::filesystem::exists(StoreFolder()));
-    // Put the folder back and the restore completes.
-    std::filesystem::create_directories(StoreFolder());
-    WriteWholeFile(StorePath("notes.txt"), "keep me");
-    ASSERT_TRUE(Restore());
-    ExpectRestored();
-}
-
-TEST_F(RestoreTest, CancelConfirmedWhileDecipheringLeavesNoPartialFile) {
-    SetLevel(SecurityMedium);
-    HideForReal();
-    // The third chunk belongs to Folders.DBX, after the first two files are complete.
-    ui_.CancelAtRequest(ui_.cancelRequestsTaken + 3);
-    EXPECT_FALSE(Restore({IDYES}));
-    EXPECT_EQ(ReadWholeFile(ContainerPath()), hiddenContainer_);
-    EXPECT_EQ(Snapshot(), hiddenRegistry_);
-    auto files = StoreFilesOnDisk();
-    EXPECT_EQ(files.count("Folders.DBX"), 0u);
-    for (const auto& [name, bytes] : files) {
-        if (name != "notes.txt") {
-            EXPECT_EQ(bytes, original_[name]) << name;  // complete or absent
-        }
-    }
-    ASSERT_TRUE(Restore());
-    ExpectRestored();
-}
-
-TEST_F(RestoreTest, RegistryWriteFailureTakesBackTheKeyAndKeepsTheContainer) {
-    HideForReal();
-    // The registry's disk is full for values: every value write fails.
-    RefuseRegistryValueWrites(true);
-    EXPECT_FALSE(Restore({IDOK}));
-    EXPECT_EQ(OperationResult, ResultRegistryError);
-    EXPECT_EQ(ReadWholeFile(ContainerPath()), hiddenContainer_);
-    EXPECT_EQ(Snapshot(), hiddenRegistry_);       // no half-built identity
-    EXPECT_EQ(MessageFilesOnDisk(), original_);   // the proved files are in place
-    RefuseRegistryValueWrites(false);
-    ASSERT_TRUE(Restore());
-    ExpectRestored();
-}
-
-TEST_F(RestoreTest, NewerDataInPlaceIsNeverOverwritten) {
+// A restore that stops keeps the container and the registry as the hide left them;
+// once the cause is gone the restore completes.
+TEST(RestoreFailureTest, KeepsTheContainerAndCompletesOnceTheCauseIsGone) {
     struct Case {
         const char* what;
-        std::function<void()> makeNewer;
+        int level;
+        const char* passwordAtHide;
+        std::function<void(World&)> make;  // after the hide
+        std::vector<int> later;
+        int first;
+        int result;                         // -1: not looked at
+        bool storeAsHidden;                 // else: every file complete or absent
+        std::function<void(World&)> fix;    // before the restore that completes
     };
     const Case cases[] = {
-        {"a store file with other content",
-         [this] { WriteWholeFile(StorePath("Inbox.dbx"), "newer mail"); }},
-        {"a longer store file", [this] { WriteWholeFile(StorePath("Inbox.dbx"), original_["Inbox.dbx"] + "!"); }},
-        {"the identity listed with other settings",
-         [this] { SetText(IdentityPath(kGuard), "Username", "someone newer"); }},
+        {"declined question", SecurityHigh, "", [](World&) {}, {}, IDNO, ResultCanceled, true, [](World&) {}},
+        {"the store folder missing", SecurityHigh, "", [](World& w) { fs::remove_all(w.StoreFolder()); }, {IDOK},
+         IDYES, ResultUnspecified, true, [](World& w) {
+             EXPECT_FALSE(fs::exists(w.StoreFolder()));
+             EXPECT_NE(w.ui->messages.back().text.find(w.StoreFolder()), std::string::npos);  // the cause, named
+             fs::create_directories(w.StoreFolder());
+         }},
+        // The third chunk belongs to Folders.DBX, after the first two files are complete.
+        {"cancel confirmed while deciphering", SecurityMedium, "",
+         [](World& w) { w.ui->CancelAtRequest(w.ui->cancelRequestsTaken + 3); }, {IDYES}, IDYES, -1,
+         false, [](World& w) { EXPECT_EQ(w.MessageFiles().count("Folders.DBX"), 0u); }},
+        {"every registry value write failing", SecurityHigh, "", [](World& w) { w.RefuseRegistryValueWrites(true); },
+         {IDOK}, IDYES, ResultRegistryError, false, [](World& w) { w.RefuseRegistryValueWrites(false); }},
+        {"three wrong passwords", SecurityHigh, "old password",
+         [](World& w) {
+             w.SetPassword("");
+             for (const char* guess : {"one", "two", "three"}) w.ui->QueuePassword(guess);
+         },
+         {IDOK}, IDYES, ResultUnspecified, true, [](World& w) {
+             EXPECT_EQ(w.ui->passwordPrompts.size(), 3u);
+             EXPECT_NE(w.ui->messages.back().text.find("password does not match"), std::string::npos);
+             w.SetPassword("old password");
+         }},
+        {"the password prompt declined", SecurityHigh, "old password",
+         [](World& w) {
+             w.SetPassword("");
+             w.ui->QueuePasswordDecline();
+         },
+         {IDOK}, IDYES, ResultUnspecified, true, [](World& w) { w.SetPassword("old password"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(Hide());
-        ui_.messages.clear();
-        c.makeNewer();
-        const auto filesBefore = StoreFilesOnDisk();
-        const auto registryBefore = Snapshot();
-        EXPECT_FALSE(Restore({IDOK}));
-        EXPECT_EQ(StoreFilesOnDisk(), filesBefore);
-        EXPECT_EQ(Snapshot(), registryBefore);
+        World world;
+        world.SetLevel(c.level);
+        world.SetPassword(c.passwordAtHide);
+        const WorldState before = world.Now();
+        ASSERT_TRUE(world.Hide().ok);
+        const WorldState hidden = world.Now();
+        const std::string container = ReadWholeFile(world.ContainerPath());
+        c.make(world);
+        const Outcome outcome = world.Restore(c.later, c.first);
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_TRUE(c.result < 0 || outcome.result == c.result) << outcome.result;
+        EXPECT_EQ(ReadWholeFile(world.ContainerPath()), container);
+        EXPECT_EQ(world.Now().identities, hidden.identities);  // no half-built identity
+        EXPECT_TRUE(!c.storeAsHidden || world.MessageFiles() == hidden.store);
+        for (const auto& [name, bytes] : world.MessageFiles()) EXPECT_EQ(bytes, world.original().at(name)) << name;
+        EXPECT_EQ(world.ui->openWindows, 0);
+        c.fix(world);
+        ASSERT_TRUE(world.Restore().ok);
+        EXPECT_EQ(world.Now(), before);
+    }
+}
+
+TEST(RestoreFailureTest, NewerDataInPlaceIsNeverOverwritten) {
+    const std::pair<const char*, std::function<void(World&)>> cases[] = {
+        {"a store file with other content", [](World& w) { WriteWholeFile(w.StorePath("Inbox.dbx"), "newer mail"); }},
+        {"a longer store file",
+         [](World& w) { WriteWholeFile(w.StorePath("Inbox.dbx"), w.original().at("Inbox.dbx") + "!"); }},
+        {"the identity listed with other settings",
+         [](World& w) { SetText(IdentityPath(World::kGuard), "Username", "someone newer"); }},
+    };
+    for (const auto& [what, makeNewer] : cases) {
+        SCOPED_TRACE(what);
+        World world;
+        ASSERT_TRUE(world.Hide().ok);
+        makeNewer(world);
+        WorldState newer = world.Now();
+        newer.documents.clear();
+        EXPECT_FALSE(world.Restore({IDOK}).ok);
         // The old container is kept under a name the user is told, and the identity no
         // longer counts as hidden.
         EXPECT_FALSE(IsIdentityHidden());
-        const auto kept = DocumentsEntries();
-        ASSERT_EQ(kept.size(), 1u);
-        EXPECT_NE(ui_.messages.back().text.find(DocumentsFolder() + "/" + kept[0]), std::string::npos);
-        std::filesystem::remove(DocumentsFolder() + "/" + kept[0]);
-        // Start the next case from the original world.
-        PutRegistryBack();
-        for (const auto& [name, bytes] : original_) WriteWholeFile(StorePath(name), bytes);
+        WorldState now = world.Now();
+        ASSERT_EQ(now.documents.size(), 1u);
+        EXPECT_NE(world.ui->messages.back().text.find(world.Documents() + "/" + now.documents[0]), std::string::npos);
+        now.documents.clear();
+        EXPECT_EQ(now, newer);
     }
+}
+
+class RestoreTest : public WorldTest {
+protected:
+    void HideForReal() {
+        ASSERT_TRUE(world.Hide().ok);
+        container_ = ReadWholeFile(world.ContainerPath());
+        ui.messages.clear();
+    }
+    std::string container_;
+};
+
+TEST_F(RestoreTest, WrongPasswordIsAskedAgainUntilTheRightOne) {
+    world.SetPassword("old password");
+    HideForReal();
+    world.SetPassword("new password");
+    ui.QueuePassword("a guess");
+    ui.QueuePassword("old password");
+    ASSERT_TRUE(world.Restore().ok);
+    ASSERT_EQ(ui.passwordPrompts.size(), 2u);
+    EXPECT_NE(ui.passwordPrompts[0].find("different password"), std::string::npos);
+    EXPECT_EQ(world.Now().store, before.store);
 }
 
 TEST_F(RestoreTest, InterruptedRestoreIsCompletedNotKeptAside) {
     HideForReal();
     // Killed after the files and the registry were back, before the container went.
-    const std::string copy = hiddenContainer_;
-    ASSERT_TRUE(Restore());
-    WriteWholeFile(ContainerPath(), copy);
-    ASSERT_TRUE(Restore());
-    EXPECT_TRUE(DocumentsEntries().empty());
-    ExpectRestored();
+    ASSERT_TRUE(world.Restore().ok);
+    WriteWholeFile(world.ContainerPath(), container_);
+    ASSERT_TRUE(world.Restore().ok);
+    EXPECT_EQ(world.Now(), before);
 }
 
 TEST_F(RestoreTest, ContainerThatCannotBeDeletedIsMovedAsideAndTheUserTold) {
     HideForReal();
     platform::InStorage held;  // another reader holds the container
-    ASSERT_EQ(platform::kStorageOk, held.Open(ContainerPath()));
-    ASSERT_TRUE(Restore({IDOK}));
+    ASSERT_EQ(platform::kStorageOk, held.Open(world.ContainerPath()));
+    ASSERT_TRUE(world.Restore({IDOK}).ok);
     held.Release();
-    ExpectRestored();
-    const auto kept = DocumentsEntries();
+    const auto kept = world.DocumentEntries();
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_NE(kept[0].find(".kept-"), std::string::npos);
-    EXPECT_NE(ui_.messages.back().text.find("could not be deleted"), std::string::npos);
-    EXPECT_NE(ui_.messages.back().text.find(kept[0]), std::string::npos);
+    EXPECT_NE(ui.messages.back().text.find("could not be deleted"), std::string::npos);
+    EXPECT_NE(ui.messages.back().text.find(kept[0]), std::string::npos);
+    EXPECT_EQ(world.Now().store, before.store);
 }
 
 TEST_F(RestoreTest, LeftoversOfADeadRunAreErasedAsTheContainerErases) {
     HideForReal();
     // What a killed restore leaves in the store, and a killed hide in the documents.
-    const std::string part = StorePath("Inbox.dbx.0123abcd.part");
-    WriteWholeFile(part, original_["Inbox.dbx"]);
-    WriteWholeFile(DocumentsFolder() + "/" + kGuard + ".89abcdef.tmp", "half a container");
+    const std::string part = world.StorePath("Inbox.dbx.0123abcd.part");
+    WriteWholeFile(part, world.original().at("Inbox.dbx"));
+    WriteWholeFile(world.Documents() + "/" + World::kGuard + ".89abcdef.tmp", "half a container");
     // Names that only look like ours are the user's.
     const std::map<std::string, std::string> users = {{"notes.part", "mine"}, {"Inbox.dbx.notours.part", "mine"}};
-    for (const auto& [name, bytes] : users) WriteWholeFile(StorePath(name), bytes);
+    for (const auto& [name, bytes] : users) WriteWholeFile(world.StorePath(name), bytes);
     size_t shredded = 0;
-    CStoreOperation::SetShredObserver([&](const std::string& path, const uint8_t*, size_t n) {
+    world.OnShred([&](const std::string& path, const uint8_t*, size_t n) {
         if (path == part) shredded += n;
     });
-    CleanLeftovers();
-    EXPECT_EQ(shredded, original_["Inbox.dbx"].size());  // the high level shreds plain copies
-    auto files = StoreFilesOnDisk();
+    world.CleanLeftovers();
+    EXPECT_EQ(shredded, world.original().at("Inbox.dbx").size());  // the high level shreds plain copies
+    auto files = world.StoreFiles();
     for (const auto& [name, bytes] : users) EXPECT_EQ(files[name], bytes);
-    EXPECT_FALSE(std::filesystem::exists(part));
-    EXPECT_EQ(DocumentsEntries(), std::vector<std::string>{std::string(kGuard) + ".dat"});
-    EXPECT_EQ(ReadWholeFile(ContainerPath()), hiddenContainer_);
+    EXPECT_FALSE(fs::exists(part));
+    EXPECT_EQ(world.DocumentEntries(), std::vector<std::string>{std::string(World::kGuard) + ".dat"});
+    EXPECT_EQ(ReadWholeFile(world.ContainerPath()), container_);
 }
 
 TEST_F(RestoreTest, LowLevelContainerRestoresTheRegistryOnly) {
-    SetLevel(SecurityLow);
+    world.SetLevel(SecurityLow);
     HideForReal();
-    std::filesystem::remove(StorePath("Inbox.dbx"));  // proves no file is written
-    ASSERT_TRUE(Restore());
-    EXPECT_FALSE(std::filesystem::exists(StorePath("Inbox.dbx")));
-    EXPECT_EQ(Snapshot(), registryBefore_);
-    EXPECT_TRUE(IdentityListed());
-}
-
-TEST_F(RestoreTest, WrongPasswordTouchesNothingUntilTheRightOneIsGiven) {
-    SetPassword("old password");
-    HideForReal();
-    SetPassword("new password");
-    ui_.QueuePassword("a guess");
-    ui_.QueuePassword("old password");
-    ASSERT_TRUE(Restore());
-    ASSERT_EQ(ui_.passwordPrompts.size(), 2u);
-    EXPECT_NE(ui_.passwordPrompts[0].find("different password"), std::string::npos);
-    ExpectRestored();
-}
-
-TEST_F(RestoreTest, WrongPasswordGivenUpChangesNothingAndSaysSo) {
-    SetPassword("old password");
-    HideForReal();
-    SetPassword("");
-    ui_.QueuePassword("one");
-    ui_.QueuePassword("two");
-    ui_.QueuePassword("three");
-    EXPECT_FALSE(Restore({IDOK}));
-    EXPECT_EQ(ui_.passwordPrompts.size(), 3u);
-    EXPECT_NE(ui_.messages.back().text.find("password does not match"), std::string::npos);
-    ExpectStillHidden();
-
-    ui_.QueuePasswordDecline();
-    EXPECT_FALSE(Restore({IDOK}));
-    ExpectStillHidden();
+    fs::remove(world.StorePath("Inbox.dbx"));  // proves no file is written
+    ASSERT_TRUE(world.Restore().ok);
+    EXPECT_FALSE(fs::exists(world.StorePath("Inbox.dbx")));
+    EXPECT_EQ(world.Now().identities, before.identities);
 }
 
 // Containers written by hand, as an older writer or an attacker would.
-class HandMadeContainerTest : public RestoreTest {
+class HandMadeContainerTest : public WorldTest {
 protected:
     HandMadeContainerTest() {
-        SetPassword("pw");
+        world.SetPassword("pw");
         std::vector<std::pair<std::string, std::string>> files;
-        for (const auto& [name, bytes] : original_) files.push_back({StorePath(name), bytes});
+        for (const auto& [name, bytes] : world.original()) files.push_back({world.StorePath(name), bytes});
         builder_ = std::make_unique<ContainerBuilder>(files, "pw");
-        for (const auto& [name, bytes] : original_) std::filesystem::remove(StorePath(name));
-        hiddenRegistry_ = Snapshot();
-        hiddenFiles_ = StoreFilesOnDisk();
+        for (const auto& [name, bytes] : world.original()) fs::remove(world.StorePath(name));
+        hidden_ = world.Now();
     }
     void WriteContainer() {
-        builder_->Write(ContainerPath());
-        hiddenContainer_ = ReadWholeFile(ContainerPath());
+        builder_->Write(world.ContainerPath());
+        hidden_.documents = world.DocumentEntries();
     }
     std::unique_ptr<ContainerBuilder> builder_;
+    WorldState hidden_;
 };
 
-TEST_F(HandMadeContainerTest, SoundContainerRestores) {
+TEST_F(HandMadeContainerTest, SoundContainersOfTodayAndOfOlderWritersRestore) {
     WriteContainer();
-    ASSERT_TRUE(Restore());
-    ExpectRestored();
-}
+    ASSERT_TRUE(world.Restore().ok);
+    EXPECT_EQ(world.Now().store, before.store);
 
-TEST_F(HandMadeContainerTest, ContainersOfOlderWritersRestoreAsBefore) {
     builder_->digests = false;
     builder_->Seal();
+    for (const auto& [name, bytes] : world.original()) fs::remove(world.StorePath(name));
     WriteContainer();
-    ASSERT_TRUE(Restore());
-    ExpectRestored();
-    for (const auto& [name, bytes] : original_) {
+    ASSERT_TRUE(world.Restore().ok);
+    EXPECT_EQ(world.Now().store, before.store);
+    for (const auto& [name, bytes] : world.original()) {
         // Without a recorded mode the files are the user's alone.
-        EXPECT_EQ(std::filesystem::status(StorePath(name)).permissions(), std::filesystem::perms(0600)) << name;
+        EXPECT_EQ(fs::status(world.StorePath(name)).permissions(), fs::perms(0600)) << name;
     }
 
     for (auto& f : builder_->files) f.header.marked = false;
-    for (const auto& [name, bytes] : original_) std::filesystem::remove(StorePath(name));
+    for (const auto& [name, bytes] : world.original()) fs::remove(world.StorePath(name));
     WriteContainer();
-    ASSERT_TRUE(Restore());
-    ExpectRestored();
+    ASSERT_TRUE(world.Restore().ok);
+    EXPECT_EQ(world.Now(), before);
 }
 
 struct Damage {
@@ -290,11 +253,14 @@ TEST_P(HostileContainerTest, FailsCleanlyAndTouchesNothing) {
     builder_->Seal();
     damage.apply(*builder_);
     WriteContainer();
-    EXPECT_FALSE(Restore({IDOK}));
-    ASSERT_FALSE(ui_.messages.empty());
-    EXPECT_EQ(ui_.messages.back().text.rfind(kDamaged, 0), 0u) << ui_.messages.back().text;
-    ExpectStillHidden();
-    EXPECT_TRUE(ui_.passwordPrompts.empty());
+    const std::string container = ReadWholeFile(world.ContainerPath());
+    EXPECT_FALSE(world.Restore({IDOK}).ok);
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back().text.rfind(kDamaged, 0), 0u) << ui.messages.back().text;
+    EXPECT_EQ(world.Now(), hidden_);
+    EXPECT_EQ(ReadWholeFile(world.ContainerPath()), container);
+    EXPECT_TRUE(ui.passwordPrompts.empty());
+    EXPECT_EQ(ui.openWindows, 0);
 }
 
 std::string Header(const StreamHeader& h) {
@@ -343,6 +309,12 @@ const Damage kDamages[] = {
     {"KeyEndWithoutKeyBegin", [](ContainerBuilder& b) { b.structure = std::string("\x03\xff", 2); b.data.clear(); b.Seal(); }},
     {"BackupWithoutEnd", [](ContainerBuilder& b) { b.structure.pop_back(); b.Seal(); }},
     {"ValueRecordPastTheData", [](ContainerBuilder& b) { b.data.resize(b.data.size() - 3); b.Seal(); }},
+    // A subkey name no registry could hold.
+    {"SubkeyNameTooLong", [](ContainerBuilder& b) {
+         b.structure = "\x02" + std::string(300, 'k') + std::string("\0\x03\xff", 3);
+         b.data.clear();
+         b.Seal();
+     }},
     {"NotACompoundFile", [](ContainerBuilder& b) { b.rawFile = std::string(4096, '\x5a'); }},
     // The plan: exactly the streams the index names, each writing one file of the store.
     {"FewerFilesInIndexThanStreams", [](ContainerBuilder& b) { b.index.fileCount -= 1; }},

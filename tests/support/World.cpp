@@ -1,0 +1,299 @@
+#include "support/World.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+
+#include "base/OperationResult.h"
+#include "identities/IdentityCatalogue.h"
+#include "identities/MailClient.h"
+#include "identities/RegistryBackup.h"
+#include "identities/RegistryKey.h"
+#include "password/PasswordRecord.h"
+#include "platform/Registry.h"
+#include "store/CStoreOperation.h"
+#include "store/Container.h"
+#include "store/StoreWorkflows.h"
+#include "support/CommandOutput.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Bytes(size_t size, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(gen());
+    return bytes;
+}
+
+std::string Text(const std::string& s) { return std::string(s.c_str(), s.size() + 1); }
+
+void Put(const std::string& path, const std::string& name, DWORD type, const std::string& bytes) {
+    RegistryKey key;
+    if (key.Create(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS) != ERROR_SUCCESS ||
+        RegSetValueExA(key.Handle(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                       static_cast<DWORD>(bytes.size())) != ERROR_SUCCESS) {
+        throw std::runtime_error("registry write failed at " + path);
+    }
+}
+
+std::string IdentityKey(const std::string& keyName) { return std::string(MailClient::kIdentitiesKey) + "\\" + keyName; }
+
+bool Below(const std::string& path, const std::string& folder) {
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Copies every regular file of one folder into another that has been emptied first;
+// permission bits go along (a hidden container is read-only).
+void Mirror(const std::string& from, const std::string& to) {
+    fs::create_directories(to);
+    for (const auto& entry : fs::directory_iterator(to)) {
+        if (entry.is_regular_file() || entry.is_symlink()) fs::remove(entry.path());
+    }
+    for (const auto& entry : fs::directory_iterator(from)) {
+        if (!entry.is_regular_file()) continue;
+        const fs::path target = fs::path(to) / entry.path().filename();
+        fs::copy_file(entry.path(), target);
+        fs::permissions(target, fs::status(entry.path()).permissions());
+    }
+}
+
+}  // namespace
+
+World::Temp::Temp(bool inMemory) {
+    if (inMemory && ::access("/dev/shm", W_OK) == 0) environment.Set("TMPDIR", "/dev/shm");
+}
+
+World::World(const WorldSetup& setup) : temp_(setup.inMemory), setup_(setup) {
+    environment.Set("HOME", home.path());
+    // No user-dirs file: the documents folder is ~/Documents of the private home.
+    environment.Set("XDG_CONFIG_HOME", home.path() + "/config");
+    environment.Set("USERPROFILE", profile.path());
+    environment.Set("VEILBOX_AUTH", AuthPath());
+    fs::create_directories(home.path() + "/Documents");
+    // Canonical, as the kernel names the files a traced program opens.
+    documents_ = fs::canonical(home.path() + "/Documents").string();
+    registryFolder_ = fs::canonical(fs::path(registry.path()).parent_path()).string();
+    if (setup.scriptedUser) ui = std::make_unique<ScriptedUserInterface>();
+    SetApplicationName(setup.applicationName);
+    SetAuthRecordPathForTesting(AuthPath());
+    if (setup.mailClient) BuildMailClient();
+}
+
+World::~World() {
+    CStoreOperation::SetShredObserver(nullptr);
+    OperationResult = ResultUnspecified;
+    SetAuthRecordPathForTesting(std::string());
+    SetApplicationName(std::string());
+}
+
+void World::BuildMailClient() {
+    fs::create_directories(profile.path() + "/Mail/Store {6A1C}");
+    store_ = fs::canonical(profile.path() + "/Mail/Store {6A1C}").string();
+    // Several 64 KiB chunks in one file, one upper-case extension, a file that ends on
+    // a chunk boundary and an empty one.
+    original_["Inbox.dbx"] = Bytes(150000, 1);
+    original_["Folders.DBX"] = Bytes(70000, 2);
+    original_["Deleted Items.dbx"] = Bytes(65536, 3);
+    original_["Empty.dbx"] = std::string();
+    for (const auto& [name, bytes] : original_) WriteWholeFile(StorePath(name), bytes);
+    // Not part of the store: other extensions and folders that merely look like one.
+    WriteWholeFile(StorePath("notes.txt"), "keep me");
+    fs::create_directories(StorePath("old.dbx"));
+    WriteWholeFile(StorePath("old.dbx") + "/Inbox.dbx", "nested");
+
+    AddIdentity(kGuard, "Work", "work-user-id", "%UserProfile%/Mail/Store {6A1C}");
+    AddIdentity(kOther, "Home", "home-user-id", "%userprofile%/mail/store {0f3b}");
+    // Values of every kind a restore must bring back byte for byte.
+    const std::string guard = IdentityKey(kGuard);
+    Put(guard, "", REG_SZ, Text("default value"));
+    Put(guard, "Binary", REG_BINARY, std::string("\x00\xff\x10\x00\x7f", 5));
+    Put(guard, "Multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9));
+    Put(guard, "ZeroLength", REG_BINARY, std::string());
+    Put(guard, "EmptyText", REG_SZ, std::string("\0", 1));
+    Put(guard, "Counter", REG_DWORD, std::string("\x2a\0\0\0", 4));
+    Put(guard, "NoZeroText", REG_SZ, "unterminated");
+    Put(guard + "\\Level1\\Level2\\Level3", "Deep", REG_EXPAND_SZ, Text("%temp%\\x"));
+    Put(guard + "\\Level1", "Big", REG_BINARY, Bytes(70000, 9));
+    RegistryKey sibling;
+    sibling.Create(HKEY_CURRENT_USER, guard + "\\Level1\\Sibling", KEY_ALL_ACCESS);
+    if (!PointAt("work-user-id", "Work") || !SetGuardId(kGuard)) throw std::runtime_error("world not written");
+    SetLevel(setup_.level);
+    SetPassword(setup_.password);
+    LoadIdentities();
+}
+
+bool World::WriteIdentity(const std::string& keyName, const std::string& username, const std::string& userId,
+                          const std::string& storeRoot) {
+    RegistryKey identity, version;
+    return identity.Create(HKEY_CURRENT_USER, IdentityKey(keyName), KEY_ALL_ACCESS) == ERROR_SUCCESS &&
+           version.Create(identity.Handle(), std::string(MailClient::kClientSoftwareKey) + "\\5.0", KEY_ALL_ACCESS) ==
+               ERROR_SUCCESS &&
+           WriteText(identity.Handle(), MailClient::kUsernameValue, username) == ERROR_SUCCESS &&
+           WriteText(identity.Handle(), MailClient::kUserIdValue, userId) == ERROR_SUCCESS &&
+           WriteText(version.Handle(), MailClient::kStoreRootValue, storeRoot) == ERROR_SUCCESS;
+}
+
+bool World::PointAt(const std::string& userId, const std::string& username) {
+    RegistryKey identities;
+    return identities.Create(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) == ERROR_SUCCESS &&
+           WriteText(identities.Handle(), MailClient::kDefaultUserIdValue, userId) == ERROR_SUCCESS &&
+           WriteText(identities.Handle(), MailClient::kLastUserIdValue, userId) == ERROR_SUCCESS &&
+           WriteText(identities.Handle(), MailClient::kLastUsernameValue, username) == ERROR_SUCCESS &&
+           WriteText(identities.Handle(), MailClient::kStartAsValue, userId) == ERROR_SUCCESS;
+}
+
+bool World::Protect(const std::string& applicationName, const std::string& keyName, int level) {
+    SetApplicationName(applicationName);
+    return SetGuardId(keyName) && SetSecurityLevel(level);
+}
+
+void World::AddIdentity(const std::string& keyName, const std::string& username, const std::string& userId,
+                        const std::string& storeRoot) {
+    ASSERT_TRUE(WriteIdentity(keyName, username, userId.empty() ? username + "-id" : userId,
+                              storeRoot.empty() ? "%UserProfile%/" + username : storeRoot));
+}
+
+void World::SetLevel(int level) { ASSERT_TRUE(SetSecurityLevel(level)); }
+
+void World::SetPassword(const std::string& password) { ASSERT_TRUE(::SetPassword(password)); }
+
+void World::MarkHidden(const std::string& keyName) {
+    ASSERT_TRUE(SetGuardId(keyName));
+    WriteWholeFile(GetContainerPath(), "container");
+    ASSERT_TRUE(IsIdentityHidden());
+}
+
+void World::RefuseRegistryValueWrites(bool refuse) {
+    // A trigger in the registry database: the world's own connection sees it at its
+    // next statement and reports the write as failed.
+    const std::string sql = refuse ? "CREATE TRIGGER full_insert BEFORE INSERT ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
+                                     "CREATE TRIGGER full_update BEFORE UPDATE ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
+                                   : "DROP TRIGGER full_insert; DROP TRIGGER full_update;";
+    int exitCode = -1;
+    CommandOutput("/usr/bin/python3 -c 'import sqlite3,sys; c=sqlite3.connect(sys.argv[1]); c.executescript(sys.argv[2]); "
+                  "c.commit()' '" + registry.path() + "' '" + sql + "'",
+                  &exitCode);
+    ASSERT_EQ(exitCode, 0);
+}
+
+std::string World::StoreRoot() const {
+    const int position = FindIdentity(kGuard);
+    return position < 0 ? std::string() : GetIdentity(static_cast<size_t>(position)).StoreRoot;
+}
+
+bool World::Listed() const {
+    LoadIdentities();
+    return FindIdentity(kGuard) >= 0;
+}
+
+std::map<std::string, std::string> World::StoreFiles() const {
+    std::map<std::string, std::string> files;
+    if (store_.empty() || !fs::exists(store_)) return files;
+    for (const auto& entry : fs::directory_iterator(store_)) {
+        if (!entry.is_regular_file()) continue;
+        // A sparse giant is compared by its size.
+        files[entry.path().filename().string()] = entry.file_size() > (64u << 20)
+                                                      ? "<" + std::to_string(entry.file_size()) + " bytes>"
+                                                      : ReadWholeFile(entry.path().string());
+    }
+    return files;
+}
+
+std::map<std::string, std::string> World::MessageFiles() const {
+    auto files = StoreFiles();
+    files.erase("notes.txt");
+    return files;
+}
+
+std::vector<std::string> World::DocumentEntries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(documents_)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void World::DeleteIdentities() {
+    RegistryKey root;
+    ASSERT_EQ(ERROR_SUCCESS, root.Open(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS));
+    root.DeleteSubtree(MailClient::kIdentitiesKey);
+}
+
+void World::Reload() { LoadIdentities(); }
+
+Outcome World::Hide(const std::vector<int>& later, int first) {
+    ui->QueueAnswer(first);
+    for (int a : later) ui->QueueAnswer(a);
+    const bool ok = HideIdentity(StoreRoot());
+    return {ok, OperationResult};
+}
+
+Outcome World::Restore(const std::vector<int>& later, int first) {
+    ui->QueueAnswer(first);
+    for (int a : later) ui->QueueAnswer(a);
+    const bool ok = RestoreIdentity();
+    return {ok, OperationResult};
+}
+
+void World::CleanLeftovers() { ::CleanLeftovers(); }
+
+bool World::CheckContainer() {
+    CStoreOperation operation;
+    return operation.CheckContainer();
+}
+
+int World::LastResult() const { return OperationResult; }
+
+void World::SetLastResult(int result) { OperationResult = result; }
+
+void World::OnShred(ShredObserver observer) { CStoreOperation::SetShredObserver(std::move(observer)); }
+
+std::string World::StreamName(size_t index) { return CStoreOperation::StreamName(index); }
+
+uint64_t World::MaxStoreBytes() { return CStoreOperation::kMaxStoreBytes; }
+
+void World::CloseRegistry() { platform::RedirectRegistry(""); }
+
+void World::Save() {
+    CloseRegistry();
+    if (!saved_) saved_.emplace();
+    Mirror(registryFolder_, saved_->path() + "/registry");
+    Mirror(store_, saved_->path() + "/store");
+    Mirror(documents_, saved_->path() + "/documents");
+}
+
+void World::Reset() {
+    CloseRegistry();
+    Mirror(saved_->path() + "/registry", registryFolder_);
+    Mirror(saved_->path() + "/store", store_);
+    Mirror(saved_->path() + "/documents", documents_);
+}
+
+std::vector<std::string> World::CliCommand(const std::string& cliPath, const std::string& command) {
+    pipe_.emplace(setup_.password + "\n");
+    std::vector<std::string> argv = {cliPath};
+    for (const std::string& option : pipe_->Option()) argv.push_back(option);
+    argv.push_back(command);
+    return argv;
+}
+
+std::string World::Classify(const std::string& path, const void* context) {
+    const auto* world = static_cast<const World*>(context);
+    if (Below(path, world->registryFolder_)) return "registry";
+    if (path == world->documents_) return "documents folder";
+    if (Below(path, world->documents_)) {
+        if (EndsWith(path, ".dat")) return "container";
+        if (EndsWith(path, ".tmp")) return "container temp";
+        return "documents";
+    }
+    if (path == world->store_) return "store folder";
+    if (Below(path, world->store_)) return EndsWith(path, ".part") ? "store temp" : "store";
+    return std::string();
+}

@@ -1,0 +1,344 @@
+// Hides at every level and every way out of a hide that does not complete.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <utility>
+
+#include "base/OperationResult.h"
+#include "identities/MailClient.h"
+#include "identities/RegistryKey.h"
+#include "platform/File.h"
+#include "store/Container.h"
+#include "support/ScopedFileSizeLimit.h"
+#include "support/World.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RoundTripTest : public WorldTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RoundTripTest, HideThenRestoreBringsBackEveryByteAndEveryValue) {
+    const int level = GetParam();
+    world.SetLevel(level);
+    world.SetPassword("correct horse");
+    before = world.Now();
+    // Modes and times come back as they were, whatever the umask of the restore.
+    fs::permissions(world.StorePath("Inbox.dbx"), fs::perms(0640));
+    fs::permissions(world.StorePath("Folders.DBX"), fs::perms(0604));
+    fs::last_write_time(world.StorePath("Empty.dbx"), fs::file_time_type(std::chrono::hours(-24 * 365 * 3)));
+    std::map<std::string, std::pair<fs::perms, fs::file_time_type>> stamps;
+    for (const auto& [name, bytes] : world.original()) {
+        stamps[name] = {fs::status(world.StorePath(name)).permissions(), fs::last_write_time(world.StorePath(name))};
+    }
+    size_t shredWrites = 0;
+    world.OnShred([&](const std::string&, const uint8_t*, size_t) { ++shredWrites; });
+
+    const Outcome hidden = world.Hide();
+    ASSERT_TRUE(hidden.ok);
+    EXPECT_EQ(hidden.result, ResultUnspecified);
+    EXPECT_TRUE(IsIdentityHidden());
+    EXPECT_FALSE(world.Listed());
+    EXPECT_FALSE(KeyExists(IdentityPath(World::kGuard)));
+    // Every pointer now names the other identity.
+    EXPECT_EQ(GetText(MailClient::kIdentitiesKey, MailClient::kDefaultUserIdValue), "home-user-id");
+    EXPECT_EQ(GetText(MailClient::kIdentitiesKey, MailClient::kLastUsernameValue), "Home");
+    // The container is private, and read-only until the restore.
+    EXPECT_EQ(fs::status(world.ContainerPath()).permissions() & fs::perms::all, fs::perms::owner_read);
+    EXPECT_EQ(world.DocumentEntries(), std::vector<std::string>{std::string(World::kGuard) + ".dat"});
+    if (level == SecurityLow) {
+        EXPECT_EQ(world.MessageFiles(), world.original());
+    } else {
+        // Only what is not part of the store is left.
+        EXPECT_EQ(world.StoreFiles(), (std::map<std::string, std::string>{{"notes.txt", "keep me"}}));
+        EXPECT_EQ(ReadWholeFile(world.StorePath("old.dbx") + "/Inbox.dbx"), "nested");
+    }
+    EXPECT_EQ(shredWrites > 0, level == SecurityHigh);  // only the high level overwrites
+    EXPECT_EQ(ui.CountProgress("hidecancel"), level == SecurityLow ? 0 : 1);
+
+    ASSERT_TRUE(world.Restore().ok);
+    EXPECT_FALSE(platform::FileExists(world.ContainerPath()));
+    EXPECT_TRUE(world.Listed());
+    EXPECT_EQ(world.Now(), before);
+    for (const auto& [name, stamp] : stamps) {
+        EXPECT_EQ(fs::status(world.StorePath(name)).permissions(), stamp.first) << name;
+        EXPECT_EQ(fs::last_write_time(world.StorePath(name)), stamp.second) << name;
+    }
+    EXPECT_EQ(ui.openWindows, 0);
+    EXPECT_EQ(ui.messages.size(), 2u);  // the two questions, nothing else
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, RoundTripTest, ::testing::Values(SecurityLow, SecurityMedium, SecurityHigh));
+
+TEST_F(WorldTest, ProgressRunsFromZeroToTheEndForCopyingCheckingAndErasing) {
+    ASSERT_TRUE(world.Hide().ok);
+    const std::vector<int>& p = ui.positions;
+    auto phaseStart = p.begin();
+    for (int phase = 0; phase < 3; ++phase) {
+        SCOPED_TRACE(phase);
+        auto restart = std::adjacent_find(phaseStart, p.end(), [](int a, int b) { return b < a; });
+        EXPECT_TRUE(std::is_sorted(phaseStart, restart == p.end() ? p.end() : restart + 1));
+        ASSERT_NE(phaseStart, p.end());
+        EXPECT_EQ(restart == p.end() ? p.back() : *restart, 1000);
+        phaseStart = restart == p.end() ? p.end() : restart + 1;
+    }
+    EXPECT_EQ(phaseStart, p.end());
+}
+
+TEST_F(WorldTest, CancelDeclinedOrNoProgressWindowStillRoundTrips) {
+    ui.CancelAtRequest(2);
+    ASSERT_TRUE(world.Hide({IDNO}).ok);
+    ASSERT_TRUE(world.Restore().ok);
+    ui.FailProgressWindows();
+    ASSERT_TRUE(world.Hide().ok);
+    ASSERT_TRUE(world.Restore().ok);
+    EXPECT_EQ(world.Now(), before);
+}
+
+TEST_F(WorldTest, QuestionNamesTheIdentityAndListsWhatTheLevelDoes) {
+    EXPECT_FALSE(world.Hide({}, IDNO).ok);
+    world.SetLevel(SecurityLow);
+    EXPECT_FALSE(world.Hide({}, IDNO).ok);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text,
+              "You are about to hide an identity: \"Work\"\r\nSecurity mode is HIGH. Following action(s) will be "
+              "performed:\r\n- Identity will be hidden for Outlook Express\r\n- message store will be encrypted "
+              "and hidden\r\n- original unencrypted message store files will be SHREDDED\r\n\r\nAre you sure you "
+              "want to continue?");
+    EXPECT_EQ(ui.messages[0].style, MB_YESNO | MB_ICONQUESTION);
+    EXPECT_NE(ui.messages[1].text.find("Security mode is LOW."), std::string::npos);
+    EXPECT_NE(ui.messages[1].text.find("- message store will be left UNENCRYPTED\r\n\r\n\r\nAre you"),
+              std::string::npos);
+}
+
+// A hide that stops: nothing changes anywhere, not even outside the world's folders.
+TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
+    struct Case {
+        const char* what;
+        std::function<void(World&)> make;
+        int first;       // the answer to the question
+        bool told;       // a message explains it (answered OK)
+        int result;
+        const char* said;  // part of the last message
+    };
+    std::optional<platform::File> held;
+    std::optional<ScopedFileSizeLimit> diskFull;
+    const Case cases[] = {
+        {"declined question", [](World&) {}, IDNO, false, ResultCanceled, "Are you sure"},
+        {"a container already there",
+         [](World& w) { WriteWholeFile(w.ContainerPath(), "someone else's container"); }, IDYES, false,
+         ResultAlreadyHidden, "Are you sure"},
+        {"the key gone after the catalogue was read",
+         [](World& w) {
+             RegistryKey identities;
+             identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS);
+             identities.DeleteSubtree(World::kGuard);
+         },
+         IDYES, false, ResultRegistryError, "Are you sure"},
+        {"a store file held by another program",
+         [&](World& w) { held = platform::File::Open(w.StorePath("Folders.DBX"), platform::File::Mode::Read); },
+         IDYES, true, ResultCopyError, "Folders.DBX"},
+        {"no message files",
+         [](World& w) {
+             for (const auto& [name, bytes] : w.original()) fs::remove(w.StorePath(name));
+         },
+         IDYES, true, ResultCopyError, "Unable to open the Message Store"},
+        {"cancel confirmed while encrypting", [](World& w) { w.ui->CancelAtRequest(3); w.ui->QueueAnswer(IDYES); },
+         IDYES, false, ResultCopyError, "Are you sure you want to cancel?"},
+        {"a full disk", [&](World&) { diskFull.emplace(64 * 1024); }, IDYES, true, ResultCopyError,
+         "could not be copied"},
+        {"a container that does not read back as written",
+         [](World& w) {
+             w.ui->onStatus = [&w](const std::string& status) {
+                 if (status != "Checking protected container") return;
+                 std::string bytes = ReadWholeFile(w.ContainerPath());
+                 bytes[bytes.size() / 2] ^= 1;  // inside the enciphered mail
+                 fs::permissions(w.ContainerPath(), fs::perms::owner_write, fs::perm_options::add);
+                 WriteWholeFile(w.ContainerPath(), bytes);
+             };
+         },
+         IDYES, true, ResultCopyError, "did not pass its check"},
+        {"a store file that links outside the store",
+         [](World& w) { fs::create_symlink(w.home.file("elsewhere.dbx"), w.StorePath("Link.dbx")); }, IDYES, true,
+         ResultCopyError, "Link.dbx"},
+        {"a store file that is a pipe", [](World& w) { ASSERT_EQ(0, ::mkfifo(w.StorePath("Pipe.dbx").c_str(), 0600)); },
+         IDYES, true, ResultCopyError, "Pipe.dbx"},
+        {"a store file name with a newline", [](World& w) { WriteWholeFile(w.StorePath("In\nbox.dbx"), "x"); }, IDYES,
+         true, ResultCopyError, "control characters"},
+        {"a registry key deeper than a restore accepts",
+         [](World&) {
+             std::string path = IdentityPath(World::kGuard);
+             for (int level = 0; level < 600; ++level) path += "\\k";
+             CreateKeyPath(path);
+         },
+         IDYES, true, ResultRegistryError, "too deep"},
+        {"a key name that is not a plain file name",
+         [](World& w) {
+             w.AddIdentity("../../escaped", "Escaped", "escaped-id", "%userprofile%/Mail/Store {6A1C}");
+             SetGuardId("../../escaped");
+             w.Reload();
+         },
+         IDYES, true, ResultRegistryError, "cannot name a file"},
+        {"a text too long for the container",
+         [](World&) { SetText(MailClient::kIdentitiesKey, MailClient::kLastUsernameValue, std::string(256, 'n')); },
+         IDYES, true, ResultRegistryError, "too long"},
+        {"a container path of 260 characters",
+         [](World& w) {
+             const std::string base = w.home.path() + "/d";
+             const size_t name = std::string(World::kGuard).size() + 5;  // "/" + guard + ".dat"
+             const std::string folder = base + std::string(260 - name - base.size(), 'x');
+             fs::create_directories(folder);
+             fs::create_directories(w.home.path() + "/config");
+             WriteWholeFile(w.home.path() + "/config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"" + folder + "\"\n");
+             ASSERT_EQ(GetContainerPath().size(), 260u);
+         },
+         IDYES, true, ResultCopyError, "too long"},
+        {"a store folder reached through ..",
+         [](World& w) {
+             SetText(IdentityPath(World::kGuard) + "\\" + MailClient::kClientSoftwareKey + "\\5.0",
+                     MailClient::kStoreRootValue, "%userprofile%/Mail/../Mail/Store {6A1C}");
+             w.Reload();
+         },
+         IDYES, true, ResultCopyError, ".."},
+        {"a store of 2 GiB",
+         [](World& w) {  // sparse: the size without the disk space
+             platform::File big = platform::File::Open(w.StorePath("Huge.dbx"), platform::File::Mode::CreateWrite);
+             big.Seek(World::MaxStoreBytes() - 285536 - 1);
+             big.Write("x", 1);
+         },
+         IDYES, true, ResultCopyError, "2 GB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        World world;
+        WriteWholeFile(world.home.file("elsewhere.dbx"), "not ours");
+        c.make(world);
+        const WorldState before = world.Now();
+        const Outcome outcome = c.told ? world.Hide({IDOK}, c.first) : world.Hide({}, c.first);
+        diskFull.reset();
+        held.reset();
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.result, c.result);
+        ASSERT_FALSE(world.ui->messages.empty());
+        EXPECT_NE(world.ui->messages.back().text.find(c.said), std::string::npos) << world.ui->messages.back().text;
+        EXPECT_EQ(world.Now(), before);
+        EXPECT_EQ(world.ui->openWindows, 0);
+        EXPECT_EQ(ReadWholeFile(world.home.file("elsewhere.dbx")), "not ours");
+        EXPECT_FALSE(fs::exists(world.Documents() + "/../../escaped.dat"));
+        EXPECT_FALSE(fs::exists(world.Documents() + "/../../escaped.tmp"));
+    }
+}
+
+TEST_F(WorldTest, TextsOf255CharactersFit) {
+    SetText(MailClient::kIdentitiesKey, MailClient::kLastUsernameValue, std::string(255, 'n'));
+    before = world.Now();
+    ASSERT_TRUE(world.Hide().ok);
+    ASSERT_TRUE(world.Restore().ok);
+    EXPECT_EQ(world.Now(), before);
+}
+
+TEST_F(WorldTest, HalfWrittenContainerLeftByACrashIsHarmless) {
+    // What a crash in the middle of writing leaves: not the container, so nothing is
+    // hidden, and the next hide removes it; the user's own *.tmp stays.
+    WriteWholeFile(world.Documents() + "/" + World::kGuard + ".tmp", "half a container");
+    WriteWholeFile(world.Documents() + "/" + World::kGuard + ".0a1b2c3d.tmp", "half a container");
+    WriteWholeFile(world.Documents() + "/mine.tmp", "the user's own");
+    EXPECT_FALSE(IsIdentityHidden());
+    ASSERT_TRUE(world.Hide().ok);
+    EXPECT_EQ(world.DocumentEntries(), (std::vector<std::string>{"mine.tmp", std::string(World::kGuard) + ".dat"}));
+}
+
+// While the store is being erased the registry loses the Identities key, so the
+// identity cannot be removed: the hide is undone. When the store folder moves away
+// too, the undo fails, and the container must then stay, complete.
+TEST(HideUndoTest, FailedRemovalUndoesTheHideOrKeepsTheContainer) {
+    for (bool folderMoves : {false, true}) {
+        SCOPED_TRACE(folderMoves);
+        World world;
+        const TreeKey guardBefore = world.Now().identities.subkeys.at(World::kGuard);
+        const std::string moved = world.StoreFolder() + ".moved";
+        bool struck = false;
+        world.OnShred([&](const std::string&, const uint8_t*, size_t) {
+            if (std::exchange(struck, true)) return;
+            world.DeleteIdentities();
+            if (folderMoves) fs::rename(world.StoreFolder(), moved);
+        });
+        const Outcome outcome = folderMoves ? world.Hide({IDOK, IDOK, IDOK}) : world.Hide();
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.result, ResultRegistryError);
+        if (folderMoves) {
+            EXPECT_NE(world.ui->messages.back().text.find("protected container"), std::string::npos);
+            ASSERT_TRUE(IsIdentityHidden());
+            fs::remove_all(moved);
+            fs::create_directories(world.StoreFolder());
+            ASSERT_TRUE(world.Restore().ok);
+        } else {
+            EXPECT_FALSE(IsIdentityHidden());
+            EXPECT_TRUE(world.DocumentEntries().empty());
+        }
+        EXPECT_EQ(world.MessageFiles(), world.original());
+        // The protected identity's key is back; the other one went with the Identities
+        // key, which is not ours to bring back.
+        TreeKey guard;
+        ASSERT_TRUE(ReadTree(IdentityPath(World::kGuard), guard));
+        EXPECT_EQ(guard, guardBefore);
+    }
+}
+
+TEST_F(WorldTest, HighLevelOverwritesEachFileWithItsOwnRandomBlockLastFileFirst) {
+    std::vector<std::pair<std::string, std::string>> writes;
+    world.OnShred([&](const std::string& path, const uint8_t* data, size_t n) {
+        writes.push_back({fs::path(path).filename().string(), std::string(reinterpret_cast<const char*>(data), n)});
+    });
+    ASSERT_TRUE(world.Hide().ok);
+    // Discovery order is case-insensitive name order; erasing runs backwards and an
+    // empty file gets no write.
+    std::vector<std::string> order;
+    std::map<std::string, std::vector<std::string>> perFile;
+    for (const auto& [name, bytes] : writes) {
+        if (order.empty() || order.back() != name) order.push_back(name);
+        perFile[name].push_back(bytes);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"Inbox.dbx", "Folders.DBX", "Deleted Items.dbx"}));
+    const auto& inbox = perFile["Inbox.dbx"];
+    ASSERT_EQ(inbox.size(), 3u);
+    EXPECT_EQ(inbox[0].size(), 65536u);
+    EXPECT_EQ(inbox[1], inbox[0]);
+    EXPECT_EQ(inbox[2], inbox[0].substr(0, 150000 - 2 * 65536));
+    EXPECT_NE(inbox[0], world.original().at("Inbox.dbx").substr(0, 65536));
+    EXPECT_NE(inbox[0], std::string(65536, '\0'));
+    const auto& folders = perFile["Folders.DBX"];
+    ASSERT_EQ(folders.size(), 2u);
+    EXPECT_EQ(folders[1].size(), 70000u - 65536u);
+    EXPECT_NE(folders[0], inbox[0]);  // a fresh block per file
+    EXPECT_EQ(perFile["Deleted Items.dbx"].size(), 1u);
+}
+
+TEST_F(WorldTest, AFileThatCannotBeDeletedDoesNotStopTheOthersAndTheUserIsTold) {
+    // While the first file is overwritten another becomes read-only: it is still
+    // overwritten through the open handle, but refuses to be deleted.
+    bool done = false;
+    world.OnShred([&](const std::string&, const uint8_t*, size_t) {
+        if (!std::exchange(done, true)) chmod(world.StorePath("Folders.DBX").c_str(), 0444);
+    });
+    ASSERT_TRUE(world.Hide({IDOK}).ok);
+    EXPECT_TRUE(IsIdentityHidden());
+    const auto left = world.MessageFiles();
+    ASSERT_EQ(left.size(), 1u);
+    const std::string shredded = left.begin()->first;
+    ASSERT_EQ(shredded.rfind("Folders.DBX.", 0), 0u);  // never half-shredded under the store's name
+    EXPECT_NE(left.at(shredded), world.original().at("Folders.DBX"));
+    EXPECT_NE(ui.messages.back().text.find(world.StorePath(shredded)), std::string::npos);
+    EXPECT_EQ(ui.messages.back().text.find("Inbox.dbx"), std::string::npos);
+    chmod(world.StorePath(shredded).c_str(), 0644);
+    ASSERT_TRUE(world.Restore().ok);
+    EXPECT_EQ(world.MessageFiles(), world.original());
+}
+
+}  // namespace
