@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     // The settings belong to the program that will read them.
     if (!World::WriteIdentity(kGuard, "Bench", "Bench-user-id", storeRoot) ||
         !World::WriteIdentity(kOther, "Other", "Other-user-id", storeRoot + "-other") ||
-        !World::PointAt("Bench-user-id", "Bench") || !World::Protect("veilbox-cli", kGuard, SecurityMedium)) {
+        !World::PointAt("Bench-user-id", "Bench") || !World::Protect(kGuard, SecurityMedium)) {
         std::fprintf(stderr, "cannot write the registry\n");
         return 1;
     }

@@ -31,6 +31,8 @@ trap 'chmod -R u+w "$root" 2>/dev/null; rm -rf "$root"' EXIT
 export HOME=$root/home XDG_CONFIG_HOME=$root/home/config USERPROFILE=$root/profile
 # A password record of its own that sets no password: the runs ask for none.
 export VEILBOX_REGISTRY=$root/registry/registry.db VEILBOX_AUTH=$root/auth.dat
+# The world and the program being measured keep their settings under one name.
+export VEILBOX_PROGRAM_NAME=veilbox-cli
 unset XDG_DOCUMENTS_DIR
 mkdir -p "$HOME/Documents" "$USERPROFILE" "$root/copy" "$root/rc4"
 mkdir -m 700 "$root/registry"

@@ -6,7 +6,9 @@
 #include <random>
 #include <stdexcept>
 
+#include "app/PageCommands.h"
 #include "base/OperationResult.h"
+#include "base/SilentUserInterface.h"
 #include "identities/IdentityCatalogue.h"
 #include "identities/MailClient.h"
 #include "identities/RegistryBackup.h"
@@ -15,6 +17,7 @@
 #include "platform/Registry.h"
 #include "store/CStoreOperation.h"
 #include "store/Container.h"
+#include "store/ContainerReader.h"
 #include "store/StoreWorkflows.h"
 #include "support/CommandOutput.h"
 
@@ -82,17 +85,15 @@ World::World(const WorldSetup& setup) : temp_(setup.inMemory), setup_(setup) {
     documents_ = fs::canonical(home.path() + "/Documents").string();
     registryFolder_ = fs::canonical(fs::path(registry.path()).parent_path()).string();
     if (setup.scriptedUser) ui = std::make_unique<ScriptedUserInterface>();
-    SetApplicationName(setup.applicationName);
-    SetAuthRecordPathForTesting(AuthPath());
+    if (setup.applicationName.empty()) {
+        environment.Unset(kApplicationNameVariable);
+    } else {
+        environment.Set(kApplicationNameVariable, setup.applicationName);
+    }
     if (setup.mailClient) BuildMailClient();
 }
 
-World::~World() {
-    CStoreOperation::SetShredObserver(nullptr);
-    OperationResult = ResultUnspecified;
-    SetAuthRecordPathForTesting(std::string());
-    SetApplicationName(std::string());
-}
+World::~World() { OperationResult = ResultUnspecified; }
 
 void World::BuildMailClient() {
     fs::create_directories(profile.path() + "/Mail/Store {6A1C}");
@@ -127,7 +128,6 @@ void World::BuildMailClient() {
     if (!PointAt("work-user-id", "Work") || !SetGuardId(kGuard)) throw std::runtime_error("world not written");
     SetLevel(setup_.level);
     SetPassword(setup_.password);
-    LoadIdentities();
 }
 
 bool World::WriteIdentity(const std::string& keyName, const std::string& username, const std::string& userId,
@@ -150,8 +150,7 @@ bool World::PointAt(const std::string& userId, const std::string& username) {
            WriteText(identities.Handle(), MailClient::kStartAsValue, userId) == ERROR_SUCCESS;
 }
 
-bool World::Protect(const std::string& applicationName, const std::string& keyName, int level) {
-    SetApplicationName(applicationName);
+bool World::Protect(const std::string& keyName, int level) {
     return SetGuardId(keyName) && SetSecurityLevel(level);
 }
 
@@ -185,14 +184,12 @@ void World::RefuseRegistryValueWrites(bool refuse) {
 }
 
 std::string World::StoreRoot() const {
-    const int position = FindIdentity(kGuard);
-    return position < 0 ? std::string() : GetIdentity(static_cast<size_t>(position)).StoreRoot;
+    const IdentityCatalogue catalogue = IdentityCatalogue::Read();
+    const int position = catalogue.Find(kGuard);
+    return position < 0 ? std::string() : catalogue.At(static_cast<size_t>(position)).StoreRoot;
 }
 
-bool World::Listed() const {
-    LoadIdentities();
-    return FindIdentity(kGuard) >= 0;
-}
+bool World::Listed() const { return IdentityCatalogue::Read().Find(kGuard) >= 0; }
 
 std::map<std::string, std::string> World::StoreFiles() const {
     std::map<std::string, std::string> files;
@@ -226,34 +223,34 @@ void World::DeleteIdentities() {
     root.DeleteSubtree(MailClient::kIdentitiesKey);
 }
 
-void World::Reload() { LoadIdentities(); }
-
-Outcome World::Hide(const std::vector<int>& later, int first) {
-    ui->QueueAnswer(first);
-    for (int a : later) ui->QueueAnswer(a);
-    const bool ok = HideIdentity(StoreRoot());
-    return {ok, OperationResult};
+RunRequest World::Request() const {
+    RunRequest request = MakeRunRequest();
+    request.onShredBlock = onShred_;
+    return request;
 }
 
-Outcome World::Restore(const std::vector<int>& later, int first) {
+Outcome World::Run(bool hide, const std::vector<int>& later, int first) {
     ui->QueueAnswer(first);
     for (int a : later) ui->QueueAnswer(a);
-    const bool ok = RestoreIdentity();
-    return {ok, OperationResult};
+    const RunOutcome outcome = hide ? HideIdentity(Request(), *ui) : RestoreIdentity(Request(), *ui);
+    // The page commands keep the code for the result page; so does the world.
+    OperationResult = outcome.code();
+    return {outcome.succeeded(), outcome.code(), outcome.file()};
 }
 
-void World::CleanLeftovers() { ::CleanLeftovers(); }
+void World::CleanLeftovers() { ::CleanLeftovers(Request()); }
 
 bool World::CheckContainer() {
-    CStoreOperation operation;
-    return operation.CheckContainer();
+    SilentUserInterface nobody;
+    CStoreOperation run(MakeRunRequest(), nobody);
+    return ContainerReader(run).Check().succeeded();
 }
 
 int World::LastResult() const { return OperationResult; }
 
 void World::SetLastResult(int result) { OperationResult = result; }
 
-void World::OnShred(ShredObserver observer) { CStoreOperation::SetShredObserver(std::move(observer)); }
+void World::OnShred(ShredObserver observer) { onShred_ = std::move(observer); }
 
 std::string World::StreamName(size_t index) { return CStoreOperation::StreamName(index); }
 

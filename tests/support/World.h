@@ -19,6 +19,7 @@
 
 #include "identities/RegistryTree.h"
 #include "identities/Settings.h"
+#include "store/RunRequest.h"
 #include "support/PasswordPipe.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScriptedUserInterface.h"
@@ -58,6 +59,7 @@ inline void PrintTo(const WorldState& s, std::ostream* out) {
 struct Outcome {
     bool ok = false;
     int result = 0;
+    std::string file;  // the file the cause concerns, if any
 };
 
 class World {
@@ -104,14 +106,15 @@ public:
         return s;
     }
     void DeleteIdentities();  // the whole Identities key
-    void Reload();            // the catalogue, from the registry
     // The message files as the world made them.
     const std::map<std::string, std::string>& original() const { return original_; }
 
     // The workflows. The scripted user answers `first` to the opening question, then
     // the later answers in turn.
-    Outcome Hide(const std::vector<int>& later = {}, int first = IDYES);
-    Outcome Restore(const std::vector<int>& later = {}, int first = IDYES);
+    Outcome Hide(const std::vector<int>& later = {}, int first = IDYES) { return Run(true, later, first); }
+    Outcome Restore(const std::vector<int>& later = {}, int first = IDYES) { return Run(false, later, first); }
+    // The request the page commands would make now, with the world's shred observer.
+    RunRequest Request() const;
     void CleanLeftovers();
     // The checks a restore makes before it writes, with nobody to answer.
     static bool CheckContainer();
@@ -138,7 +141,7 @@ public:
     static bool WriteIdentity(const std::string& keyName, const std::string& username, const std::string& userId,
                               const std::string& storeRoot);
     static bool PointAt(const std::string& userId, const std::string& username);
-    static bool Protect(const std::string& applicationName, const std::string& keyName, int level);
+    static bool Protect(const std::string& keyName, int level);
 
 private:
     struct Temp {
@@ -146,6 +149,7 @@ private:
         ScopedEnvironment environment;
     };
     void BuildMailClient();
+    Outcome Run(bool hide, const std::vector<int>& later, int first);
 
     Temp temp_;
 
@@ -164,6 +168,7 @@ private:
     std::map<std::string, std::string> original_;
     std::optional<TempDir> saved_;
     std::optional<PasswordPipe> pipe_;
+    ShredObserver onShred_;
 };
 
 // A test whose world is the mail client's, remembered as it was made.
