@@ -4,6 +4,7 @@
 #include "identities/IdentityCatalogue.h"
 #include "identities/MailClient.h"
 #include "identities/Settings.h"
+#include "platform/File.h"
 #include "platform/Shell.h"
 #include "store/Container.h"
 #include "base/OperationResult.h"
@@ -25,7 +26,10 @@ RunRequest MakeRunRequest() {
     request.identityKeyName = GetGuardId();
     const IdentityCatalogue catalogue = IdentityCatalogue::Read();
     const int position = catalogue.Find(request.identityKeyName);
-    if (position >= 0) request.storeRoot = catalogue.At(static_cast<size_t>(position)).StoreRoot;
+    if (position >= 0) {
+        request.storeRoot = catalogue.At(static_cast<size_t>(position)).StoreRoot;
+        request.displayName = catalogue.At(static_cast<size_t>(position)).Username;
+    }
     request.securityLevel = GetSecurityLevel();
     request.containerPath = ContainerPathFor(request.identityKeyName);
     request.password = GetCurrentPassword();
@@ -52,7 +56,10 @@ void HideCommand(CommandHost& host) {
         return;
     }
     if (!IsMailClientClosed(host.User())) return;
-    if (IdentityCatalogue::Read().Find(request.identityKeyName) < 0) {
+    // A hidden identity is no longer listed; its hide goes on to be refused as hidden.
+    // A listed identity always has a store folder, so an empty one means not listed.
+    const bool hidden = !request.containerPath.empty() && platform::FileExists(request.containerPath);
+    if (!hidden && request.storeRoot.empty()) {
         host.User().ShowMessageBox("Unable to locate message store for the selected identity", MB_OK | MB_ICONSTOP);
         return;
     }

@@ -18,6 +18,7 @@ struct RunRequest {
     ~RunRequest();
 
     std::string identityKeyName;  // the protected identity's key name ("guardid")
+    std::string displayName;      // its "Username", for the question; empty when not listed
     std::string storeRoot;        // its "Store Root" as the catalogue has it, not expanded
     int securityLevel = SecurityHigh;
     std::string containerPath;    // empty when the key name cannot name a file

@@ -2,7 +2,6 @@
 
 #include "base/SilentUserInterface.h"
 #include "base/UserInterface.h"
-#include "identities/IdentityCatalogue.h"
 #include "identities/RegistryRestore.h"
 #include "identities/Settings.h"
 #include "store/CStoreOperation.h"
@@ -187,7 +186,7 @@ std::string BuildHideQuestion(const std::string& displayName, int securityLevel)
 }
 
 RunOutcome HideIdentity(RunRequest request, UserInterface& ui) {
-    const std::string question = BuildHideQuestion(IdentityCatalogue::Read().UsernameOf(request.identityKeyName), request.securityLevel);
+    const std::string question = BuildHideQuestion(request.displayName, request.securityLevel);
     if (ui.ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) return RunOutcome::Failed(ResultCanceled);
     if (!request.containerPath.empty() && platform::FileExists(request.containerPath)) {
         return RunOutcome::Failed(ResultAlreadyHidden, request.containerPath);

@@ -25,12 +25,12 @@ protected:
 
 TEST_F(StartupPlanTest, TooFewIdentitiesAskForTheTourAndOnlyYesRunsIt) {
     ui_.QueueAnswer(IDNO);
-    Expect(PlanStartup(), false, false, "");
+    Expect(PlanStartup(ui_), false, false, "");
     AddIdentity("{A}", "Main");
     ui_.QueueAnswer(IDNO);
-    Expect(PlanStartup(), false, false, "");
+    Expect(PlanStartup(ui_), false, false, "");
     ui_.QueueAnswer(IDYES);
-    Expect(PlanStartup(), true, true, "tour.htm");
+    Expect(PlanStartup(ui_), true, true, "tour.htm");
     EXPECT_EQ(ui_.MessageTexts(), (std::vector<std::string>{kNone, kOne, kOne}));
     EXPECT_EQ(MB_YESNO | MB_ICONQUESTION, ui_.messages[0].style);
     EXPECT_TRUE(IsFirstRun());  // the tour is not the first ordinary run
@@ -39,18 +39,18 @@ TEST_F(StartupPlanTest, TooFewIdentitiesAskForTheTourAndOnlyYesRunsIt) {
 TEST_F(StartupPlanTest, WelcomeOnTheFirstOrdinaryRunOnlyAndTheCatalogueReadAfreshEachTime) {
     AddIdentity("{A}", "Main");
     AddIdentity("{B}", "Private");
-    Expect(PlanStartup(), true, false, "welcome.htm");
+    Expect(PlanStartup(ui_), true, false, "welcome.htm");
     EXPECT_FALSE(IsFirstRun());
     AddIdentity("{C}", "Third");
-    Expect(PlanStartup(), true, false, "index.htm");
-    EXPECT_EQ(3u, GetIdentityCount());
+    Expect(PlanStartup(ui_), true, false, "index.htm");
+    EXPECT_EQ(3u, IdentityCatalogue::Read().Count());
     EXPECT_TRUE(ui_.messages.empty());
 }
 
 TEST_F(StartupPlanTest, WhileHiddenTheCountIsNotChecked) {
     AddIdentity("{A}", "Main");
     MarkHidden("{B}");
-    ClearFirstRun();
-    Expect(PlanStartup(), true, false, "index.htm");
+    ASSERT_TRUE(ClearFirstRun());
+    Expect(PlanStartup(ui_), true, false, "index.htm");
     EXPECT_TRUE(ui_.messages.empty());
 }

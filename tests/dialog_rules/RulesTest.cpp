@@ -25,8 +25,9 @@ protected:
         AddIdentity(kBob, "Bob");
         CreateKeyPath(IdentityPath("{00000000-0000-0000-0000-0000000000FF}"));
         SetText(IdentityPath("{00000000-0000-0000-0000-0000000000FF}"), "Username", "Never opened");
-        LoadIdentityLines();
+        catalogue_ = IdentityCatalogue::Read();
     }
+    IdentityCatalogue catalogue_;
     ScriptedUserInterface ui_;
     int offers_ = 0;
     std::function<void()> offer_ = [this] { ++offers_; };
@@ -67,17 +68,17 @@ TEST_F(RulesTest, ThreeWrongEntriesUseUpTheTries) {
 
 TEST_F(RulesTest, SetupLinesFollowTheCatalogueAndTheProtectedOneIsFoundByExactKeyName) {
     AddIdentities();
-    SetGuardId(kCarol);
-    const std::vector<std::string> lines = LoadIdentityLines();
+    ASSERT_TRUE(SetGuardId(kCarol));
+    const std::vector<std::string> lines = IdentityLines(catalogue_);
     ASSERT_EQ(lines.size(), 3u);
-    ASSERT_EQ(lines.size(), GetIdentityCount());
-    for (size_t n = 0; n < lines.size(); ++n) EXPECT_EQ(lines[n], GetIdentity(n).Username);
-    EXPECT_EQ(ProtectedIdentityLine(), FindIdentity(kCarol));
+    ASSERT_EQ(lines.size(), catalogue_.Count());
+    for (size_t n = 0; n < lines.size(); ++n) EXPECT_EQ(lines[n], catalogue_.At(n).Username);
+    EXPECT_EQ(ProtectedIdentityLine(catalogue_), catalogue_.Find(kCarol));
     std::string lower = kCarol;
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (const std::string& other : {lower, std::string("{DEADBEEF-0000-0000-0000-000000000000}")}) {
-        SetGuardId(other);
-        EXPECT_EQ(ProtectedIdentityLine(), -1) << other;
+        ASSERT_TRUE(SetGuardId(other));
+        EXPECT_EQ(ProtectedIdentityLine(catalogue_), -1) << other;
     }
 }
 
@@ -85,7 +86,7 @@ TEST_F(RulesTest, SetupSavesTheLineByPositionAndOnlyASelection) {
     AddIdentities();
     for (int line : {-1, 3, 100}) {
         ui_.QueueAnswer(IDOK);
-        EXPECT_FALSE(ConfirmSetup(line, SecurityLow, offer_)) << line;
+        EXPECT_FALSE(ConfirmSetup(ui_, catalogue_, line, SecurityLow, offer_)) << line;
         EXPECT_EQ(ui_.messages.back().text, "Please select an identity to protect.");
         EXPECT_EQ(ui_.messages.back().style & MB_TYPEMASK, MB_OK);
     }
@@ -94,10 +95,10 @@ TEST_F(RulesTest, SetupSavesTheLineByPositionAndOnlyASelection) {
 
     // With a password: no question. Two lines read "Bob"; the position decides.
     UsePassword("secret");
-    const int secondBob = FindIdentity(kBob) == 1 ? 2 : 1;
-    const std::string expected = GetIdentity(secondBob).KeyName;
-    ASSERT_EQ(GetIdentity(secondBob).Username, "Bob");
-    EXPECT_TRUE(ConfirmSetup(secondBob, SecurityMedium, offer_));
+    const int secondBob = catalogue_.Find(kBob) == 1 ? 2 : 1;
+    const std::string expected = catalogue_.At(secondBob).KeyName;
+    ASSERT_EQ(catalogue_.At(secondBob).Username, "Bob");
+    EXPECT_TRUE(ConfirmSetup(ui_, catalogue_, secondBob, SecurityMedium, offer_));
     EXPECT_TRUE(ui_.messages.empty());
     EXPECT_EQ(GetGuardId(), expected);
     EXPECT_EQ(GetSecurityLevel(), SecurityMedium);
@@ -108,9 +109,9 @@ TEST_F(RulesTest, SetupSavesTheLineByPositionAndOnlyASelection) {
         SCOPED_TRACE(answer);
         ui_.messages.clear();
         offers_ = 0;
-        SetGuardId("");
+        ASSERT_TRUE(SetGuardId(""));
         ui_.QueueAnswer(answer);
-        EXPECT_TRUE(ConfirmSetup(1, SecurityLow, offer_));
+        EXPECT_TRUE(ConfirmSetup(ui_, catalogue_, 1, SecurityLow, offer_));
         ASSERT_EQ(ui_.messages.size(), 1u);
         EXPECT_EQ(ui_.messages[0].text,
                   "No password currently set. We highly recommend to set a non-empty password, otherwise "
@@ -118,7 +119,7 @@ TEST_F(RulesTest, SetupSavesTheLineByPositionAndOnlyASelection) {
                   "password now?");
         EXPECT_EQ(ui_.messages[0].style & MB_TYPEMASK, MB_YESNO);
         EXPECT_EQ(offers_, answer == IDYES ? 1 : 0);
-        EXPECT_EQ(GetGuardId(), GetIdentity(1).KeyName);
+        EXPECT_EQ(GetGuardId(), catalogue_.At(1).KeyName);
         EXPECT_EQ(GetSecurityLevel(), SecurityLow);
     }
 }

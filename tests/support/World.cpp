@@ -124,8 +124,8 @@ void World::BuildMailClient() {
     Put(guard + "\\Level1\\Level2\\Level3", "Deep", REG_EXPAND_SZ, Text("%temp%\\x"));
     Put(guard + "\\Level1", "Big", REG_BINARY, Bytes(70000, 9));
     RegistryKey sibling;
-    sibling.Create(HKEY_CURRENT_USER, guard + "\\Level1\\Sibling", KEY_ALL_ACCESS);
-    if (!PointAt("work-user-id", "Work") || !SetGuardId(kGuard)) throw std::runtime_error("world not written");
+    if (sibling.Create(HKEY_CURRENT_USER, guard + "\\Level1\\Sibling", KEY_ALL_ACCESS) != ERROR_SUCCESS ||
+        !PointAt("work-user-id", "Work") || !SetGuardId(kGuard)) throw std::runtime_error("world not written");
     SetLevel(setup_.level);
     SetPassword(setup_.password);
 }
@@ -220,7 +220,7 @@ std::vector<std::string> World::DocumentEntries() const {
 void World::DeleteIdentities() {
     RegistryKey root;
     ASSERT_EQ(ERROR_SUCCESS, root.Open(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS));
-    root.DeleteSubtree(MailClient::kIdentitiesKey);
+    ASSERT_EQ(ERROR_SUCCESS, root.DeleteSubtree(MailClient::kIdentitiesKey));
 }
 
 RunRequest World::Request() const {

@@ -50,7 +50,7 @@ ContainerBuilder::ContainerBuilder(const std::vector<std::pair<std::string, std:
                                    const std::string& pw)
     : password(pw) {
     RegistryBackup backup;
-    EXPECT_TRUE(BackupIdentityKey(backup));
+    EXPECT_EQ(BackupIdentityKey(GetGuardId(), backup), KeyWalk::Done);
     structure.assign(reinterpret_cast<const char*>(backup.StructureStream.Data()), backup.StructureStream.Length());
     data.assign(reinterpret_cast<const char*>(backup.DataStream.Data()), backup.DataStream.Length());
     EXPECT_TRUE(PutFieldText(index.defaultUserId, sizeof index.defaultUserId, backup.DefaultUserId));

@@ -137,12 +137,15 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
         {"the key gone after the catalogue was read",
          [](World& w) {
              RegistryKey identities;
-             identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS);
-             identities.DeleteSubtree(World::kGuard);
+             ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS));
+             ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(World::kGuard));
          },
          IDYES, false, ResultRegistryError, "Are you sure"},
         {"a store file held by another program",
-         [&](World& w) { held = platform::File::Open(w.StorePath("Folders.DBX"), platform::File::Mode::Read); },
+         [&](World& w) {
+             held.emplace();
+             ASSERT_TRUE(platform::File::Open(w.StorePath("Folders.DBX"), platform::File::Mode::Read, *held).ok());
+         },
          IDYES, true, ResultCopyError, "Folders.DBX"},
         {"no message files",
          [](World& w) {
@@ -181,8 +184,7 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
         {"a key name that is not a plain file name",
          [](World& w) {
              w.AddIdentity("../../escaped", "Escaped", "escaped-id", "%userprofile%/Mail/Store {6A1C}");
-             SetGuardId("../../escaped");
-             w.Reload();
+             ASSERT_TRUE(SetGuardId("../../escaped"));
          },
          IDYES, true, ResultRegistryError, "cannot name a file"},
         {"a text too long for the container",
@@ -203,14 +205,14 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
          [](World& w) {
              SetText(IdentityPath(World::kGuard) + "\\" + MailClient::kClientSoftwareKey + "\\5.0",
                      MailClient::kStoreRootValue, "%userprofile%/Mail/../Mail/Store {6A1C}");
-             w.Reload();
          },
          IDYES, true, ResultCopyError, ".."},
         {"a store of 2 GiB",
          [](World& w) {  // sparse: the size without the disk space
-             platform::File big = platform::File::Open(w.StorePath("Huge.dbx"), platform::File::Mode::CreateWrite);
-             big.Seek(World::MaxStoreBytes() - 285536 - 1);
-             big.Write("x", 1);
+             platform::File big;
+             ASSERT_TRUE(platform::File::Open(w.StorePath("Huge.dbx"), platform::File::Mode::CreateWrite, big).ok());
+             ASSERT_TRUE(big.Seek(World::MaxStoreBytes() - 285536 - 1).ok());
+             ASSERT_TRUE(big.Write("x", 1).ok());
          },
          IDYES, true, ResultCopyError, "2 GB"},
     };

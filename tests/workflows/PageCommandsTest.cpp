@@ -22,10 +22,15 @@ namespace {
 
 class ScriptedHost : public CommandHost {
 public:
+    explicit ScriptedHost(UserInterface& user) : user_(user) {}
+    UserInterface& User() override { return user_; }
     void NavigateToPage(const std::string& page) override { pages.push_back(page); }
     void RunSetup() override { ++setupRuns; }
     std::vector<std::string> pages;
     int setupRuns = 0;
+
+private:
+    UserInterface& user_;
 };
 
 // The stand-in running with its window up; stopped when the holder goes.
@@ -68,17 +73,17 @@ class PageCommandsTest : public WorldTest {
 protected:
     // What the error page would show now.
     std::string ErrorText() const { return GetResultDescription(world.LastResult()); }
-    ScriptedHost host_;
+    ScriptedHost host_{ui};
 };
 
 TEST_F(PageCommandsTest, HideWithoutAKnownIdentityOffersSetupOrIsRefused) {
-    SetGuardId("");
+    ASSERT_TRUE(SetGuardId(""));
     ui.QueueAnswer(IDNO);
     HideCommand(host_);
     ui.QueueAnswer(IDYES);
     HideCommand(host_);
     EXPECT_EQ(host_.setupRuns, 1);
-    SetGuardId("{00000000-0000-0000-0000-000000000000}");
+    ASSERT_TRUE(SetGuardId("{00000000-0000-0000-0000-000000000000}"));
     ui.QueueAnswer(IDOK);
     HideCommand(host_);
     ASSERT_EQ(ui.messages.size(), 3u);
