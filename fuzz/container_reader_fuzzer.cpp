@@ -5,13 +5,10 @@
 // a file that is not even a compound file.
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "identities/RegistryKey.h"
 #include "identities/Settings.h"
-#include "platform/Registry.h"
 #include "support/World.h"
 #include "store/Container.h"
 
@@ -21,13 +18,8 @@ const char kGuardId[] = "{F0220000-0000-0000-0000-000000000002}";
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // The shared test world, without a user: every question is declined.
-    WorldSetup setup;
-    setup.mailClient = false;
-    setup.scriptedUser = false;
-    static World* world = new World(setup);
-    std::atexit([] { delete world; });
-    SetGuardId(kGuardId);
+    World::ProcessWide();
+    if (!SetGuardId(kGuardId)) std::abort();
     return 0;
 }
 
@@ -37,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(input), static_cast<std::streamsize>(size));
     }
-    // No user is installed: every question is declined, so no password is given and
-    // nothing is ever written; only the checks run.
+    // Nobody answers: every question is declined, so no password is given and nothing
+    // is ever written; only the checks run.
     const bool accepted = World::CheckContainer();
     if (accepted && (size < 8 || std::string(reinterpret_cast<const char*>(input), 4) != "\xD0\xCF\x11\xE0")) {
         std::abort();  // success reported for something that is not a compound file

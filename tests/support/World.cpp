@@ -93,6 +93,14 @@ World::World(const WorldSetup& setup) : temp_(setup.inMemory), setup_(setup) {
     if (setup.mailClient) BuildMailClient();
 }
 
+World& World::ProcessWide() {
+    WorldSetup setup;
+    setup.mailClient = false;
+    setup.scriptedUser = false;
+    static World world(setup);
+    return world;
+}
+
 World::~World() { OperationResult = ResultUnspecified; }
 
 void World::BuildMailClient() {

@@ -69,6 +69,9 @@ public:
     using ShredObserver = std::function<void(const std::string& path, const uint8_t* data, size_t size)>;
 
     explicit World(const WorldSetup& setup = {});
+    // One world for the whole life of a process (a fuzzer): no mail client, nobody to
+    // answer; taken down at exit.
+    static World& ProcessWide();
     ~World();
     World(const World&) = delete;
     World& operator=(const World&) = delete;
