@@ -39,7 +39,7 @@ RunRequest MakeRunRequest() {
 bool IsMailClientClosed(UserInterface& ui) {
     while (platform::FindTopLevelWindow(MailClient::kMainWindowClass)) {
         if (ui.ShowMessageBox("Outlook Express is currently running. Please close Outlook Express and retry.",
-                           MB_RETRYCANCEL | MB_ICONSTOP) != IDRETRY) {
+                              MB_RETRYCANCEL | MB_ICONSTOP) != IDRETRY) {
             return false;
         }
     }
@@ -49,8 +49,8 @@ bool IsMailClientClosed(UserInterface& ui) {
 void HideCommand(CommandHost& host) {
     RunRequest request = MakeRunRequest();
     if (request.identityKeyName.empty()) {
-        if (host.User().ShowMessageBox("Please specify an identity to protect. Would you like to do this now?", MB_YESNO) ==
-            IDYES) {
+        if (host.User().ShowMessageBox("Please specify an identity to protect. Would you like to do this now?",
+                                       MB_YESNO) == IDYES) {
             host.RunSetup();
         }
         return;

@@ -26,8 +26,8 @@ StartupPlan PlanStartup(UserInterface& ui) {
     if (!IsIdentityHidden()) {
         const std::string problem = TooFewIdentitiesText(IdentityCatalogue::Read().Count());
         if (!problem.empty()) {
-            if (ui.ShowMessageBox(problem + "\r\n\r\nWould you like to take a guided tour?", MB_YESNO | MB_ICONQUESTION) !=
-                IDYES) {
+            if (ui.ShowMessageBox(problem + "\r\n\r\nWould you like to take a guided tour?",
+                                  MB_YESNO | MB_ICONQUESTION) != IDYES) {
                 return plan;
             }
             plan.tourOnly = true;

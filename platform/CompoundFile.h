@@ -14,18 +14,18 @@ namespace platform {
 
 enum class [[nodiscard]] StorageStatus : int32_t {
     Ok = 0,
-    Failed = static_cast<int32_t>(0x80004005u),  // E_FAIL
-    FileNotFound = static_cast<int32_t>(0x80030002u),  // STG_E_FILENOTFOUND
-    AccessDenied = static_cast<int32_t>(0x80030005u),  // STG_E_ACCESSDENIED
-    InvalidName = static_cast<int32_t>(0x800300FCu),  // STG_E_INVALIDNAME
-    WriteFault = static_cast<int32_t>(0x8003001Du),  // STG_E_WRITEFAULT
-    ReadFault = static_cast<int32_t>(0x8003001Eu),  // STG_E_READFAULT
-    InvalidHeader = static_cast<int32_t>(0x800300FBu),  // STG_E_INVALIDHEADER
-    Reverted = static_cast<int32_t>(0x80030102u),  // STG_E_REVERTED
-    PathNotFound = static_cast<int32_t>(0x80030003u),  // STG_E_PATHNOTFOUND
-    ShareViolation = static_cast<int32_t>(0x80030020u),  // STG_E_SHAREVIOLATION
+    Failed = static_cast<int32_t>(0x80004005u),             // E_FAIL
+    FileNotFound = static_cast<int32_t>(0x80030002u),       // STG_E_FILENOTFOUND
+    AccessDenied = static_cast<int32_t>(0x80030005u),       // STG_E_ACCESSDENIED
+    InvalidName = static_cast<int32_t>(0x800300FCu),        // STG_E_INVALIDNAME
+    WriteFault = static_cast<int32_t>(0x8003001Du),         // STG_E_WRITEFAULT
+    ReadFault = static_cast<int32_t>(0x8003001Eu),          // STG_E_READFAULT
+    InvalidHeader = static_cast<int32_t>(0x800300FBu),      // STG_E_INVALIDHEADER
+    Reverted = static_cast<int32_t>(0x80030102u),           // STG_E_REVERTED
+    PathNotFound = static_cast<int32_t>(0x80030003u),       // STG_E_PATHNOTFOUND
+    ShareViolation = static_cast<int32_t>(0x80030020u),     // STG_E_SHAREVIOLATION
     FileAlreadyExists = static_cast<int32_t>(0x80030050u),  // STG_E_FILEALREADYEXISTS
-    MediumFull = static_cast<int32_t>(0x80030070u),  // STG_E_MEDIUMFULL
+    MediumFull = static_cast<int32_t>(0x80030070u),         // STG_E_MEDIUMFULL
 };
 constexpr StorageStatus kStorageOk = StorageStatus::Ok;
 constexpr StorageStatus kStorageFailed = StorageStatus::Failed;
@@ -104,8 +104,9 @@ private:
 };
 
 // A compound file opened for reading. Others may read it at the same time, nobody
-// may write it until the storage and every stream opened from it are released. A file that is not a complete compound file fails to open or gives
-// failure statuses on the way; it never crashes the reader.
+// may write it until the storage and every stream opened from it are released. A file
+// that is not a complete compound file fails to open or gives failure statuses on the
+// way; it never crashes the reader.
 class InStorage : NonCopyable {
 public:
     InStorage();

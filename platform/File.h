@@ -18,22 +18,22 @@ namespace platform {
 // bits (Windows: read-only maps to no write bit) and its modification time.
 struct FileStamp {
     uint32_t mode = 0;
-    int64_t modifiedSeconds = 0;      // since 1970-01-01 UTC
+    int64_t modifiedSeconds = 0;  // since 1970-01-01 UTC
     uint32_t modifiedNanoseconds = 0;
 };
 
-// One open file, owned. Move-only; the destructor closes. Every open here is exclusive: a second opener of the same file,
-// in this process or another, fails with SharingViolation.
+// One open file, owned. Move-only; the destructor closes. Every open here is exclusive: a second opener of the same
+// file, in this process or another, fails with SharingViolation.
 class File : NonCopyable {
 public:
     // Scoped, because File::Read is also the read call: File::Mode::ReadWrite.
     enum class Mode {
-        Read,            // existing file, read only
-        ReadWrite,       // existing file, read and write
-        CreateWrite,     // create or truncate, write only
-        CreateReadWrite, // create or truncate, read and write
-        CreateNew,       // create a new file, write only; fails (AlreadyExists) when
-                         // anything, a dangling link included, is at the path
+        Read,             // existing file, read only
+        ReadWrite,        // existing file, read and write
+        CreateWrite,      // create or truncate, write only
+        CreateReadWrite,  // create or truncate, read and write
+        CreateNew,        // create a new file, write only; fails (AlreadyExists) when
+                          // anything, a dangling link included, is at the path
     };
 
     // Who may read a file that an open creates. Secret files (the container, the

@@ -76,16 +76,19 @@ bool ContainerPlanner::ReadIndex(platform::InStorage& storage, ContainerPlan& pl
     platform::InStream stream;
     if (!platform::StorageSucceeded(storage.OpenStream("index", stream))) return Fail(fault, "it has no index");
     const uint64_t size = stream.Size();
-    if (size < IndexHeader::kSize || size > CStoreOperation::kMaxIndexBytes) return Fail(fault, "its index has a wrong size");
+    if (size < IndexHeader::kSize || size > CStoreOperation::kMaxIndexBytes)
+        return Fail(fault, "its index has a wrong size");
     plan.indexBytes.resize(static_cast<size_t>(size));
-    if (!ReadExact(stream, plan.indexBytes.data(), plan.indexBytes.size())) return Fail(fault, "its index cannot be read");
+    if (!ReadExact(stream, plan.indexBytes.data(), plan.indexBytes.size()))
+        return Fail(fault, "its index cannot be read");
     uint8_t header[IndexHeader::kSize];
     std::memcpy(header, plan.indexBytes.data(), sizeof header);
     const IndexHeader h = IndexHeader::Parse(header);
     plan.index = h;
     plan.sealed = h.reserved == ContainerSeal::kSealedMark;
-    if (size != uint64_t{IndexHeader::kSize} + h.structureLength + h.dataLength || h.constant != IndexHeader::kConstant ||
-        (h.reserved != 0 && !plan.sealed) || h.fileCount > CStoreOperation::kMaxFileCount) {
+    if (size != uint64_t{IndexHeader::kSize} + h.structureLength + h.dataLength ||
+        h.constant != IndexHeader::kConstant || (h.reserved != 0 && !plan.sealed) ||
+        h.fileCount > CStoreOperation::kMaxFileCount) {
         return Fail(fault, "its index header is damaged");
     }
     std::string identityId;
@@ -106,10 +109,12 @@ bool ContainerPlanner::ReadIndex(platform::InStorage& storage, ContainerPlan& pl
         return Fail(fault, "there is not enough memory to read it");
     }
     std::copy(structure, structure + h.structureLength, run_.Backup().StructureStream.Data());
-    std::copy(structure + h.structureLength, structure + h.structureLength + h.dataLength, run_.Backup().DataStream.Data());
+    std::copy(structure + h.structureLength, structure + h.structureLength + h.dataLength,
+              run_.Backup().DataStream.Data());
     BackupDefect defect = BackupDefect::None;
     if (!ValidateRegistryBackup(run_.Backup(), &defect)) {
-        return Fail(fault, std::string("its saved registry entries are damaged (") + DescribeBackupDefect(defect) + ")");
+        return Fail(fault,
+                    std::string("its saved registry entries are damaged (") + DescribeBackupDefect(defect) + ")");
     }
     return true;
 }
@@ -183,12 +188,14 @@ bool ContainerPlanner::CheckKeys(ContainerPlan& plan, KeyPolicy policy) {
         if (!run_.User().RequestPassword(prompt, candidate)) break;
         run_.ReplacePassword(candidate);
         if (KeysMatch(plan)) return true;
-        prompt = "This password does not match the protected message store either.\r\n"
-                 "Please enter the password that was in use when the identity was hidden.";
+        prompt =
+            "This password does not match the protected message store either.\r\n"
+            "Please enter the password that was in use when the identity was hidden.";
     }
-    run_.User().ShowMessageBox("The identity has not been restored: the password does not match the protected "
-                   "message store.\r\n\r\nNothing has been changed.",
-                   MB_OK | MB_ICONSTOP);
+    run_.User().ShowMessageBox(
+        "The identity has not been restored: the password does not match the protected "
+        "message store.\r\n\r\nNothing has been changed.",
+        MB_OK | MB_ICONSTOP);
     return false;
 }
 

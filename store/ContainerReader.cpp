@@ -13,17 +13,20 @@
 
 namespace {
 
-const char kKept[] = "\r\n\r\nNothing has been changed; the protected container is kept, so the restore can be "
-                     "run again.";
+const char kKept[] =
+    "\r\n\r\nNothing has been changed; the protected container is kept, so the restore can be "
+    "run again.";
 
 // A stream whose bytes are not those its digest proves.
 RunOutcome Damaged(const std::string& path) {
-    return RunOutcome::Failed(ResultUnspecified, path,
-                              "The protected container is damaged: the copy of\r\n" + path + "\r\ndoes not match its digest.");
+    return RunOutcome::Failed(
+        ResultUnspecified, path,
+        "The protected container is damaged: the copy of\r\n" + path + "\r\ndoes not match its digest.");
 }
 
 RunOutcome NotWrittenBack(const platform::FileStatus& status) {
-    return RunOutcome::Failed(ResultUnspecified, status.path(), "The message store could not be written back:\r\n" + status.text());
+    return RunOutcome::Failed(ResultUnspecified, status.path(),
+                              "The message store could not be written back:\r\n" + status.text());
 }
 
 // Shows why the restore stopped, as every failure after the first write does.
@@ -54,7 +57,8 @@ RunOutcome ContainerReader::Check() {
     if (!planner.CheckKeys(plan_, ContainerPlanner::KeyPolicy::AskForHideTimePassword)) {
         return RunOutcome::Failed(ResultUnspecified, path, "the password does not match the protected message store");
     }
-    if (!planner.IndexDigestMatches(plan_)) return RefuseDamaged(run_.User(), path, "its index does not match its digest");
+    if (!planner.IndexDigestMatches(plan_))
+        return RefuseDamaged(run_.User(), path, "its index does not match its digest");
     return RunOutcome::Done();
 }
 
@@ -63,7 +67,7 @@ RunOutcome ContainerReader::WriteParts(std::string& differing) {
     platform::InStorage storage;
     if (!platform::StorageSucceeded(storage.Open(run_.ContainerPath()))) {
         return ReportKept(run_.User(), RunOutcome::Failed(ResultUnspecified, run_.ContainerPath(),
-                                             "The protected container cannot be opened."));
+                                                          "The protected container cannot be opened."));
     }
     run_.StartCount(run_.TotalBytes());
     for (size_t k = 0; k < plan_.streams.size(); ++k) {
@@ -105,7 +109,8 @@ RunOutcome ContainerReader::WriteStream(platform::InStream& stream, size_t k, bo
     if (platform::FileExists(plan.targetPath)) {
         const platform::FileStatus opened = platform::File::Open(plan.targetPath, platform::File::Mode::Read, existing);
         if (!opened.ok()) {
-            if (opened.cause() != platform::FileStatus::LinkRefused && opened.cause() != platform::FileStatus::NotAFile) {
+            if (opened.cause() != platform::FileStatus::LinkRefused &&
+                opened.cause() != platform::FileStatus::NotAFile) {
                 return NotWrittenBack(opened);
             }
             differs = true;
@@ -188,9 +193,10 @@ RunOutcome ContainerReader::PlaceFiles() {
         plan.partPath.clear();
     }
     if (!plan_.streams.empty() && !platform::FlushFolder(plan_.storeFolder)) {
-        return ReportKept(run_.User(), RunOutcome::Failed(ResultUnspecified, plan_.storeFolder,
-                                             "The message store folder could not be written to the disk:\r\n" +
-                                                 plan_.storeFolder));
+        return ReportKept(
+            run_.User(),
+            RunOutcome::Failed(ResultUnspecified, plan_.storeFolder,
+                               "The message store folder could not be written to the disk:\r\n" + plan_.storeFolder));
     }
     return RunOutcome::Done();
 }

@@ -39,7 +39,8 @@ public:
 private:
     [[nodiscard]] RunOutcome WriteStream(platform::InStream& stream, size_t k, bool& differs);
     // Compares the next n bytes of the file in place with buffer; false on the first difference.
-    [[nodiscard]] static bool SameAsInPlace(platform::File& existing, const uint8_t* buffer, size_t n, uint8_t* scratch);
+    [[nodiscard]] static bool SameAsInPlace(platform::File& existing, const uint8_t* buffer, size_t n,
+                                            uint8_t* scratch);
     [[nodiscard]] RunOutcome FlushParts();
     [[nodiscard]] std::string VerifyStreams(platform::InStorage& storage, bool& canceled);
 

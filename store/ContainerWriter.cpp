@@ -24,7 +24,8 @@ platform::FileStatus WriteBytes(platform::OutStream& stream, const void* data, s
     if (size == 0) return platform::FileStatus();  // some storage layers refuse empty writes
     size_t written = 0;
     const platform::StorageStatus status = stream.Write(data, size, &written);
-    if (platform::StorageSucceeded(status) && written != size) return platform::FileStatus(platform::FileStatus::HardIO, path);
+    if (platform::StorageSucceeded(status) && written != size)
+        return platform::FileStatus(platform::FileStatus::HardIO, path);
     return StorageFailure(status, path);
 }
 
@@ -60,9 +61,9 @@ RunOutcome ContainerWriter::Write(std::vector<StoreFile>& files) {
     storage.Release();
     (void)platform::DeleteFile(temp);
     if (canceled_) return RunOutcome::Failed(ResultCopyError);
-    run_.User().ShowMessageBox("The message store could not be copied into the protected container:\r\n" + status.text() +
-                       "\r\n\r\nNothing has been changed.",
-                   MB_OK | MB_ICONSTOP);
+    run_.User().ShowMessageBox("The message store could not be copied into the protected container:\r\n" +
+                                   status.text() + "\r\n\r\nNothing has been changed.",
+                               MB_OK | MB_ICONSTOP);
     return RunOutcome::Failed(ResultCopyError, status.path(), status.text());
 }
 
@@ -117,7 +118,8 @@ platform::FileStatus ContainerWriter::WriteIndexStream(platform::OutStorage& sto
 
     platform::OutStream stream;
     platform::FileStatus status = StorageFailure(storage.CreateStream("index", stream), run_.ContainerPath());
-    if (status.ok()) status = WriteBytes(stream, written_.indexBytes.data(), written_.indexBytes.size(), run_.ContainerPath());
+    if (status.ok())
+        status = WriteBytes(stream, written_.indexBytes.data(), written_.indexBytes.size(), run_.ContainerPath());
     if (status.ok()) status = StorageFailure(stream.Commit(), run_.ContainerPath());
     return status;
 }
@@ -173,7 +175,8 @@ platform::FileStatus ContainerWriter::EncryptFileToStream(size_t k, StoreFile& s
 platform::FileStatus ContainerWriter::WriteSealStream(platform::OutStorage& storage) {
     const std::vector<uint8_t> seal = written_.seal.Serialize();
     platform::OutStream stream;
-    platform::FileStatus status = StorageFailure(storage.CreateStream(ContainerSeal::kStreamName, stream), run_.ContainerPath());
+    platform::FileStatus status =
+        StorageFailure(storage.CreateStream(ContainerSeal::kStreamName, stream), run_.ContainerPath());
     if (status.ok()) status = WriteBytes(stream, seal.data(), seal.size(), run_.ContainerPath());
     if (status.ok()) status = StorageFailure(stream.Commit(), run_.ContainerPath());
     return status;

@@ -4,12 +4,14 @@
 #include "store/CStoreOperation.h"
 #include "store/SourcePath.h"
 
-RunOutcome RefuseUnchanged(UserInterface& ui, OperationResultCode code, const std::string& file, const std::string& text) {
+RunOutcome RefuseUnchanged(UserInterface& ui, OperationResultCode code, const std::string& file,
+                           const std::string& text) {
     ui.ShowMessageBox(text + "\r\n\r\nNothing has been changed.", MB_OK | MB_ICONSTOP);
     return RunOutcome::Failed(code, file, text);
 }
 
-RunOutcome FindStoreFiles(UserInterface& ui, const std::string& folder, std::vector<StoreFile>& files, uint64_t& totalBytes) {
+RunOutcome FindStoreFiles(UserInterface& ui, const std::string& folder, std::vector<StoreFile>& files,
+                          uint64_t& totalBytes) {
     files.clear();
     totalBytes = 0;
     for (const platform::FindEntry& entry : platform::FindFiles(folder, "*.dbx")) {
@@ -40,9 +42,11 @@ RunOutcome FindStoreFiles(UserInterface& ui, const std::string& folder, std::vec
     return RunOutcome::Done();
 }
 
-RunOutcome CheckStoreLimits(UserInterface& ui, const std::string& folder, const std::vector<StoreFile>& files, uint64_t totalBytes) {
+RunOutcome CheckStoreLimits(UserInterface& ui, const std::string& folder, const std::vector<StoreFile>& files,
+                            uint64_t totalBytes) {
     if (totalBytes >= CStoreOperation::kMaxStoreBytes) {
-        return RefuseUnchanged(ui, ResultCopyError, folder, "The message store is too large to be protected: it holds 2 GB or more.");
+        return RefuseUnchanged(ui, ResultCopyError, folder,
+                               "The message store is too large to be protected: it holds 2 GB or more.");
     }
     if (files.size() > CStoreOperation::kMaxFileCount) {
         return RefuseUnchanged(ui, ResultCopyError, folder, "The message store holds too many files to be protected.");
@@ -56,7 +60,8 @@ RunOutcome CheckStoreLimits(UserInterface& ui, const std::string& folder, const 
                                        "the file names must not hold control characters or any of : * ? \" < > |.");
         }
         if (path.size() >= CStoreOperation::kMaxPathLength) {
-            return RefuseUnchanged(ui, ResultCopyError, path, "The path of a message store file is too long:\r\n" + path);
+            return RefuseUnchanged(ui, ResultCopyError, path,
+                                   "The path of a message store file is too long:\r\n" + path);
         }
     }
     return RunOutcome::Done();

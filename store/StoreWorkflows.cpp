@@ -46,9 +46,9 @@ RunOutcome ProtectStore(CStoreOperation& run) {
     if (RunOutcome proved = ContainerReader(run).Verify(writer.Written(), files); !proved.succeeded()) {
         (void)DeleteContainer(run.ContainerPath());
         if (!proved.reason().empty()) {
-            run.User().ShowMessageBox("The protected container did not pass its check after writing: " + proved.reason() +
-                               ".\r\n\r\nNothing has been changed.",
-                           MB_OK | MB_ICONSTOP);
+            run.User().ShowMessageBox("The protected container did not pass its check after writing: " +
+                                          proved.reason() + ".\r\n\r\nNothing has been changed.",
+                                      MB_OK | MB_ICONSTOP);
         }
         return proved;
     }
@@ -63,25 +63,30 @@ RunOutcome ProtectStore(CStoreOperation& run) {
 RunOutcome Hide(CStoreOperation& run) {
     const std::string& key = run.IdentityKeyName();
     if (run.ContainerPath().empty()) {
-        return RefuseUnchanged(run.User(), ResultRegistryError, key, "The protected identity's key name cannot name a file:\r\n" + key);
+        return RefuseUnchanged(run.User(), ResultRegistryError, key,
+                               "The protected identity's key name cannot name a file:\r\n" + key);
     }
     StoreEraser(run).CleanLeftovers();
     switch (BackupIdentityKey(key, run.Backup())) {
-        case KeyWalk::Done: break;
-        case KeyWalk::Failed: return RunOutcome::Failed(ResultRegistryError, key);
+        case KeyWalk::Done:
+            break;
+        case KeyWalk::Failed:
+            return RunOutcome::Failed(ResultRegistryError, key);
         // A key that lists what it cannot open is in a state nobody can save whole.
-        case KeyWalk::Broken: return RunOutcome::Failed(ResultUnspecified, key, "a subkey of the identity cannot be opened");
+        case KeyWalk::Broken:
+            return RunOutcome::Failed(ResultUnspecified, key, "a subkey of the identity cannot be opened");
     }
     // A backup the restore would refuse must never be the only copy of the identity.
     BackupDefect defect = BackupDefect::None;
     const RegistryBackup& backup = run.Backup();
-    const uint64_t indexBytes = IndexHeader::kSize + uint64_t{backup.StructureStream.Length()} + backup.DataStream.Length();
+    const uint64_t indexBytes =
+        IndexHeader::kSize + uint64_t{backup.StructureStream.Length()} + backup.DataStream.Length();
     if (indexBytes > CStoreOperation::kMaxIndexBytes || !ValidateRegistryBackup(backup, &defect)) {
-        return RefuseUnchanged(run.User(), ResultRegistryError, key,
-                               std::string("The identity's registry entries cannot be kept in the protected container (") +
-                                   (indexBytes > CStoreOperation::kMaxIndexBytes ? "they are too large"
-                                                                                  : DescribeBackupDefect(defect)) +
-                                   ").");
+        return RefuseUnchanged(
+            run.User(), ResultRegistryError, key,
+            std::string("The identity's registry entries cannot be kept in the protected container (") +
+                (indexBytes > CStoreOperation::kMaxIndexBytes ? "they are too large" : DescribeBackupDefect(defect)) +
+                ").");
     }
     if (!ContainerWriter(run).HeaderTextsFit()) {
         return RefuseUnchanged(run.User(), ResultRegistryError, key,
@@ -93,10 +98,11 @@ RunOutcome Hide(CStoreOperation& run) {
     // The identity would be half gone while the mail sits in the container: put
     // everything back and say that the hide did not happen.
     if (!Restore(run).succeeded()) {
-        run.User().ShowMessageBox("The identity could not be removed from the registry, and the hide could not "
-                       "be undone completely.\r\n\r\nYour messages are kept in the protected "
-                       "container; restore the identity to get them back.",
-                       MB_OK | MB_ICONSTOP);
+        run.User().ShowMessageBox(
+            "The identity could not be removed from the registry, and the hide could not "
+            "be undone completely.\r\n\r\nYour messages are kept in the protected "
+            "container; restore the identity to get them back.",
+            MB_OK | MB_ICONSTOP);
     }
     return RunOutcome::Failed(ResultRegistryError, key, "the identity could not be removed from the registry");
 }
@@ -106,17 +112,19 @@ RunOutcome KeepStaleContainer(CStoreOperation& run, ContainerReader& reader, con
     reader.RemoveParts();
     std::string kept;
     if (!MoveContainerAside(run.ContainerPath(), kept)) {
-        run.User().ShowMessageBox("The identity has not been restored: " + reason +
-                           ".\r\n\r\nThe protected container holds an older copy and could not be moved aside. "
-                           "Nothing has been changed.",
-                       MB_OK | MB_ICONSTOP);
+        run.User().ShowMessageBox(
+            "The identity has not been restored: " + reason +
+                ".\r\n\r\nThe protected container holds an older copy and could not be moved aside. "
+                "Nothing has been changed.",
+            MB_OK | MB_ICONSTOP);
         return RunOutcome::Failed(ResultUnspecified, run.ContainerPath(), reason);
     }
-    run.User().ShowMessageBox("The identity has not been restored: " + reason +
-                       ".\r\n\r\nThe protected container holds an older copy, so nothing has been changed. It has "
-                       "been kept as:\r\n" +
-                       kept + "\r\n\r\nThe identity is no longer shown as hidden.",
-                   MB_OK | MB_ICONEXCLAMATION);
+    run.User().ShowMessageBox(
+        "The identity has not been restored: " + reason +
+            ".\r\n\r\nThe protected container holds an older copy, so nothing has been changed. It has "
+            "been kept as:\r\n" +
+            kept + "\r\n\r\nThe identity is no longer shown as hidden.",
+        MB_OK | MB_ICONEXCLAMATION);
     return RunOutcome::Failed(ResultUnspecified, kept, reason);
 }
 
@@ -127,16 +135,18 @@ void FinishRestore(CStoreOperation& run) {
     if (deleted.ok()) return;
     std::string kept;
     if (MoveContainerAside(run.ContainerPath(), kept)) {
-        run.User().ShowMessageBox("The identity has been restored, but its protected container could not be deleted:\r\n" +
-                           deleted.text() + "\r\n\r\nIt holds an older copy of the identity and has been kept as:\r\n" +
-                           kept + "\r\n\r\nDelete it when you no longer need it.",
-                       MB_OK | MB_ICONEXCLAMATION);
+        run.User().ShowMessageBox(
+            "The identity has been restored, but its protected container could not be deleted:\r\n" + deleted.text() +
+                "\r\n\r\nIt holds an older copy of the identity and has been kept as:\r\n" + kept +
+                "\r\n\r\nDelete it when you no longer need it.",
+            MB_OK | MB_ICONEXCLAMATION);
     } else {
-        run.User().ShowMessageBox("The identity has been restored, but its protected container could not be deleted:\r\n" +
-                           deleted.text() + "\r\n\r\nIt is still at:\r\n" + run.ContainerPath() +
-                           "\r\n\r\nUntil it is gone the identity is shown as hidden; a restore will then only "
-                           "delete it.",
-                       MB_OK | MB_ICONEXCLAMATION);
+        run.User().ShowMessageBox(
+            "The identity has been restored, but its protected container could not be deleted:\r\n" + deleted.text() +
+                "\r\n\r\nIt is still at:\r\n" + run.ContainerPath() +
+                "\r\n\r\nUntil it is gone the identity is shown as hidden; a restore will then only "
+                "delete it.",
+            MB_OK | MB_ICONEXCLAMATION);
     }
 }
 
@@ -148,25 +158,30 @@ RunOutcome Restore(CStoreOperation& run) {
     if (RunOutcome checked = reader.Check(); !checked.succeeded()) return checked;
     const KeyInPlace inPlace = CompareIdentityKeyWithBackup(run.IdentityKeyName(), run.Backup());
     if (inPlace == KeyInPlace::Broken) {
-        return RunOutcome::Failed(ResultUnspecified, run.IdentityKeyName(), "a subkey of the identity cannot be opened");
+        return RunOutcome::Failed(ResultUnspecified, run.IdentityKeyName(),
+                                  "a subkey of the identity cannot be opened");
     }
     if (inPlace == KeyInPlace::Differs || inPlace == KeyInPlace::Unreadable) {
         return KeepStaleContainer(
-            run, reader, "the identity is already listed in the mail client, with settings the container does not hold");
+            run, reader,
+            "the identity is already listed in the mail client, with settings the container does not hold");
     }
     std::string differing;
     if (RunOutcome written = reader.WriteParts(differing); !written.succeeded()) return written;
     // Only now that every copy is proved: a file that differs is newer mail, not damage.
     if (!differing.empty()) {
-        return KeepStaleContainer(run, reader, "a file in the store is not the one the container holds:\r\n" + differing);
+        return KeepStaleContainer(run, reader,
+                                  "a file in the store is not the one the container holds:\r\n" + differing);
     }
     if (RunOutcome placed = reader.PlaceFiles(); !placed.succeeded()) return placed;
     run.CloseProgress();
     if (!RestoreIdentityKey(run.IdentityKeyName(), run.Backup())) {
-        run.User().ShowMessageBox("The identity's registry entries could not be written back; what was written of them has "
-                       "been taken back.\r\n\r\nThe protected container is kept, so the restore can be run again.",
-                       MB_OK | MB_ICONSTOP);
-        return RunOutcome::Failed(ResultRegistryError, run.IdentityKeyName(), "the registry entries could not be written back");
+        run.User().ShowMessageBox(
+            "The identity's registry entries could not be written back; what was written of them has "
+            "been taken back.\r\n\r\nThe protected container is kept, so the restore can be run again.",
+            MB_OK | MB_ICONSTOP);
+        return RunOutcome::Failed(ResultRegistryError, run.IdentityKeyName(),
+                                  "the registry entries could not be written back");
     }
     FinishRestore(run);
     return RunOutcome::Done();
@@ -197,7 +212,7 @@ RunOutcome HideIdentity(RunRequest request, UserInterface& ui) {
 
 RunOutcome RestoreIdentity(RunRequest request, UserInterface& ui) {
     if (ui.ShowMessageBox("You are about to restore your hidden identity.\r\n\r\nProceed with restoration?",
-                       MB_YESNO | MB_ICONQUESTION) != IDYES) {
+                          MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return RunOutcome::Failed(ResultCanceled);
     }
     CStoreOperation run(std::move(request), ui);

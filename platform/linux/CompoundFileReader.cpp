@@ -24,7 +24,9 @@ constexpr uint32_t kEndOfChain = 0xFFFFFFFEu;
 constexpr uint32_t kNoEntry = 0xFFFFFFFFu;
 
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 uint64_t Le64(const uint8_t* p) { return uint64_t(Le32(p)) | uint64_t(Le32(p + 4)) << 32; }
 
 // The first n links of a chain in table, starting at first; the chain must end right
@@ -138,7 +140,8 @@ StorageStatus CompoundFileReader::ReadHeaderAndTables() {
     const uint8_t* root = directory.data();
     if (root[0x42] != static_cast<uint8_t>(EntryType::Root)) return kStorageInvalidHeader;
     miniStreamSize_ = major == 3 ? Le32(root + 0x78) : Le64(root + 0x78);
-    const uint64_t miniStreamSectors = (miniStreamSize_ >> sectorShift_) + ((miniStreamSize_ & ((1u << sectorShift_) - 1)) != 0);
+    const uint64_t miniStreamSectors =
+        (miniStreamSize_ >> sectorShift_) + ((miniStreamSize_ & ((1u << sectorShift_) - 1)) != 0);
     if (!ChainOfLength(fat_, Le32(root + 0x74), miniStreamSectors, miniStreamSectors_)) return kStorageInvalidHeader;
     for (uint32_t sector : miniStreamSectors_) {
         if (!IsWholeSector(sector)) return kStorageInvalidHeader;

@@ -31,8 +31,7 @@ constexpr Wording kWordings[] = {
     {FileStatus::AlreadyExists, "", " already exists."},
 };
 // Every other cause (Generic, and Ok, which is never described).
-constexpr Wording kUnknownWording = {FileStatus::Generic,
-                                     "An unknown error occurred while accessing ", "."};
+constexpr Wording kUnknownWording = {FileStatus::Generic, "An unknown error occurred while accessing ", "."};
 
 // The text shown to the user: the file's name and the cause in plain words.
 std::string Describe(FileStatus::Cause cause, const std::string& path) {
@@ -54,32 +53,52 @@ bool ParentFolderExists(const std::string& path) {
 }  // namespace
 
 FileStatus::FileStatus(Cause cause, std::string path, int osError)
-    : cause_(cause), path_(std::move(path)), osError_(osError), text_(cause == Ok ? std::string() : Describe(cause, path_)) {}
+    : cause_(cause),
+      path_(std::move(path)),
+      osError_(osError),
+      text_(cause == Ok ? std::string() : Describe(cause, path_)) {}
 
 FileStatus FileStatus::FromErrno(int error, const std::string& path) {
     Cause cause = Generic;
     switch (error) {
-    case ENOENT: cause = ParentFolderExists(path) ? FileNotFound : BadPath; break;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    // Too many links on the way. The errno alone cannot tell it from a link that an
-    // open refused in the last part of the path; the open looks at the path for that.
-    case ELOOP: cause = BadPath; break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case EBADF:
-    case ETXTBSY: cause = AccessDenied; break;
-    case EWOULDBLOCK: cause = SharingViolation; break;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: cause = DiskFull; break;
-    case EIO: cause = HardIO; break;
-    case EMFILE:
-    case ENFILE: cause = TooManyOpenFiles; break;
-    case EEXIST: cause = AlreadyExists; break;
-    default: break;
+        case ENOENT:
+            cause = ParentFolderExists(path) ? FileNotFound : BadPath;
+            break;
+        case ENOTDIR:
+        case ENAMETOOLONG:
+        // Too many links on the way. The errno alone cannot tell it from a link that an
+        // open refused in the last part of the path; the open looks at the path for that.
+        case ELOOP:
+            cause = BadPath;
+            break;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+        case EBADF:
+        case ETXTBSY:
+            cause = AccessDenied;
+            break;
+        case EWOULDBLOCK:
+            cause = SharingViolation;
+            break;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            cause = DiskFull;
+            break;
+        case EIO:
+            cause = HardIO;
+            break;
+        case EMFILE:
+        case ENFILE:
+            cause = TooManyOpenFiles;
+            break;
+        case EEXIST:
+            cause = AlreadyExists;
+            break;
+        default:
+            break;
     }
     return FileStatus(cause, path, error);
 }

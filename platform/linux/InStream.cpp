@@ -17,8 +17,9 @@ StorageStatus InStream::Read(void* data, size_t size, size_t* read) {
     if (!data) return kStorageFailed;
     const std::vector<CompoundFileReader::Extent>& extents = impl_->extents;
     // The last extent that starts at or before the position holds it.
-    auto extent = std::upper_bound(extents.begin(), extents.end(), impl_->position,
-                                   [](uint64_t at, const CompoundFileReader::Extent& e) { return at < e.streamOffset; });
+    auto extent =
+        std::upper_bound(extents.begin(), extents.end(), impl_->position,
+                         [](uint64_t at, const CompoundFileReader::Extent& e) { return at < e.streamOffset; });
     --extent;
     // All or nothing: a read that runs into bytes the file does not hold gives nothing
     // and leaves the position where it was.

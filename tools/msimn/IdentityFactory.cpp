@@ -70,7 +70,8 @@ ClientIdentity IdentityFactory::Create(const std::string& username, const std::s
     identity.keyName = Guid::NewText();
     identity.userId = Guid::NewText();
     identity.username = username;
-    identity.storeRoot = storeRoot.empty() ? StorePath::DefaultFolder(identity.keyName) : StorePath::Absolute(storeRoot);
+    identity.storeRoot =
+        storeRoot.empty() ? StorePath::DefaultFolder(identity.keyName) : StorePath::Absolute(storeRoot);
 
     // Files first: if the store cannot be made, the registry is left as it was.
     StoreFiles::Populate(StorePath::Expand(identity.storeRoot), files, seed);

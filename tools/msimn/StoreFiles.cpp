@@ -20,9 +20,8 @@ struct PlannedFile {
 // The files a freshly used identity has, in the order the client creates them.
 // Deleted Items is empty until the user deletes a message.
 const PlannedFile kUsualFiles[] = {
-    {"Folders.dbx", 17652},  {"Inbox.dbx", 152380},        {"Sent Items.dbx", 71948},
-    {"Deleted Items.dbx", 0}, {"Drafts.dbx", 9476},         {"Offline.dbx", 4340},
-    {"Pop3uidl.dbx", 5620},  {"Outbox.dbx", 9476},
+    {"Folders.dbx", 17652}, {"Inbox.dbx", 152380}, {"Sent Items.dbx", 71948}, {"Deleted Items.dbx", 0},
+    {"Drafts.dbx", 9476},   {"Offline.dbx", 4340}, {"Pop3uidl.dbx", 5620},    {"Outbox.dbx", 9476},
 };
 constexpr unsigned kUsualCount = sizeof kUsualFiles / sizeof kUsualFiles[0];
 
@@ -33,7 +32,8 @@ std::vector<PlannedFile> Plan(unsigned count, SeededBytes& random) {
             plan.push_back(kUsualFiles[i]);
         } else {
             // Folders the user made: any size up to 96 KiB.
-            plan.push_back({"Local Folder " + std::to_string(i - kUsualCount + 1) + ".dbx", random.Next() % (96 * 1024)});
+            plan.push_back(
+                {"Local Folder " + std::to_string(i - kUsualCount + 1) + ".dbx", random.Next() % (96 * 1024)});
         }
     }
     return plan;

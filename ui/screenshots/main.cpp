@@ -53,9 +53,9 @@ void Pump(int milliseconds) {
 void Shoot(wxWindow& window, const std::string& name) {
     Pump(500);
     const wxRect r = window.GetScreenRect();
-    const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" + std::to_string(r.height) +
-                                "+" + std::to_string(r.x) + "+" + std::to_string(r.y) + " +repage '" + folder + "/" +
-                                name + ".png'";
+    const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
+                                std::to_string(r.height) + "+" + std::to_string(r.x) + "+" + std::to_string(r.y) +
+                                " +repage '" + folder + "/" + name + ".png'";
     const bool taken = std::system(command.c_str()) == 0;
     std::cout << (taken ? "took " : "could not take ") << name << std::endl;
     missing += taken ? 0 : 1;
@@ -120,7 +120,8 @@ void TakeStartQuestion() {
 }
 
 // A message box over the main window; pointAtFirst puts the pointer on its first button.
-void TakeBox(MainWindow& main, const std::string& text, unsigned style, const std::string& name, bool pointAtFirst = false) {
+void TakeBox(MainWindow& main, const std::string& text, unsigned style, const std::string& name,
+             bool pointAtFirst = false) {
     OnDialog take([&](wxDialog& dialog) {
         CHoverButton& first = dynamic_cast<CMessageBoxDlg&>(dialog).FirstButton();
         wxUIActionSimulator pointer;
@@ -165,8 +166,10 @@ void TakeEverything(WxUserInterface& ui) {
             asked.CancelButton().Click();
         });
         std::string ignored;
-        ui.RequestPassword("The message store was protected with a different password than the one in use now.\r\n"
-                           "Please enter the password that was in use when the identity was hidden.", ignored);
+        ui.RequestPassword(
+            "The message store was protected with a different password than the one in use now.\r\n"
+            "Please enter the password that was in use when the identity was hidden.",
+            ignored);
     }
     {
         CPasswordDlg prompt;
@@ -189,7 +192,8 @@ void TakeEverything(WxUserInterface& ui) {
         }
         CSetupDlg setup(SecurityHigh);
         setup.Show();
-        for (int waited = 0; setup.HelpPage() && setup.HelpPage()->GetCurrentTitle() != "Setup help" && waited < 15000; waited += 50) {
+        for (int waited = 0; setup.HelpPage() && setup.HelpPage()->GetCurrentTitle() != "Setup help" && waited < 15000;
+             waited += 50) {
             Pump(50);
         }
         Pump(1000);
