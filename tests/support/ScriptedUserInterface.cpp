@@ -40,9 +40,6 @@ private:
     int position_ = 0;
 };
 
-ScriptedUserInterface::ScriptedUserInterface() {
-}
-
 ScriptedUserInterface::~ScriptedUserInterface() {
     EXPECT_TRUE(answers_.empty()) << answers_.size() << " scripted message box answer(s) never used";
     EXPECT_TRUE(passwords_.empty()) << passwords_.size() << " scripted password(s) never used";

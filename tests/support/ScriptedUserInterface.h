@@ -1,4 +1,4 @@
-// A user who answers from a script. It installs itself for its lifetime, records every
+// A user who answers from a script, handed to whatever asks the user. It records every
 // message box and every progress call, answers message boxes and password requests
 // from queues, and can press Cancel at a chosen moment. A prompt that the script did
 // not expect fails the test (and is answered Cancel/No), so a workflow cannot ask
@@ -22,7 +22,7 @@ public:
         int answer;
     };
 
-    ScriptedUserInterface();
+    ScriptedUserInterface() = default;
     ~ScriptedUserInterface() override;
     ScriptedUserInterface(const ScriptedUserInterface&) = delete;
     ScriptedUserInterface& operator=(const ScriptedUserInterface&) = delete;
