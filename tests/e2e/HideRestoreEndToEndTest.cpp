@@ -130,9 +130,11 @@ TEST_F(HideRestoreEndToEnd, HideAtHighLevelThenRestoreAfterARestart) {
     for (std::istringstream lines(Output("msimn list")); std::getline(lines, listed); ++line) {
         if (listed.compare(0, keyName.size(), keyName) == 0) break;
     }
-    SetApplicationName("veilbox");
-    ClearFirstRun();  // straight to the main page
-    SetApplicationName("");
+    {
+        ScopedEnvironment program;
+        program.Set(kApplicationNameVariable, "veilbox");
+        ASSERT_TRUE(ClearFirstRun());  // straight to the main page
+    }
     const std::string container = home_.path() + "/Documents/" + keyName + ".dat";
     // The panel's picture is the middle of the main page, below the header and menu.
     const std::string clickPanel = "click_main 295 232";

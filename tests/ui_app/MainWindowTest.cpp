@@ -7,7 +7,7 @@
 #include <wx/textctrl.h>
 #include <wx/webview.h>
 
-#include "ShellFixture.h"
+#include "support/World.h"
 #include "WxTestSupport.h"
 #include "app/PageAddress.h"
 #include "app/VersionString.h"
@@ -28,14 +28,22 @@ int RunCommand(const std::string& commandLine) {
 }
 std::string BuiltProgram(const std::string& name) { return std::string(VEILBOX_BINARY_DIR) + "/bin/" + name; }
 
+// The shared world without the mail client's store, the settings under the program's
+// name, and identities as a test adds them.
+WorldSetup Bare() {
+    WorldSetup setup;
+    setup.mailClient = false;
+    setup.scriptedUser = false;
+    setup.applicationName = "Veilbox";
+    return setup;
+}
+
 // A main window that records which of the program's pages have loaded and been filled.
-class MainWindowTest : public ShellFixture {
+class MainWindowTest : public ::testing::Test {
 protected:
-    MainWindowTest() { SetAuthRecordPathForTesting(home_.file("auth.dat")); }
     ~MainWindowTest() override {
         if (window_) window_->Destroy();
         PumpFor(50);
-        SetAuthRecordPathForTesting("");
     }
     bool OpenAndStart() {
         if (window_) window_->Destroy();
@@ -75,10 +83,12 @@ protected:
         window_->WebView().RunScript("document.querySelector('[href=\"" + href + "\"]').click()");
     }
     void AddTwoIdentities() {
-        AddIdentity("{A}", "Main");
-        AddIdentity("{B}", "Private");
+        world_.AddIdentity("{A}", "Main");
+        world_.AddIdentity("{B}", "Private");
+        ASSERT_TRUE(ClearFirstRun());
     }
 
+    World world_{Bare()};
     CMainDlg* window_ = nullptr;
     std::vector<std::string> loaded_, failedUrls_;
 };
@@ -115,14 +125,13 @@ class MainWindowStart : public MainWindowTest, public ::testing::WithParamInterf
 TEST_P(MainWindowStart, ShowsTheFirstPageOfThePlanOrEndsBeforeAny) {
     const StartCase& c = GetParam();
     SCOPED_TRACE(c.name);
-    if (c.identities > 0) AddIdentity("{A}", "Main");
-    if (c.identities > 1) AddIdentity("{B}", "Private");
-    if (c.hidden) MarkHidden("{B}");
-    if (!c.firstRun) ClearFirstRun();
-    if (c.wrongPasswords >= 0) {
-        ASSERT_TRUE(SetPassword("s3cret"));
+    if (c.identities > 0) world_.AddIdentity("{A}", "Main");
+    if (c.identities > 1) world_.AddIdentity("{B}", "Private");
+    if (c.hidden) world_.MarkHidden("{B}");
+    if (!c.firstRun) {
+        ASSERT_TRUE(ClearFirstRun());
     }
-    for (int answer : c.answers) ui_.QueueAnswer(answer);
+    if (c.wrongPasswords >= 0) world_.SetPassword("s3cret");
     ModalScript prompt([&](wxDialog& dialog) {
         auto* asked = dynamic_cast<CPasswordDlg*>(&dialog);
         ASSERT_NE(nullptr, asked);
@@ -132,6 +141,7 @@ TEST_P(MainWindowStart, ShowsTheFirstPageOfThePlanOrEndsBeforeAny) {
         }
         if (asked->IsModal()) asked->CancelButton().Click();
     });
+    for (int answer : c.answers) prompt.Answer({answer});
     EXPECT_EQ(c.page != nullptr, OpenAndStart());
     if (c.page) {
         ASSERT_TRUE(WaitForPage(c.page));
@@ -144,8 +154,8 @@ TEST_P(MainWindowStart, ShowsTheFirstPageOfThePlanOrEndsBeforeAny) {
     EXPECT_EQ(c.page ? std::vector<std::string>{c.page} : std::vector<std::string>{}, loaded_);
     EXPECT_EQ(c.wrongPasswords >= 0 ? 1 : 0, prompt.Runs());
     EXPECT_EQ(c.exitCode, window_->QuitExitCode());
-    ASSERT_EQ(c.messages, ui_.messages.size());
-    for (const auto& message : ui_.messages) EXPECT_EQ(0u, message.text.find(c.message)) << message.text;
+    ASSERT_EQ(c.messages, prompt.boxes.size());
+    for (const auto& text : prompt.boxes) EXPECT_EQ(0u, text.find(c.message)) << text;
     // The welcome page is shown once; a run that only shows the tour keeps the mark.
     const std::string page = c.page ? c.page : "";
     EXPECT_EQ(c.firstRun && page != "welcome", IsFirstRun());
@@ -162,7 +172,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, MainWindowStart, ::testing::ValuesIn(kStarts));
 
 TEST_F(MainWindowTest, EndTourGoesBackExitEndsTheRunAndUnknownCommandsGoToTheBrowser) {
     AddTwoIdentities();
-    ClearFirstRun();
     ASSERT_TRUE(OpenAndStart());
     ASSERT_TRUE(WaitForPage("index"));
     Follow("tour.htm");
@@ -188,7 +197,6 @@ TEST_F(MainWindowTest, EndTourGoesBackExitEndsTheRunAndUnknownCommandsGoToTheBro
 
 TEST_F(MainWindowTest, LoadedPagesAreFilledWithTextThatArrivesIntact) {
     AddTwoIdentities();
-    ClearFirstRun();
     ASSERT_TRUE(OpenAndStart());
     ASSERT_TRUE(WaitForPage("index"));
     OperationResult = ResultCopyError;
@@ -210,8 +218,8 @@ TEST_F(MainWindowTest, LoadedPagesAreFilledWithTextThatArrivesIntact) {
 // /uninstall on a copy of the real program, whose settings key is named after it, before
 // any window exists.
 TEST_F(MainWindowTest, UninstallRemovesTheProgramsKeysOrIsRefusedWhileAnIdentityIsHidden) {
-    const std::string program = home_.path() + "/bin/veilbox";
-    std::filesystem::create_directories(home_.path() + "/bin");
+    const std::string program = world_.home.path() + "/bin/veilbox";
+    std::filesystem::create_directories(world_.home.path() + "/bin");
     std::filesystem::copy_file(BuiltProgram("veilbox"), program);
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Orlen\\Veilbox\\main", &key));
@@ -221,9 +229,9 @@ TEST_F(MainWindowTest, UninstallRemovesTheProgramsKeysOrIsRefusedWhileAnIdentity
 
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Orlen\\Veilbox", &key));
     RegCloseKey(key);
-    AddIdentity("{A}", "Main");
-    MarkHidden("{B}");
-    ClearFirstRun();
+    world_.AddIdentity("{A}", "Main");
+    world_.MarkHidden("{B}");
+    ASSERT_TRUE(ClearFirstRun());
     // The refusal comes first, as a system box ("Error"); Enter answers it. Then the
     // ordinary window opens and Escape closes it without restoring. With no window
     // manager nothing takes the focus by itself, so each window is given it, and the

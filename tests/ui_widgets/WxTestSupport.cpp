@@ -7,6 +7,10 @@
 #include <wx/evtloop.h>
 #include <wx/toplevel.h>
 
+#include "base/UserInterface.h"
+#include "ui/CHoverButton.h"
+#include "ui/CMessageBoxDlg.h"
+
 namespace {
 
 // GTK starts once per process, so the application lives for the whole program; an
@@ -33,17 +37,31 @@ class WxEnvironment : public ::testing::Environment {
 
 ModalScript::ModalScript(std::function<void(wxDialog&)> action) : action_(std::move(action)) {
     watchdog_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
-        if (current_ && current_->IsModal()) current_->EndModal(-1);
+        if (!open_.empty() && open_.back()->IsModal()) open_.back()->EndModal(-1);
     });
     Register();
 }
 
 int ModalScript::Enter(wxDialog* dialog) {
-    current_ = dialog;
+    open_.push_back(dialog);
+    watchdog_.StartOnce(5000);
+    auto* box = dynamic_cast<CMessageBoxDlg*>(dialog);
+    if (box && !answers_.empty()) {
+        const int answer = answers_.front();
+        answers_.pop_front();
+        boxes.push_back(box->Text().utf8_string());
+        const bool first = answer == IDOK || answer == IDYES || answer == IDRETRY;
+        box->CallAfter([box, first] { ClickMiddle(first ? box->FirstButton() : box->SecondButton()); });
+        return wxID_NONE;
+    }
     ++runs_;
     dialog->CallAfter([this, dialog] { action_(*dialog); });
-    watchdog_.StartOnce(5000);
     return wxID_NONE;
+}
+
+void ModalScript::Exit(wxDialog*) {
+    open_.pop_back();
+    open_.empty() ? watchdog_.Stop() : void(watchdog_.StartOnce(5000));
 }
 
 void PumpFor(int milliseconds) {

@@ -1,0 +1,304 @@
+// The password prompt, the change password dialog and the setup dialog, driven by
+// their windows; their message boxes are the program's own, answered by a click.
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/listbox.h>
+#include <wx/radiobut.h>
+#include <wx/textctrl.h>
+#include <wx/webview.h>
+
+#include "WxTestSupport.h"
+#include "app/SetupRules.h"
+#include "identities/IdentityCatalogue.h"
+#include "identities/RegistryKey.h"
+#include "password/PasswordRecord.h"
+#include "password/PasswordRules.h"
+#include "platform/File.h"
+#include "support/World.h"
+#include "ui/CChangePasswordDlg.h"
+#include "ui/CHoverButton.h"
+#include "ui/CMessageBoxDlg.h"
+#include "ui/CPasswordDlg.h"
+#include "ui/CProgressDlg.h"
+#include "ui/CRecoveryPasswordDlg.h"
+#include "ui/CSetupDlg.h"
+
+namespace {
+
+const char kAlice[] = "{A11CE000-0000-0000-0000-000000000001}";
+const char kBob[] = "{B0B00000-0000-0000-0000-000000000002}";
+const char kCarol[] = "{CA201000-0000-0000-0000-000000000003}";
+
+bool SettingsWritten() {
+    RegistryKey key;
+    return key.Open(HKEY_CURRENT_USER, GetSettingsKeyPath(), KEY_READ) == ERROR_SUCCESS;
+}
+
+// Presses the button and says whether the press took the wrong password's delay.
+bool PressTookTheDelay(CHoverButton& button) {
+    const auto start = std::chrono::steady_clock::now();
+    ClickMiddle(button);
+    return std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(WrongPasswordDelayMs);
+}
+
+// The shared world without the mail client's store; identities as a test adds them.
+WorldSetup Bare() {
+    WorldSetup setup;
+    setup.mailClient = false;
+    setup.scriptedUser = false;
+    return setup;
+}
+
+class uiDialogs : public ::testing::Test {
+protected:
+    std::string AuthBytes() const { return ReadWholeFile(world.AuthPath()); }
+    World world{Bare()};
+};
+
+// Listed in the registry's order: Alice, Bob, and Carol whose name is Bob too.
+class uiSetup : public uiDialogs {
+protected:
+    uiSetup() {
+        world.AddIdentity(kCarol, "Bob");
+        world.AddIdentity(kBob, "Bob");
+        world.AddIdentity(kAlice, "Alice");
+    }
+};
+
+}  // namespace
+
+TEST_F(uiDialogs, ChangeDialogClosesOnlyOnceTheNewPasswordIsInForce) {
+    const struct {
+        const char *name, *old, *fresh, *confirmation;
+        bool readOnly;
+        int answer;           // to the one message box, if any
+        const char* message;  // its text
+        bool delayed, closes;
+        const char* fieldsAfter;  // the three fields as left open, or the password in force
+    } cases[] = {
+        {"wrong old password", "Old", "new", "other", false, IDOK, kOldPasswordWrongText, true, false, "Old|new|other"},
+        {"new ones differ", "old", "Secret", "secret", false, IDOK, kPasswordsDifferText, false, false, "old||"},
+        {"turning off, No", "old", "", "", false, IDNO, kDisablePasswordQuestion, false, false, "old||"},
+        {"turning off, Yes", "old", "", "", false, IDYES, kDisablePasswordQuestion, false, true, ""},
+        {"unwritable auth.dat", "old", "new", "new", true, IDOK, kPasswordNotSavedText, false, false, "old|new|new"},
+        {"a new password", "old", "n3w pass", "n3w pass", false, 0, nullptr, false, true, "n3w pass"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        world.SetPassword("old");
+        const std::string before = AuthBytes();
+        if (c.readOnly) {
+            ASSERT_TRUE(platform::SetFileAttributes(world.AuthPath(), platform::AttributeReadOnly));
+        }
+        bool delayed = false, open = false;
+        wxString fields, title;
+        ModalScript script([&](wxDialog& dialog) {
+            auto& change = dynamic_cast<CChangePasswordDlg&>(dialog);
+            title = change.GetTitle();
+            change.OldPasswordField().ChangeValue(c.old);
+            change.NewPasswordField().ChangeValue(c.fresh);
+            change.ConfirmationField().ChangeValue(c.confirmation);
+            delayed = PressTookTheDelay(change.OkButton());
+            fields = change.OldPasswordField().GetValue() + "|" + change.NewPasswordField().GetValue() + "|" +
+                     change.ConfirmationField().GetValue();
+            open = change.IsModal();
+            if (open) ClickMiddle(change.CancelButton());
+        });
+        if (c.message) script.Answer({c.answer});
+        const int result = CChangePasswordDlg().ShowModal();
+        (void)platform::SetFileAttributes(world.AuthPath(), 0);
+        EXPECT_EQ("Change password", title);
+        EXPECT_EQ(c.closes ? IDOK : IDCANCEL, result);
+        EXPECT_EQ(!c.closes, open);
+        EXPECT_EQ(c.delayed, delayed);
+        EXPECT_EQ(c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}, script.boxes);
+        const std::string inForce = c.closes ? c.fieldsAfter : "old";
+        if (!c.closes) {
+            EXPECT_EQ(c.fieldsAfter, fields);
+            EXPECT_EQ(before, AuthBytes());
+        }
+        EXPECT_EQ(inForce, GetCurrentPassword());
+        EXPECT_TRUE(VerifyPassword(inForce));
+        EXPECT_EQ(!inForce.empty(), IsPasswordSet());
+    }
+}
+
+TEST_F(uiDialogs, PromptIsSkippedWithoutAPasswordForgivesTwoWrongEntriesAndQuitsAfterTheThird) {
+    const struct {
+        const char* name;
+        const char* password;  // on disk; empty: none set
+        std::vector<const char*> entries;  // each typed and OK pressed; then Cancel or Escape if still open
+        int last;
+        bool runs;
+        int exitCode;
+    } cases[] = {
+        {"no password", "", {}, 0, true, 0},
+        {"right", "right", {"right"}, 0, true, 0},
+        {"two wrong (one empty), then right", "right", {"", "Right", "right"}, 0, true, 0},
+        {"three wrong", "right", {"one", "two", "three"}, 0, false, 1},
+        {"wrong, then Cancel", "right", {"wrong"}, WXK_CANCEL, false, 0},
+        {"Escape", "right", {}, WXK_ESCAPE, false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The password on disk, while this run holds another one, as at start-up.
+        world.SetPassword(c.password);
+        const std::string record = AuthBytes();
+        world.SetPassword("before");
+        WriteWholeFile(world.AuthPath(), record);
+        size_t wrong = 0;
+        ModalScript script([&](wxDialog& dialog) {
+            auto& prompt = dynamic_cast<CPasswordDlg&>(dialog);
+            EXPECT_EQ("Authentication", prompt.GetTitle());
+            EXPECT_TRUE(prompt.PasswordField().HasFlag(wxTE_PASSWORD));
+            for (const char* entry : c.entries) {
+                const bool right = std::string(entry) == c.password;
+                if (!right) {
+                    script.Answer({IDOK});
+                    ++wrong;
+                }
+                prompt.PasswordField().ChangeValue(entry);
+                EXPECT_EQ(!right, PressTookTheDelay(prompt.OkButton())) << entry;
+                // A wrong entry stays, selected, for the next try.
+                if (!right && wrong < 3) {
+                    EXPECT_EQ(entry, prompt.PasswordField().GetStringSelection());
+                }
+            }
+            if (c.last == WXK_CANCEL) ClickMiddle(prompt.CancelButton());
+            if (c.last == WXK_ESCAPE) SendKey(prompt, wxEVT_CHAR_HOOK, WXK_ESCAPE);
+        });
+        int exitCode = -1;
+        EXPECT_EQ(c.runs, RunPasswordPrompt(&exitCode));
+        EXPECT_EQ(c.exitCode, exitCode);
+        EXPECT_EQ(*c.password ? 1 : 0, script.Runs());
+        EXPECT_EQ(std::vector<std::string>(wrong, kWrongPasswordText), script.boxes);
+        EXPECT_EQ(c.runs ? c.password : "before", GetCurrentPassword());
+    }
+}
+
+TEST_F(uiSetup, OpensOnTheStoredChoiceAndOkSavesTheLineAndLevelOnceOneIsSelected) {
+    world.SetPassword("set");
+    const struct {
+        const char* name;
+        const char* guard;  // stored before opening; null: nothing stored yet
+        int storedLevel, shownLevel;
+        bool selected;  // the protected identity's line is selected
+    } cases[] = {
+        {"first use", nullptr, 0, SecurityHigh, false},
+        {"the protected identity at medium", kCarol, SecurityMedium, SecurityMedium, true},
+        {"an unlisted identity and an unknown level", "{0DD00000-0000-0000-0000-000000000000}", 7, -1, false},
+    };
+    const IdentityCatalogue catalogue = IdentityCatalogue::Read();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.guard) {
+            ASSERT_TRUE(World::Protect(c.guard, c.storedLevel));
+        }
+        wxArrayString lines;
+        int selected = -2, level = -2, checked = 0;
+        bool openAfterOk = false;
+        wxString title;
+        ModalScript script([&](wxDialog& dialog) {
+            PumpFor(50);  // the dialog's opening events first
+            auto& setup = dynamic_cast<CSetupDlg&>(dialog);
+            title = setup.GetTitle();
+            lines = setup.IdentityList().GetStrings();
+            selected = setup.IdentityList().GetSelection();
+            level = setup.Level();
+            for (int l : {SecurityLow, SecurityMedium, SecurityHigh}) checked += setup.LevelButton(l).GetValue() ? 1 : 0;
+            if (!c.selected) script.Answer({IDOK});
+            ClickMiddle(setup.OkButton());
+            openAfterOk = setup.IsModal();
+            if (openAfterOk) {
+                EXPECT_EQ(c.guard != nullptr, SettingsWritten());
+                setup.IdentityList().SetSelection(2);
+                ClickMiddle(setup.OkButton());
+            }
+        });
+        RunSetup();
+        EXPECT_EQ("Setup", title);
+        ASSERT_EQ(3u, lines.size());
+        for (size_t n = 0; n < lines.size(); ++n) EXPECT_EQ(lines[n], catalogue.At(n).Username);
+        EXPECT_EQ(c.selected ? catalogue.Find(kCarol) : wxNOT_FOUND, selected);
+        EXPECT_EQ(c.shownLevel, level);
+        EXPECT_EQ(c.shownLevel < 0 ? 0 : 1, checked);
+        EXPECT_EQ(!c.selected, openAfterOk);
+        EXPECT_EQ(c.selected ? std::vector<std::string>{} : std::vector<std::string>{kSelectIdentityText}, script.boxes);
+        EXPECT_EQ(c.selected ? c.guard : catalogue.At(2).KeyName, GetGuardId());
+        EXPECT_EQ(c.shownLevel, GetSecurityLevel());
+    }
+}
+
+TEST_F(uiSetup, CancelEscapeAndAHiddenIdentitySaveNothing) {
+    for (bool escape : {false, true}) {
+        ModalScript script([&](wxDialog& dialog) {
+            auto& setup = dynamic_cast<CSetupDlg&>(dialog);
+            setup.IdentityList().SetSelection(1);
+            setup.LevelButton(SecurityLow).SetValue(true);
+            escape ? SendKey(setup, wxEVT_CHAR_HOOK, WXK_ESCAPE) : ClickMiddle(setup.CancelButton());
+        });
+        RunSetup();
+    }
+    EXPECT_FALSE(SettingsWritten());
+
+    world.MarkHidden(kAlice);
+    ModalScript script([](wxDialog& dialog) { dialog.EndModal(IDCANCEL); });
+    script.Answer({IDOK});
+    RunSetup();
+    EXPECT_EQ(0, script.Runs());
+    EXPECT_EQ(std::vector<std::string>{kSetupRefusedText}, script.boxes);
+    EXPECT_EQ(kAlice, GetGuardId());
+}
+
+TEST_F(uiSetup, ChangePasswordOpensFromItsButtonAndFromTheNoPasswordWarning) {
+    int changeDialogs = 0;
+    ModalScript script([&](wxDialog& dialog) {
+        PumpFor(50);
+        if (auto* change = dynamic_cast<CChangePasswordDlg*>(&dialog)) {
+            // The first time through the button, cancelled; then after the warning.
+            change->NewPasswordField().ChangeValue("chosen");
+            change->ConfirmationField().ChangeValue("chosen");
+            ClickMiddle(++changeDialogs == 1 ? change->CancelButton() : change->OkButton());
+            return;
+        }
+        auto& setup = dynamic_cast<CSetupDlg&>(dialog);
+        ClickMiddle(setup.ChangePasswordButton());
+        EXPECT_FALSE(IsPasswordSet());
+        setup.IdentityList().SetSelection(1);
+        script.Answer({IDYES});
+        ClickMiddle(setup.OkButton());
+    });
+    RunSetup();
+    EXPECT_EQ(2, changeDialogs);
+    EXPECT_EQ(std::vector<std::string>{kNoPasswordWarningText}, script.boxes);
+    EXPECT_TRUE(VerifyPassword("chosen"));
+    EXPECT_EQ(IdentityCatalogue::Read().At(1).KeyName, GetGuardId());
+}
+
+TEST_F(uiSetup, TheHelpPageIsShownAndEveryButtonOfEveryDialogHasItsIconsAndTheHandCursor) {
+    {
+        CSetupDlg setup(SecurityHigh);
+        ASSERT_NE(nullptr, setup.HelpPage());
+        setup.Show();
+        for (int n = 0; n < 100 && setup.HelpPage()->GetCurrentTitle() != "Setup help"; ++n) PumpFor(50);
+        EXPECT_EQ("Setup help", setup.HelpPage()->GetCurrentTitle());
+    }
+    std::unique_ptr<CBaseDlg> dialogs[] = {
+        std::make_unique<CPasswordDlg>(), std::make_unique<CChangePasswordDlg>(), std::make_unique<CSetupDlg>(SecurityHigh),
+        std::make_unique<CRecoveryPasswordDlg>("?"), std::make_unique<CProgressDlg>(),
+        std::make_unique<CMessageBoxDlg>("?", MB_YESNO), std::make_unique<CMessageBoxDlg>("?", MB_RETRYCANCEL)};
+    for (auto& dialog : dialogs) {
+        int buttons = 0;
+        for (wxWindow* child : dialog->GetChildren()) {
+            if (auto* button = dynamic_cast<CHoverButton*>(child)) {
+                ++buttons;
+                EXPECT_TRUE(button->HasInIcon() && button->HasOutIcon() && button->HasOwnCursor()) << button->GetLabel();
+            }
+        }
+        EXPECT_GE(buttons, dynamic_cast<CProgressDlg*>(dialog.get()) ? 1 : 2) << dialog->GetTitle();
+    }
+}
