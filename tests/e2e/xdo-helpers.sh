@@ -4,6 +4,17 @@
 
 main_geometry="590x460"
 
+start_program() {  # standard error goes to a file the test reads
+  "$E2E_HOME/bin/veilbox" >/dev/null 2>"$E2E_HOME/stderr.txt" &
+  echo $! >"$E2E_HOME/pid"
+}
+stop_program() { [ -f "$E2E_HOME/pid" ] && kill "$(cat "$E2E_HOME/pid")" 2>/dev/null; return 0; }
+program_ended() {
+  wait_until 600 sh -c "! kill -0 $(cat "$E2E_HOME/pid") 2>/dev/null" && return 0
+  stop_program
+  return 1
+}
+
 # The id of the program's visible main window, or of any other visible window of it.
 program_window() {  # $1: main | dialog
   local id geometry
@@ -38,36 +49,23 @@ answer_dialog() {
   wait_until 100 sh -c "! xdotool getwindowname $id >/dev/null 2>&1 || ! xdotool search --onlyvisible --classname '^veilbox$' | grep -qx $id"
 }
 
-# A left click at a point of the main window's client area.
+# A left click at a point of the main window, or of the visible window whose title
+# matches $1 (a regular expression).
 click_main() {  # $1 $2: x y inside the window
-  local id x y
   wait_until 300 program_window main || return 1
-  id=$(program_window main)
-  eval "$(xdotool getwindowgeometry --shell "$id")"
-  x=$((X + $1)); y=$((Y + $2))
-  xdotool mousemove "$x" "$y"
-  sleep 0.2
-  xdotool click 1
+  click_at "$(program_window main)" "$1" "$2"
 }
-
-press_on_main() {  # $1: key
-  local id
-  wait_until 300 program_window main || return 1
-  id=$(program_window main)
-  xdotool windowfocus "$id"
-  sleep 0.2
-  xdotool key "$1"
-}
-
-# A left click at a point of the visible window with this title (a regular expression).
-click_in() {  # $1: title, $2 $3: x y inside the window
-  local id X Y
+click_in() {  # $1: title, $2 $3: x y
   wait_until 300 sh -c "xdotool search --onlyvisible --name '$1' | grep -q ." || return 1
-  id=$(xdotool search --onlyvisible --name "$1" | head -1)
   sleep 0.5
-  eval "$(xdotool getwindowgeometry --shell "$id")"
+  click_at "$(xdotool search --onlyvisible --name "$1" | head -1)" "$2" "$3" && sleep 0.3
+}
+click_at() {  # $1: window, $2 $3: x y
+  local X Y
+  eval "$(xdotool getwindowgeometry --shell "$1")"
   xdotool mousemove "$((X + $2))" "$((Y + $3))"
   sleep 0.2
   xdotool click 1
-  sleep 0.3
 }
+
+type_in() { xdotool type --delay 20 "$1"; }

@@ -1,32 +1,24 @@
 // The main window in-process on the real web view, and /uninstall run on the real program.
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <sys/wait.h>
 
 #include <wx/textctrl.h>
 #include <wx/webview.h>
 
-#include "support/World.h"
 #include "WxTestSupport.h"
 #include "app/PageAddress.h"
 #include "app/VersionString.h"
 #include "base/FileLocations.h"
 #include "base/OperationResult.h"
 #include "identities/Settings.h"
-#include "password/PasswordRecord.h"
 #include "platform/Registry.h"
+#include "support/CommandOutput.h"
+#include "support/World.h"
 #include "ui/CHoverButton.h"
 #include "ui/CMainDlg.h"
 #include "ui/CPasswordDlg.h"
 
 namespace {
-
-int RunCommand(const std::string& commandLine) {
-    const int status = std::system(commandLine.c_str());
-    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-std::string BuiltProgram(const std::string& name) { return std::string(VEILBOX_BINARY_DIR) + "/bin/" + name; }
 
 // The shared world without the mail client's store, the settings under the program's
 // name, and identities as a test adds them.
@@ -64,8 +56,9 @@ protected:
         return window_->Start();
     }
     bool WaitForPage(const std::string& page) {
-        for (int i = 0; i < 750 && std::find(loaded_.begin(), loaded_.end(), page) == loaded_.end(); ++i) PumpFor(20);
-        return std::find(loaded_.begin(), loaded_.end(), page) != loaded_.end();
+        const auto seen = [&] { return std::find(loaded_.begin(), loaded_.end(), page) != loaded_.end(); };
+        for (int i = 0; i < 750 && !seen(); ++i) PumpFor(20);
+        return seen();
     }
     bool ShowPage(const std::string& page) {
         loaded_.clear();
@@ -78,14 +71,13 @@ protected:
                                          "'); return e ? e.innerHTML : '<none>'; })()", &html);
         return html.utf8_string();
     }
-    // Follows a link of the page, as a click of the user does.
-    void Follow(const std::string& href) {
-        window_->WebView().RunScript("document.querySelector('[href=\"" + href + "\"]').click()");
-    }
-    void AddTwoIdentities() {
+    // A link of the page followed, as a click of the user does, or an address typed.
+    void Follow(const std::string& href) { window_->WebView().RunScript("document.querySelector('[href=\"" + href + "\"]').click()"); }
+    void Go(const std::string& url) { window_->WebView().RunScript("location.href = '" + url + "'"); }
+    bool StartOnTheMainPage() {
         world_.AddIdentity("{A}", "Main");
         world_.AddIdentity("{B}", "Private");
-        ASSERT_TRUE(ClearFirstRun());
+        return ClearFirstRun() && OpenAndStart() && WaitForPage("index");
     }
 
     World world_{Bare()};
@@ -124,28 +116,22 @@ class MainWindowStart : public MainWindowTest, public ::testing::WithParamInterf
 
 TEST_P(MainWindowStart, ShowsTheFirstPageOfThePlanOrEndsBeforeAny) {
     const StartCase& c = GetParam();
-    SCOPED_TRACE(c.name);
     if (c.identities > 0) world_.AddIdentity("{A}", "Main");
     if (c.identities > 1) world_.AddIdentity("{B}", "Private");
     if (c.hidden) world_.MarkHidden("{B}");
-    if (!c.firstRun) {
-        ASSERT_TRUE(ClearFirstRun());
-    }
+    ASSERT_TRUE(c.firstRun || ClearFirstRun());
     if (c.wrongPasswords >= 0) world_.SetPassword("s3cret");
     ModalScript prompt([&](wxDialog& dialog) {
-        auto* asked = dynamic_cast<CPasswordDlg*>(&dialog);
-        ASSERT_NE(nullptr, asked);
+        auto& asked = dynamic_cast<CPasswordDlg&>(dialog);
         for (int n = 0; n < c.wrongPasswords; ++n) {
-            asked->PasswordField().ChangeValue("wrong");
-            asked->OkButton().Click();
+            asked.PasswordField().ChangeValue("wrong");
+            asked.OkButton().Click();
         }
-        if (asked->IsModal()) asked->CancelButton().Click();
+        if (asked.IsModal()) asked.CancelButton().Click();
     });
     for (int answer : c.answers) prompt.Answer({answer});
     EXPECT_EQ(c.page != nullptr, OpenAndStart());
-    if (c.page) {
-        ASSERT_TRUE(WaitForPage(c.page));
-    }
+    ASSERT_TRUE(!c.page || WaitForPage(c.page));
     for (const auto& [id, part] : c.holds) {
         const std::string expected = part == "<version>" ? FormatVersionString("", 0) : part;
         EXPECT_NE(std::string::npos, ElementHtml(id).find(expected)) << ElementHtml(id);
@@ -171,24 +157,20 @@ TEST_P(MainWindowStart, ShowsTheFirstPageOfThePlanOrEndsBeforeAny) {
 INSTANTIATE_TEST_SUITE_P(Cases, MainWindowStart, ::testing::ValuesIn(kStarts));
 
 TEST_F(MainWindowTest, EndTourGoesBackExitEndsTheRunAndUnknownCommandsGoToTheBrowser) {
-    AddTwoIdentities();
-    ASSERT_TRUE(OpenAndStart());
-    ASSERT_TRUE(WaitForPage("index"));
+    ASSERT_TRUE(StartOnTheMainPage());
     Follow("tour.htm");
     ASSERT_TRUE(WaitForPage("tour"));
     loaded_.clear();
     Follow("act://endtour");
     ASSERT_TRUE(WaitForPage("index"));
-    window_->WebView().RunScript("location.href = 'act://unknown'");
+    Go("act://unknown");
     for (int i = 0; i < 100 && failedUrls_.empty(); ++i) PumpFor(50);
     EXPECT_EQ(std::vector<std::string>{"act://unknown"}, failedUrls_);
     EXPECT_EQ(-1, window_->EndResult());
-
     for (const char* exit : {"act://Exit", "act://exitnow"}) {
-        ASSERT_TRUE(OpenAndStart());
-        ASSERT_TRUE(WaitForPage("index"));
+        ASSERT_TRUE(OpenAndStart() && WaitForPage("index"));
         failedUrls_.clear();
-        window_->WebView().RunScript(std::string("location.href = '") + exit + "'");
+        Go(exit);
         PumpFor(500);
         EXPECT_EQ(0, window_->EndResult()) << exit;
         EXPECT_TRUE(failedUrls_.empty()) << exit;
@@ -196,16 +178,12 @@ TEST_F(MainWindowTest, EndTourGoesBackExitEndsTheRunAndUnknownCommandsGoToTheBro
 }
 
 TEST_F(MainWindowTest, LoadedPagesAreFilledWithTextThatArrivesIntact) {
-    AddTwoIdentities();
-    ASSERT_TRUE(OpenAndStart());
-    ASSERT_TRUE(WaitForPage("index"));
-    OperationResult = ResultCopyError;
+    ASSERT_TRUE(StartOnTheMainPage());
+    OperationResult = ResultCopyError;  // as the hide and restore commands leave it
     ASSERT_TRUE(ShowPage("error.htm"));
-    OperationResult = ResultUnspecified;
     EXPECT_EQ("Copy error", ElementHtml("descr"));
     ASSERT_TRUE(ShowPage("DONE.HTM"));
     EXPECT_EQ("<a href=\"act://msimn\">Click here</a> to start Outlook Express now.", ElementHtml("act"));
-
     const std::string tricky = "a \"quoted\" 'text' with \\ back\\slash, line\nbreak and \xC3\xA9";
     EXPECT_TRUE(window_->SetElementHtml("status", tricky));
     EXPECT_EQ(tricky, ElementHtml("status"));
@@ -218,17 +196,27 @@ TEST_F(MainWindowTest, LoadedPagesAreFilledWithTextThatArrivesIntact) {
 // /uninstall on a copy of the real program, whose settings key is named after it, before
 // any window exists.
 TEST_F(MainWindowTest, UninstallRemovesTheProgramsKeysOrIsRefusedWhileAnIdentityIsHidden) {
-    const std::string program = world_.home.path() + "/bin/veilbox";
-    std::filesystem::create_directories(world_.home.path() + "/bin");
-    std::filesystem::copy_file(BuiltProgram("veilbox"), program);
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Orlen\\Veilbox\\main", &key));
-    RegCloseKey(key);
-    EXPECT_EQ(0, RunCommand("timeout 60 '" + program + "' /UNINSTALL 2>/dev/null"));
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Orlen", &key));
+    const std::string program = world_.home.file("bin/veilbox");
+    std::filesystem::create_directories(world_.home.file("bin"));
+    std::filesystem::copy_file(std::string(VEILBOX_BINARY_DIR) + "/bin/veilbox", program);
+    const auto keyExists = [](const char* path) {
+        HKEY key = nullptr;
+        const bool exists = RegOpenKeyA(HKEY_CURRENT_USER, path, &key) == ERROR_SUCCESS;
+        if (exists) RegCloseKey(key);
+        return exists;
+    };
+    const auto makeKey = [](const char* path) {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, path, &key));
+        RegCloseKey(key);
+    };
+    int exitCode = -1;
+    makeKey("Software\\Orlen\\Veilbox\\main");
+    CommandOutput("timeout 60 '" + program + "' /UNINSTALL 2>/dev/null", &exitCode);
+    EXPECT_EQ(0, exitCode);
+    EXPECT_FALSE(keyExists("Software\\Orlen"));
 
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Orlen\\Veilbox", &key));
-    RegCloseKey(key);
+    makeKey("Software\\Orlen\\Veilbox");
     world_.AddIdentity("{A}", "Main");
     world_.MarkHidden("{B}");
     ASSERT_TRUE(ClearFirstRun());
@@ -241,8 +229,7 @@ TEST_F(MainWindowTest, UninstallRemovesTheProgramsKeysOrIsRefusedWhileAnIdentity
         "for i in $(seq 60); do sleep 0.5; xdotool windowfocus \"$id\"; sleep 0.2; xdotool key \"$2\"; "
         "xdotool search --onlyvisible --name \"$1\" | grep -qx \"$id\" || return 0; done; }; "
         "answer '^Error$' Return; answer '^Veilbox$' Escape";
-    // 6505 reaches the parent as its low byte.
-    EXPECT_EQ(6505 & 0xFF, RunCommand("( " + drive + " ) >/dev/null 2>&1 & timeout 60 '" + program + "' /uninstall"));
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Orlen\\Veilbox", &key));
-    RegCloseKey(key);
+    CommandOutput("( " + drive + " ) >/dev/null 2>&1 & timeout 60 '" + program + "' /uninstall", &exitCode);
+    EXPECT_EQ(6505 & 0xFF, exitCode) << "6505 reaches the parent as its low byte";
+    EXPECT_TRUE(keyExists("Software\\Orlen\\Veilbox"));
 }

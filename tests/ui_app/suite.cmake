@@ -3,7 +3,6 @@
 # real program.
 veilbox_add_resources(test_ui_app)
 veilbox_add_version_record(test_ui_app)
-target_sources(test_ui_app PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/ui_widgets/WxTestSupport.cpp)
 target_include_directories(test_ui_app PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/ui_widgets)
 add_dependencies(test_ui_app veilbox)
 

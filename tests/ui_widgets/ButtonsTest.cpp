@@ -1,18 +1,18 @@
 #include <gtest/gtest.h>
 #include <wx/dcmemory.h>
-#include <wx/image.h>
+#include <wx/mstream.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
 #include "WxTestSupport.h"
 #include "base/UserInterface.h"
+#include "platform/Shell.h"
 #include "ui/CHoverButton.h"
 #include "ui/DialogLook.h"
+#include "ui/ResourceImages.h"
 
 namespace {
-
-const wxColour kIvory(255, 255, 240), kWhite(255, 255, 255);
 
 // A shown, active dialog: an edit field, OK, a label and Cancel in tab order.
 class uiHoverButton : public ::testing::Test {
@@ -56,45 +56,36 @@ protected:
 
 }  // namespace
 
-TEST_F(uiHoverButton, FlatWhenIdleRaisedOnWhiteWithTheOtherIconWhenHoveredSunkWhenPressed) {
+TEST_F(uiHoverButton, FlatIvoryWhenIdleRaisedOnWhiteWithTheOtherIconWhenHoveredSunkWhenPressed) {
     ASSERT_TRUE(dialog_->IsActive()) << "the display gave the test window no focus";
     const wxImage idle = Render(*ok_);
-    EXPECT_EQ(kIvory, Corner(idle, false));
-    EXPECT_EQ(kIvory, Corner(idle, true));
-
+    EXPECT_EQ(wxColour(255, 255, 240), Corner(idle, false));
+    EXPECT_EQ(Corner(idle, false), Corner(idle, true));
     Hover(*ok_);
     ASSERT_TRUE(ok_->IsHovered());
     const wxImage hover = Render(*ok_);
-    EXPECT_EQ(kWhite, Pixel(hover, hover.GetWidth() - 2, 1));
+    EXPECT_EQ(wxColour(255, 255, 255), Pixel(hover, hover.GetWidth() - 2, 1));
     EXPECT_NE(Corner(hover, false), Corner(hover, true)) << "a raised border is light above, dark below";
     EXPECT_NE(IconRow(idle, 0), IconRow(hover, 0)) << "hovered and idle icons look the same";
-
     SendMouse(*ok_, wxEVT_LEFT_DOWN, Middle(*ok_), true);
     ASSERT_TRUE(ok_->IsPressed());
     const wxImage pressed = Render(*ok_);
     EXPECT_EQ(Corner(hover, true), Corner(pressed, false)) << "a sunk border is dark above";
     EXPECT_EQ(IconRow(hover, 0), IconRow(pressed, 1)) << "the icon moves one pixel down and right";
-    SendMouse(*ok_, wxEVT_LEFT_UP, Middle(*ok_), false);
-    SendMouse(*ok_, wxEVT_LEAVE_WINDOW, wxPoint(-5, -5), false);
-    EXPECT_FALSE(ok_->IsHovered());
 }
 
-TEST_F(uiHoverButton, OnlyAnActiveWindowLightsAndNotForAPressDraggedInFromOutside) {
+// Lit only while its window is active and in front, never by a press dragged in.
+TEST_F(uiHoverButton, OnlyAnActiveWindowLights) {
     Hover(*ok_, true);
     EXPECT_FALSE(ok_->IsHovered());
-
-    Hover(*ok_);
-    ASSERT_TRUE(ok_->IsHovered());
     wxActivateEvent deactivate(wxEVT_ACTIVATE, false);
-    dialog_->GetEventHandler()->ProcessEvent(deactivate);
-    EXPECT_FALSE(ok_->IsHovered());
-
-    Hover(*ok_);
-    ASSERT_TRUE(ok_->IsHovered());
     wxFocusEvent lost(wxEVT_KILL_FOCUS, ok_->GetId());
-    ok_->GetEventHandler()->ProcessEvent(lost);
-    EXPECT_FALSE(ok_->IsHovered());
-
+    for (wxEvent* off : std::initializer_list<wxEvent*>{&deactivate, &lost}) {
+        Hover(*ok_);
+        ASSERT_TRUE(ok_->IsHovered());
+        (off == &lost ? ok_ : static_cast<wxWindow*>(dialog_))->GetEventHandler()->ProcessEvent(*off);
+        EXPECT_FALSE(ok_->IsHovered());
+    }
     wxDialog front(nullptr, wxID_ANY, "front", wxPoint(600, 400), wxSize(100, 100));
     ShowAndActivate(front);
     ASSERT_FALSE(dialog_->IsActive());
@@ -102,27 +93,23 @@ TEST_F(uiHoverButton, OnlyAnActiveWindowLightsAndNotForAPressDraggedInFromOutsid
     EXPECT_FALSE(ok_->IsHovered());
 }
 
-TEST_F(uiHoverButton, RealPointerLightsAndClicks) {
+TEST_F(uiHoverButton, RealPointerLightsAndClicksOnReleaseAndSpaceClicksButNeverWhenDisabled) {
     wxUIActionSimulator sim;
     sim.MouseMove(ok_->ClientToScreen(Middle(*ok_)));
     PumpFor(150);
     EXPECT_TRUE(ok_->IsHovered());
     sim.MouseClick();
-    PumpFor(150);
     sim.MouseMove(cancel_->ClientToScreen(Middle(*cancel_)));
     PumpFor(150);
     EXPECT_FALSE(ok_->IsHovered());
     EXPECT_TRUE(cancel_->IsHovered());
     sim.MouseDblClick();
     PumpFor(150);
-    EXPECT_EQ(clicks_, (std::vector<int>{IDOK, IDCANCEL, IDCANCEL}));
-    // Off every window, so the pointer lies on nothing that later tests show.
-    sim.MouseMove(1, 1);
+    sim.MouseMove(1, 1);  // off every window, away from what later tests show
     PumpFor(150);
-}
+    EXPECT_EQ(clicks_, (std::vector<int>{IDOK, IDCANCEL, IDCANCEL}));
 
-TEST_F(uiHoverButton, ClickOnReleaseOverTheButtonOrSpaceAndNeverWhenDisabled) {
-    ClickMiddle(*ok_);
+    clicks_.clear();
     // Pressed, dragged off and released outside: no click.
     SendMouse(*ok_, wxEVT_LEFT_DOWN, Middle(*ok_), true);
     SendMouse(*ok_, wxEVT_MOTION, wxPoint(-20, -20), true);
@@ -133,25 +120,24 @@ TEST_F(uiHoverButton, ClickOnReleaseOverTheButtonOrSpaceAndNeverWhenDisabled) {
     SendMouse(*ok_, wxEVT_LEFT_DCLICK, Middle(*ok_), true);
     SendMouse(*ok_, wxEVT_LEFT_UP, Middle(*ok_), false);
     SendKey(*cancel_, wxEVT_KEY_DOWN, WXK_SPACE);
-    EXPECT_EQ(3u, clicks_.size()) << "the space bar clicks on release";
+    EXPECT_EQ(2u, clicks_.size()) << "the space bar clicks on release";
     SendKey(*cancel_, wxEVT_KEY_UP, WXK_SPACE);
     cancel_->Disable();
     ClickMiddle(*cancel_);
-    EXPECT_EQ(clicks_, (std::vector<int>{IDOK, IDOK, IDOK, IDCANCEL}));
+    EXPECT_EQ(clicks_, (std::vector<int>{IDOK, IDOK, IDCANCEL}));
 }
 
 TEST_F(uiHoverButton, FocusIsDrawnAndPassesOnWhenDisabledDefaultMovesAndUnknownsAreRefused) {
     ASSERT_TRUE(ok_->SetColor(CHoverButton::BackFocus, wxColour(10, 20, 30), false));
     ok_->SetFocus();
     PumpFor(20);
-    EXPECT_EQ(wxColour(10, 20, 30), Corner(Render(*ok_), false));
+    EXPECT_EQ(wxColour(10, 20, 30), Corner(Render(*ok_), false)) << "a focused button has the focus background";
     ok_->Disable();
     PumpFor(20);
     EXPECT_TRUE(cancel_->HasFocus()) << "the label between takes no focus";
     cancel_->Disable();
     PumpFor(20);
     EXPECT_TRUE(field_->HasFocus()) << "after the last control the search wraps round";
-
     ok_->SetDefault();
     cancel_->SetDefault();
     EXPECT_FALSE(ok_->IsDefault());
@@ -159,4 +145,31 @@ TEST_F(uiHoverButton, FocusIsDrawnAndPassesOnWhenDisabledDefaultMovesAndUnknowns
     EXPECT_FALSE(ok_->SetColor(CHoverButton::SlotCount, *wxGREEN, true));
     EXPECT_FALSE(ok_->SetCursorResource(4242, true));
     EXPECT_FALSE(ok_->HasOwnCursor());
+}
+
+TEST(uiResourceImages, EveryButtonRoleHasTwoDifferent16PixelIcons) {
+    for (unsigned role : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 1005u}) {
+        const unsigned hovered = role < 100 ? role + 10000 : role;
+        const wxImage in = LoadIconResource(hovered).ConvertToImage(), out = LoadIconResource(hovered + 10000).ConvertToImage();
+        ASSERT_TRUE(in.IsOk() && out.IsOk()) << role;
+        EXPECT_TRUE(in.GetSize() == wxSize(16, 16) && out.GetSize() == wxSize(16, 16)) << role;
+        EXPECT_NE(0, memcmp(in.GetData(), out.GetData(), 16 * 16 * 3)) << "hovering would show nothing: " << role;
+    }
+}
+
+TEST(uiResourceImages, ProgramIconsComeInTheNearestSizeAndTheHandPointsWithItsFingertip) {
+    EXPECT_EQ(48, LoadIconResource(128, 48).GetWidth());
+    EXPECT_EQ(16, LoadIconResource(20009, 16).GetWidth());
+    EXPECT_EQ(32, LoadIconResource(20009, 40).GetWidth());
+    EXPECT_FALSE(LoadIconResource(4242, 32).IsOk());
+    ASSERT_TRUE(LoadCursorResource(HandCursorId).IsOk());
+    const platform::Resource res = platform::FindResource("CURSOR", HandCursorId);
+    wxMemoryInputStream stream(res.data, res.size);
+    wxImage image;
+    ASSERT_TRUE(image.LoadFile(stream, wxBITMAP_TYPE_CUR));
+    EXPECT_EQ(wxSize(32, 32), image.GetSize());
+    EXPECT_EQ(6, image.GetOptionInt(wxIMAGE_OPTION_CUR_HOTSPOT_X));
+    EXPECT_EQ(0, image.GetOptionInt(wxIMAGE_OPTION_CUR_HOTSPOT_Y));
+    ASSERT_TRUE(image.HasMask() || image.HasAlpha());
+    EXPECT_FALSE(image.IsTransparent(6, 0)) << "the hot spot is on the hand";
 }
