@@ -20,16 +20,6 @@
 
 namespace {
 
-// The shared world without the mail client's store, the settings under the program's
-// name, and identities as a test adds them.
-WorldSetup Bare() {
-    WorldSetup setup;
-    setup.mailClient = false;
-    setup.scriptedUser = false;
-    setup.applicationName = "Veilbox";
-    return setup;
-}
-
 // A main window that records which of the program's pages have loaded and been filled.
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -60,11 +50,6 @@ protected:
         for (int i = 0; i < 750 && !seen(); ++i) PumpFor(20);
         return seen();
     }
-    bool ShowPage(const std::string& page) {
-        loaded_.clear();
-        window_->NavigateToPage(page);
-        return WaitForPage(GetPageName(window_->PageAddress(page), GetModulePath()));
-    }
     std::string ElementHtml(const std::string& id) {
         wxString html;
         window_->WebView().RunScript("(function () { var e = document.getElementById('" + id +
@@ -80,7 +65,8 @@ protected:
         return ClearFirstRun() && OpenAndStart() && WaitForPage("index");
     }
 
-    World world_{Bare()};
+    // The shared world without the mail client's store, the settings under the program's name.
+    World world_{{false, false, false, "Veilbox"}};
     CMainDlg* window_ = nullptr;
     std::vector<std::string> loaded_, failedUrls_;
 };
@@ -180,9 +166,11 @@ TEST_F(MainWindowTest, EndTourGoesBackExitEndsTheRunAndUnknownCommandsGoToTheBro
 TEST_F(MainWindowTest, LoadedPagesAreFilledWithTextThatArrivesIntact) {
     ASSERT_TRUE(StartOnTheMainPage());
     OperationResult = ResultCopyError;  // as the hide and restore commands leave it
-    ASSERT_TRUE(ShowPage("error.htm"));
+    window_->NavigateToPage("error.htm");
+    ASSERT_TRUE(WaitForPage("error"));
     EXPECT_EQ("Copy error", ElementHtml("descr"));
-    ASSERT_TRUE(ShowPage("DONE.HTM"));
+    window_->NavigateToPage("DONE.HTM");
+    ASSERT_TRUE(WaitForPage("done"));
     EXPECT_EQ("<a href=\"act://msimn\">Click here</a> to start Outlook Express now.", ElementHtml("act"));
     const std::string tricky = "a \"quoted\" 'text' with \\ back\\slash, line\nbreak and \xC3\xA9";
     EXPECT_TRUE(window_->SetElementHtml("status", tricky));
