@@ -234,27 +234,6 @@ TEST_F(uiSetup, CancelEscapeAndAHiddenIdentitySaveNothing) {
     EXPECT_EQ(kAlice, GetGuardId());
 }
 
-// Without a password OK warns, and Yes opens the change dialog before the choice is saved.
-TEST_F(uiSetup, TheNoPasswordWarningOffersTheChangeDialog) {
-    ModalScript script([&](wxDialog& dialog) {
-        PumpFor(50);
-        if (auto* change = dynamic_cast<CChangePasswordDlg*>(&dialog)) {
-            change->NewPasswordField().ChangeValue("chosen");
-            change->ConfirmationField().ChangeValue("chosen");
-            return ClickMiddle(change->OkButton());
-        }
-        auto& setup = dynamic_cast<CSetupDlg&>(dialog);
-        setup.IdentityList().SetSelection(1);
-        script.Answer({IDYES});
-        ClickMiddle(setup.OkButton());
-    });
-    RunSetup();
-    EXPECT_EQ(2, script.Runs());
-    EXPECT_EQ(std::vector<std::string>{kNoPasswordWarningText}, script.boxes);
-    EXPECT_TRUE(VerifyPassword("chosen"));
-    EXPECT_EQ(IdentityCatalogue::Read().At(1).KeyName, GetGuardId());
-}
-
 TEST_F(uiSetup, TheHelpPageIsShownAndEveryButtonOfEveryDialogHasItsIconsAndTheHandCursor) {
     {
         CSetupDlg setup(SecurityHigh);

@@ -4,7 +4,6 @@
 
 #include "WxTestSupport.h"
 #include "ui/DialogLook.h"
-#include "ui/ResourceImages.h"
 
 namespace {
 
@@ -102,14 +101,4 @@ TEST_F(uiHoverButton, ClicksOnReleaseOverTheButtonOrSpaceNeverWhenDisabledAndThe
     ClickMiddle(*cancel_);
     EXPECT_EQ(3u, clicks_.size());
     EXPECT_FALSE(ok_->SetColor(CHoverButton::SlotCount, *wxGREEN, true));
-}
-
-TEST(uiResourceImages, EveryButtonRoleHasTwoDifferent16PixelIcons) {
-    for (unsigned role : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 1005u}) {
-        const unsigned hovered = role < 100 ? role + 10000 : role;
-        const wxImage in = LoadIconResource(hovered).ConvertToImage(), out = LoadIconResource(hovered + 10000).ConvertToImage();
-        ASSERT_TRUE(in.IsOk() && out.IsOk()) << role;
-        EXPECT_TRUE(in.GetSize() == wxSize(16, 16) && out.GetSize() == wxSize(16, 16)) << role;
-        EXPECT_NE(0, memcmp(in.GetData(), out.GetData(), 16 * 16 * 3)) << "hovering would show nothing: " << role;
-    }
 }

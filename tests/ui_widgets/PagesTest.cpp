@@ -47,13 +47,3 @@ TEST(uiPages, EveryLinkLeadsSomewhereAndEveryPageHasTheSharedLook) {
         EXPECT_FALSE(alone && Has(page, "act://"));
     }
 }
-
-TEST(uiPages, PanelsUseTheMainPagesMapsForHideAndRestore) {
-    const std::string index = Html("index.htm");
-    for (const auto& [panel, map, command] : {std::tuple{141u, "id2_02_Map", "act://hide"}, {142u, "id3_02_Map", "act://restore"}}) {
-        EXPECT_TRUE(Has(Html(panel), std::string("usemap=\"#") + map + "\""));
-        const size_t at = index.find(std::string("<map name=\"") + map + "\">");
-        ASSERT_NE(std::string::npos, at) << map;
-        EXPECT_TRUE(Has(index.substr(at, index.find("</map>", at) - at), std::string("href=\"") + command + "\""));
-    }
-}
