@@ -10,7 +10,6 @@
 #include "WxTestSupport.h"
 #include "app/SetupRules.h"
 #include "identities/IdentityCatalogue.h"
-#include "identities/RegistryKey.h"
 #include "password/PasswordRecord.h"
 #include "password/PasswordRules.h"
 #include "platform/File.h"
@@ -26,11 +25,6 @@ namespace {
 const char kAlice[] = "{A11CE000-0000-0000-0000-000000000001}";
 const char kBob[] = "{B0B00000-0000-0000-0000-000000000002}";
 const char kCarol[] = "{CA201000-0000-0000-0000-000000000003}";
-
-bool SettingsWritten() {
-    RegistryKey key;
-    return key.Open(HKEY_CURRENT_USER, GetSettingsKeyPath(), KEY_READ) == ERROR_SUCCESS;
-}
 
 // Presses the button and says whether the press took the wrong password's delay.
 bool PressTookTheDelay(CHoverButton& button) {
@@ -195,7 +189,7 @@ TEST_F(uiSetup, OpensOnTheStoredChoiceAndOkSavesTheLineAndLevelOnceOneIsSelected
             ClickMiddle(setup.OkButton());
             openAfterOk = setup.IsModal();
             if (openAfterOk) {
-                EXPECT_EQ(c.guard != nullptr, SettingsWritten());
+                EXPECT_EQ(c.guard ? c.guard : "", GetGuardId()) << "saved without a selection";
                 setup.IdentityList().SetSelection(2);
                 ClickMiddle(setup.OkButton());
             }
@@ -223,7 +217,8 @@ TEST_F(uiSetup, CancelEscapeAndAHiddenIdentitySaveNothing) {
         });
         RunSetup();
     }
-    EXPECT_FALSE(SettingsWritten());
+    EXPECT_EQ("", GetGuardId());
+    EXPECT_EQ(SecurityHigh, GetSecurityLevel());
 
     world.MarkHidden(kAlice);
     ModalScript script([](wxDialog& dialog) { dialog.EndModal(IDCANCEL); });
