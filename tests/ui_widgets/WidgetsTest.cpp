@@ -3,7 +3,6 @@
 #include <memory>
 
 #include <wx/dcmemory.h>
-#include <wx/frame.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -15,21 +14,20 @@
 
 namespace {
 
-// A shown, active dialog: an edit field, OK, a label and Cancel in tab order.
-class uiHoverButton : public ::testing::Test {
+// The program's main window as the widgets see it: shown, active, the owner of progress
+// dialogs and the caption of boxes; in it an edit field, OK, a label and Cancel in tab order.
+class uiWidgets : public ::testing::Test {
 protected:
-    void SetUp() override {
-        field_ = new wxTextCtrl(dialog_, 1010, "", wxPoint(10, 10), wxSize(100, 25));
-        ok_ = new CHoverButton(dialog_, IDOK, "OK", wxPoint(10, 60), wxSize(90, 28));
-        new wxStaticText(dialog_, wxID_ANY, "label", wxPoint(10, 150));
-        cancel_ = new CHoverButton(dialog_, IDCANCEL, "Cancel", wxPoint(110, 60), wxSize(90, 28));
+    uiWidgets() {
         for (CHoverButton* b : {ok_, cancel_}) ApplyButtonStyle(*b, 0);
-        ShowAndActivate(*dialog_);
-        dialog_->Bind(wxEVT_BUTTON, [this](wxCommandEvent& e) { clicks_.push_back(e.GetId()); });
+        wxTheApp->SetTopWindow(main_);
+        ShowAndActivate(*main_);
+        main_->Bind(wxEVT_BUTTON, [this](wxCommandEvent& e) { clicks_.push_back(e.GetId()); });
     }
-    void TearDown() override {
-        dialog_->Destroy();
-        PumpFor(10);
+    ~uiWidgets() override {
+        wxTheApp->SetTopWindow(nullptr);
+        main_->Destroy();
+        PumpFor(20);
     }
     // The button as drawn now: its two corner pixels and the middle row of its icon,
     // which starts 3 pixels from the left edge (shift moves the row down and right).
@@ -51,12 +49,13 @@ protected:
     static wxPoint Middle(wxWindow& w) { return {w.GetClientSize().x / 2, w.GetClientSize().y / 2}; }
     void Hover(CHoverButton& b, bool leftDown = false) { SendMouse(b, wxEVT_MOTION, Middle(b), leftDown); }
 
-    wxDialog* dialog_ = new wxDialog(nullptr, wxID_ANY, "buttons", wxDefaultPosition, wxSize(400, 200));
-    wxTextCtrl* field_ = nullptr;
-    CHoverButton *ok_ = nullptr, *cancel_ = nullptr;
+    wxDialog* main_ = new wxDialog(nullptr, wxID_ANY, "Veilbox", wxDefaultPosition, wxSize(400, 200));
+    wxTextCtrl* field_ = new wxTextCtrl(main_, 1010, "", wxPoint(10, 10), wxSize(100, 25));
+    CHoverButton* ok_ = new CHoverButton(main_, IDOK, "OK", wxPoint(10, 60), wxSize(90, 28));
+    wxStaticText* label_ = new wxStaticText(main_, wxID_ANY, "label", wxPoint(10, 150));
+    CHoverButton* cancel_ = new CHoverButton(main_, IDCANCEL, "Cancel", wxPoint(110, 60), wxSize(90, 28));
     std::vector<int> clicks_;
 };
-
 
 // Shows a box modally, lets action answer it and returns the box's result.
 int RunBox(unsigned style, const std::function<void(CMessageBoxDlg&)>& action) {
@@ -64,28 +63,13 @@ int RunBox(unsigned style, const std::function<void(CMessageBoxDlg&)>& action) {
     return CMessageBoxDlg("Are you sure?", style).ShowModal();
 }
 
-// A shown main window: the owner of progress dialogs and the caption of boxes.
-class uiWithMainWindow : public ::testing::Test {
-protected:
-    uiWithMainWindow() {
-        wxTheApp->SetTopWindow(main_);
-        ShowAndActivate(*main_);
-    }
-    ~uiWithMainWindow() override {
-        wxTheApp->SetTopWindow(nullptr);
-        main_->Destroy();
-        PumpFor(20);
-    }
-    wxFrame* main_ = new wxFrame(nullptr, wxID_ANY, "Veilbox");
-};
-
 }  // namespace
 
 // Flat on ivory when idle; raised, on white and with the other icon while hovered;
 // sunk with the icon one pixel down and right while pressed. Only an active window's
 // buttons light, and not for a press dragged in from outside.
-TEST_F(uiHoverButton, LooksFollowThePointerOnlyInTheActiveWindow) {
-    ASSERT_TRUE(dialog_->IsActive()) << "the display gave the test window no focus";
+TEST_F(uiWidgets, LooksFollowThePointerOnlyInTheActiveWindow) {
+    ASSERT_TRUE(main_->IsActive()) << "the display gave the test window no focus";
     const Look idle = Render(*ok_);
     EXPECT_EQ(wxColour(255, 255, 240), idle.top);
     EXPECT_EQ(idle.top, idle.bottom);
@@ -107,7 +91,7 @@ TEST_F(uiHoverButton, LooksFollowThePointerOnlyInTheActiveWindow) {
     EXPECT_FALSE(ok_->IsHovered());
 }
 
-TEST_F(uiHoverButton, ClicksOnReleaseOverTheButtonOrSpaceNeverWhenDisabledAndTheFocusPassesOn) {
+TEST_F(uiWidgets, ClicksOnReleaseOverTheButtonOrSpaceNeverWhenDisabledAndTheFocusPassesOn) {
     // Pressed, dragged off and released outside: no click.
     SendMouse(*ok_, wxEVT_LEFT_DOWN, Middle(*ok_), true);
     SendMouse(*ok_, wxEVT_MOTION, wxPoint(-20, -20), true);
@@ -172,7 +156,7 @@ TEST(uiMessageBox, EachButtonSetHasItsButtonsAndOnlyYesNoIgnoresEscapeAndTheClos
     }
 }
 
-TEST_F(uiWithMainWindow, BoxesTakeTheMainWindowsCaptionAndTheCoresTextWithItsLineBreaks) {
+TEST_F(uiWidgets, BoxesTakeTheMainWindowsCaptionAndTheCoresTextWithItsLineBreaks) {
     wxString caption, text;
     ModalScript script([&](wxDialog& dialog) {
         caption = dialog.GetTitle();
@@ -204,7 +188,7 @@ TEST(uiUserPort, PasswordRequestGivesTheMaskedEntryOnOkOnlyAndForgetsIt) {
     EXPECT_TRUE(field->GetValue().empty());
 }
 
-TEST_F(uiWithMainWindow, ProgressCancelEscapeAndCloseBoxRaiseOneRequestAndTheWindowStays) {
+TEST_F(uiWidgets, ProgressCancelEscapeAndCloseBoxRaiseOneRequestAndTheWindowStays) {
     CProgressDlg dlg;
     SendKey(dlg, wxEVT_CHAR_HOOK, WXK_RETURN);
     EXPECT_FALSE(dlg.TakeCancelRequest());
@@ -225,7 +209,7 @@ TEST_F(uiWithMainWindow, ProgressCancelEscapeAndCloseBoxRaiseOneRequestAndTheWin
     EXPECT_TRUE(dlg.TakeCancelRequest());
 }
 
-TEST_F(uiWithMainWindow, ProgressDisablesItsOwnerWhileItLivesAndTheEraseStageHasNoCancel) {
+TEST_F(uiWidgets, ProgressDisablesItsOwnerWhileItLivesAndTheEraseStageHasNoCancel) {
     {
         std::unique_ptr<ProgressWindow> window = WxUserInterface().CreateProgressWindow();
         auto& dlg = dynamic_cast<CProgressDlg&>(*window);
