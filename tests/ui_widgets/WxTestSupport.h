@@ -54,22 +54,18 @@ inline void ShowAndActivate(wxWindow& window) {
     for (int i = 0; i < 100 && !top->IsActive(); ++i) PumpFor(10);
 }
 
+// Input as the toolkit delivers it to the window.
 inline void SendMouse(wxWindow& window, wxEventType type, const wxPoint& at, bool leftDown) {
     wxMouseEvent event(type);
     event.SetPosition(at);
     event.m_leftDown = leftDown;
-    event.SetEventObject(&window);
     window.GetEventHandler()->ProcessEvent(event);
 }
-
 inline void SendKey(wxWindow& window, wxEventType type, int keyCode) {
     wxKeyEvent event(type);
     event.m_keyCode = keyCode;
-    event.SetEventObject(&window);
     window.GetEventHandler()->ProcessEvent(event);
-}
-
-inline void ClickMiddle(wxWindow& window) {
+}inline void ClickMiddle(wxWindow& window) {
     const wxPoint middle(window.GetClientSize().x / 2, window.GetClientSize().y / 2);
     SendMouse(window, wxEVT_LEFT_DOWN, middle, true);
     SendMouse(window, wxEVT_LEFT_UP, middle, false);
