@@ -10,7 +10,7 @@
 #include "app/VersionString.h"
 #include "base/FileLocations.h"
 #include "identities/Settings.h"
-#include "platform/Registry.h"
+#include "identities/RegistryKey.h"
 #include "support/CommandOutput.h"
 #include "support/World.h"
 #include "ui/CMainDlg.h"
@@ -173,24 +173,14 @@ TEST_F(MainWindowTest, UninstallRemovesTheProgramsKeysOrIsRefusedWhileAnIdentity
     const std::string program = world_.home.file("bin/veilbox");
     std::filesystem::create_directories(world_.home.file("bin"));
     std::filesystem::copy_file(std::string(VEILBOX_BINARY_DIR) + "/bin/veilbox", program);
-    const auto keyExists = [](const char* path) {
-        HKEY key = nullptr;
-        const bool exists = RegOpenKeyA(HKEY_CURRENT_USER, path, &key) == ERROR_SUCCESS;
-        if (exists) RegCloseKey(key);
-        return exists;
-    };
-    const auto makeKey = [](const char* path) {
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, path, &key));
-        RegCloseKey(key);
-    };
+    const auto keyExists = [](const char* path) { return RegistryKey().Open(HKEY_CURRENT_USER, path, KEY_READ) == ERROR_SUCCESS; };
     int exitCode = -1;
-    makeKey("Software\\Orlen\\Veilbox\\main");
+    ASSERT_EQ(ERROR_SUCCESS, RegistryKey().Create(HKEY_CURRENT_USER, "Software\\Orlen\\Veilbox\\main", KEY_ALL_ACCESS));
     CommandOutput("timeout 60 '" + program + "' /UNINSTALL 2>/dev/null", &exitCode);
     EXPECT_EQ(0, exitCode);
     EXPECT_FALSE(keyExists("Software\\Orlen"));
 
-    makeKey("Software\\Orlen\\Veilbox");
+    ASSERT_EQ(ERROR_SUCCESS, RegistryKey().Create(HKEY_CURRENT_USER, "Software\\Orlen\\Veilbox", KEY_ALL_ACCESS));
     world_.AddIdentity("{A}", "Main");
     world_.MarkHidden("{B}");
     ASSERT_TRUE(ClearFirstRun());
