@@ -10,6 +10,7 @@
 #include "app/VersionString.h"
 #include "base/FileLocations.h"
 #include "identities/Settings.h"
+#include "password/PasswordRecord.h"
 #include "identities/RegistryKey.h"
 #include "support/CommandOutput.h"
 #include "support/World.h"
@@ -72,7 +73,8 @@ struct StartCase {
     const char* name;
     int identities;  // "{A}" Main, then "{B}" Private
     bool hidden, firstRun;
-    int wrongPasswords;  // with a password set, typed before Cancel; -1: no password
+    // With a password set, each entry typed and OK pressed, or the key named; none: no password.
+    std::vector<const char*> entries;
     std::vector<int> answers;
     const char* page;  // the first page, null when the run ends before any
     std::vector<std::pair<const char*, std::string>> holds;  // elements of that page and a part of each
@@ -82,13 +84,15 @@ struct StartCase {
 };
 
 const StartCase kStarts[] = {
-    {"first run", 2, false, true, -1, {}, "welcome", {}, -1, 0, 0, nullptr},
-    {"ordinary run", 2, false, false, -1, {}, "index", {{"act", "#id2_02_Map"}, {"ver", "<version>"}}, -1, 0, 0, nullptr},
-    {"hidden identity, not counted", 1, true, false, -1, {}, "index", {{"act", "#id3_02_Map"}}, -1, 0, 0, nullptr},
-    {"one identity: tour only", 1, false, true, -1, {IDYES}, "tour", {}, -1, 0, 1, "There is only one"},
-    {"no identities, no tour", 0, false, true, -1, {IDNO}, nullptr, {}, IDCANCEL, 0, 1, "Could not find"},
-    {"password prompt cancelled", 2, false, true, 0, {}, nullptr, {}, IDCANCEL, 0, 0, nullptr},
-    {"three wrong passwords", 2, false, true, 3, {IDOK, IDOK, IDOK}, nullptr, {}, IDCANCEL, 1, 3, "The password you"},
+    {"first run", 2, false, true, {}, {}, "welcome", {}, -1, 0, 0, nullptr},
+    {"ordinary run", 2, false, false, {}, {}, "index", {{"act", "#id2_02_Map"}, {"ver", "<version>"}}, -1, 0, 0, nullptr},
+    {"hidden identity, not counted", 1, true, false, {}, {}, "index", {{"act", "#id3_02_Map"}}, -1, 0, 0, nullptr},
+    {"one identity: tour only", 1, false, true, {}, {IDYES}, "tour", {}, -1, 0, 1, "There is only one"},
+    {"no identities, no tour", 0, false, true, {}, {IDNO}, nullptr, {}, IDCANCEL, 0, 1, "Could not find"},
+    {"two wrong passwords (one empty), then the right one", 2, false, true, {"", "Right", "s3cret"}, {}, "welcome", {}, -1, 0, 2, "The password you"},
+    {"a wrong password, then Cancel", 2, false, true, {"wrong", "<Cancel>"}, {}, nullptr, {}, IDCANCEL, 0, 1, "The password you"},
+    {"the prompt ended with Escape", 2, false, true, {"<Escape>"}, {}, nullptr, {}, IDCANCEL, 0, 0, nullptr},
+    {"three wrong passwords", 2, false, true, {"one", "two", "three"}, {}, nullptr, {}, IDCANCEL, 1, 3, "The password you"},
 };
 
 void PrintTo(const StartCase& c, std::ostream* out) { *out << c.name; }
@@ -103,14 +107,29 @@ TEST_P(MainWindowStart, ShowsTheFirstPageOfThePlanOrEndsBeforeAny) {
     if (c.identities > 1) world_.AddIdentity("{B}", "Private");
     if (c.hidden) world_.MarkHidden("{B}");
     ASSERT_TRUE(c.firstRun || ClearFirstRun());
-    if (c.wrongPasswords >= 0) world_.SetPassword("s3cret");
+    const bool password = !c.entries.empty();
+    if (password) {
+        // "s3cret" is the password on disk, while the run holds another one, as at start-up.
+        world_.SetPassword("s3cret");
+        const std::string record = ReadWholeFile(world_.AuthPath());
+        world_.SetPassword("before");
+        WriteWholeFile(world_.AuthPath(), record);
+    }
     ModalScript prompt([&](wxDialog& dialog) {
         auto& asked = dynamic_cast<CPasswordDlg&>(dialog);
-        for (int n = 0; n < c.wrongPasswords; ++n) {
-            asked.PasswordField().ChangeValue("wrong");
-            asked.OkButton().Click();
+        EXPECT_EQ("Authentication", asked.GetTitle());
+        EXPECT_TRUE(asked.PasswordField().HasFlag(wxTE_PASSWORD));
+        for (const std::string entry : c.entries) {
+            if (entry == "<Cancel>") ClickMiddle(asked.CancelButton());
+            if (entry == "<Escape>") SendKey(asked, wxEVT_CHAR_HOOK, WXK_ESCAPE);
+            if (entry[0] == '<') continue;
+            const bool right = entry == "s3cret";
+            if (!right) prompt.Answer({IDOK});
+            asked.PasswordField().ChangeValue(entry);
+            EXPECT_EQ(!right, PressTookTheDelay(asked.OkButton())) << entry;
+            // A wrong entry stays, selected, for the next try.
+            if (!right && asked.IsModal()) EXPECT_EQ(entry, asked.PasswordField().GetStringSelection().utf8_string());
         }
-        if (asked.IsModal()) asked.CancelButton().Click();
     });
     for (int answer : c.answers) prompt.Answer({answer});
     EXPECT_EQ(c.page != nullptr, OpenAndStart());
@@ -121,7 +140,8 @@ TEST_P(MainWindowStart, ShowsTheFirstPageOfThePlanOrEndsBeforeAny) {
     }
     PumpFor(300);
     EXPECT_EQ(c.page ? std::vector<std::string>{c.page} : std::vector<std::string>{}, loaded_);
-    EXPECT_EQ(c.wrongPasswords >= 0 ? 1 : 0, prompt.Runs());
+    EXPECT_EQ(password ? 1 : 0, prompt.Runs());
+    EXPECT_TRUE(!password || GetCurrentPassword() == (c.page ? "s3cret" : "before")) << GetCurrentPassword();
     EXPECT_EQ(c.exitCode, window_->QuitExitCode());
     ASSERT_EQ(c.messages, prompt.boxes.size());
     for (const auto& text : prompt.boxes) EXPECT_EQ(0u, text.find(c.message)) << text;

@@ -1,5 +1,5 @@
-// The password prompt, the change password dialog and the setup dialog, driven by
-// their windows; their message boxes are the program's own, answered by a click.
+// The change password and setup dialogs, driven by their windows; their message boxes
+// are the program's own, answered by a click. (The start-up prompt: tests/ui_app.)
 #include <memory>
 
 #include <wx/listbox.h>
@@ -25,13 +25,6 @@ namespace {
 const char kAlice[] = "{A11CE000-0000-0000-0000-000000000001}";
 const char kBob[] = "{B0B00000-0000-0000-0000-000000000002}";
 const char kCarol[] = "{CA201000-0000-0000-0000-000000000003}";
-
-// Presses the button and says whether the press took the wrong password's delay.
-bool PressTookTheDelay(CHoverButton& button) {
-    const auto start = std::chrono::steady_clock::now();
-    ClickMiddle(button);
-    return std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(WrongPasswordDelayMs);
-}
 
 // The shared world without the mail client's store or a scripted user.
 class uiDialogs : public ::testing::Test {
@@ -101,59 +94,6 @@ TEST_F(uiDialogs, ChangeDialogClosesOnlyOnceTheNewPasswordIsInForce) {
         EXPECT_EQ(inForce, GetCurrentPassword());
         EXPECT_TRUE(VerifyPassword(inForce));
         EXPECT_EQ(!inForce.empty(), IsPasswordSet());
-    }
-}
-
-TEST_F(uiDialogs, PromptIsSkippedWithoutAPasswordForgivesTwoWrongEntriesAndQuitsAfterTheThird) {
-    const struct {
-        const char* name;
-        const char* password;  // on disk; empty: none set
-        std::vector<const char*> entries;  // each typed and OK pressed; then Cancel or Escape if still open
-        int last;
-        bool runs;
-        int exitCode;
-    } cases[] = {
-        {"no password", "", {}, 0, true, 0},
-        {"right", "right", {"right"}, 0, true, 0},
-        {"two wrong (one empty), then right", "right", {"", "Right", "right"}, 0, true, 0},
-        {"three wrong", "right", {"one", "two", "three"}, 0, false, 1},
-        {"wrong, then Cancel", "right", {"wrong"}, WXK_CANCEL, false, 0},
-        {"Escape", "right", {}, WXK_ESCAPE, false, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        // The password on disk, while this run holds another one, as at start-up.
-        world.SetPassword(c.password);
-        const std::string record = AuthBytes();
-        world.SetPassword("before");
-        WriteWholeFile(world.AuthPath(), record);
-        size_t wrong = 0;
-        ModalScript script([&](wxDialog& dialog) {
-            auto& prompt = dynamic_cast<CPasswordDlg&>(dialog);
-            EXPECT_EQ("Authentication", prompt.GetTitle());
-            EXPECT_TRUE(prompt.PasswordField().HasFlag(wxTE_PASSWORD));
-            for (const char* entry : c.entries) {
-                const bool right = std::string(entry) == c.password;
-                if (!right) {
-                    script.Answer({IDOK});
-                    ++wrong;
-                }
-                prompt.PasswordField().ChangeValue(entry);
-                EXPECT_EQ(!right, PressTookTheDelay(prompt.OkButton())) << entry;
-                // A wrong entry stays, selected, for the next try.
-                if (!right && wrong < 3) {
-                    EXPECT_EQ(entry, prompt.PasswordField().GetStringSelection());
-                }
-            }
-            if (c.last == WXK_CANCEL) ClickMiddle(prompt.CancelButton());
-            if (c.last == WXK_ESCAPE) SendKey(prompt, wxEVT_CHAR_HOOK, WXK_ESCAPE);
-        });
-        int exitCode = -1;
-        EXPECT_EQ(c.runs, RunPasswordPrompt(&exitCode));
-        EXPECT_EQ(c.exitCode, exitCode);
-        EXPECT_EQ(*c.password ? 1 : 0, script.Runs());
-        EXPECT_EQ(std::vector<std::string>(wrong, kWrongPasswordText), script.boxes);
-        EXPECT_EQ(c.runs ? c.password : "before", GetCurrentPassword());
     }
 }
 

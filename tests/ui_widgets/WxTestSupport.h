@@ -16,6 +16,7 @@
 #include <wx/toplevel.h>
 
 #include "base/UserInterface.h"
+#include "password/PasswordRules.h"
 #include "ui/CHoverButton.h"
 #include "ui/CMessageBoxDlg.h"
 
@@ -69,6 +70,13 @@ inline void SendKey(wxWindow& window, wxEventType type, int keyCode) {
     const wxPoint middle(window.GetClientSize().x / 2, window.GetClientSize().y / 2);
     SendMouse(window, wxEVT_LEFT_DOWN, middle, true);
     SendMouse(window, wxEVT_LEFT_UP, middle, false);
+}
+
+// Presses the button and says whether the press took the wrong password's delay.
+inline bool PressTookTheDelay(CHoverButton& button) {
+    const auto start = std::chrono::steady_clock::now();
+    ClickMiddle(button);
+    return std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(WrongPasswordDelayMs);
 }
 
 // Runs action on each modal dialog from inside its own modal loop. The program's
