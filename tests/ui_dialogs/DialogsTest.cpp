@@ -30,7 +30,7 @@ const char kCarol[] = "{CA201000-0000-0000-0000-000000000003}";
 class uiDialogs : public ::testing::Test {
 protected:
     std::string AuthBytes() const { return ReadWholeFile(world.AuthPath()); }
-    World world{{false, false}};
+    World world{{false, false, false, "", SecurityHigh, ""}};
 };
 
 // Listed in the registry's order: Alice, Bob, and Carol whose name is Bob too.
