@@ -1,31 +1,33 @@
-# Shell helpers that drive the program's windows as a user would, with xdotool.
-# There is no window manager under Xvfb: nothing moves or focuses a window by itself,
-# so every key press first gives the focus to the window it is meant for.
-
-main_geometry="590x460"
-
-# The id of the program's visible main window, or of any other visible window of it.
-program_window() {  # $1: main | dialog
-  local id geometry
-  for id in $(xdotool search --onlyvisible --classname '^veilbox$' 2>/dev/null); do
-    geometry=$(xdotool getwindowgeometry "$id" | awk '/Geometry/ {print $2}')
-    if [ "$1" = main ] && [ "$geometry" = "$main_geometry" ]; then echo "$id"; return 0; fi
-    if [ "$1" = dialog ] && [ "$geometry" != "$main_geometry" ]; then echo "$id"; return 0; fi
-  done
-  return 1
+# Shell helpers that drive the program's windows as a user would, with xdotool. There
+# is no window manager under Xvfb: nothing moves or focuses a window by itself, so every
+# key press first gives the focus to the window it is meant for.
+start_program() {  # standard error goes to a file the test reads
+  "$E2E_HOME/bin/veilbox" >/dev/null 2>"$E2E_HOME/stderr.txt" &
+  echo $! >"$E2E_HOME/pid"
 }
-
+stop_program() { [ -f "$E2E_HOME/pid" ] && kill "$(cat "$E2E_HOME/pid")" 2>/dev/null; return 0; }
+# The first page has loaded and been filled (the program says so), and takes clicks.
+started() { wait_until 600 grep -q 'first page loaded after' "$E2E_HOME/stderr.txt" && sleep 1; }
+# Whether the identity $1 is in its container, out of the mail client's list, or back.
+hidden() { [ -e "$E2E_HOME/Documents/$1.dat" ] && ! msimn list | grep -q "$1"; }
+restored() { [ ! -e "$E2E_HOME/Documents/$1.dat" ] && msimn list | grep -q "$1"; }
+program_ended() { wait_until 600 sh -c "! kill -0 $(cat "$E2E_HOME/pid")" || { stop_program; return 1; }; }
 wait_until() {  # $1: tenths of a second; then a command
   local tries=$1
   shift
-  for _ in $(seq "$tries"); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
+  for _ in $(seq "$tries"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  return 1
+}
+# The id of the program's visible main window (590x460), or of any other visible window of it.
+program_window() {  # $1: main | dialog
+  local id kind
+  for id in $(xdotool search --onlyvisible --classname '^veilbox$' 2>/dev/null); do
+    xdotool getwindowgeometry "$id" | grep -q 'Geometry: 590x460' && kind=main || kind=dialog
+    [ "$1" = $kind ] && echo "$id" && return 0
   done
   return 1
 }
-
-# Types text (may be empty) into the dialog that is up, then presses Enter.
+# Types text (may be empty) into the dialog that is up, presses Enter and waits until it is gone.
 answer_dialog() {
   wait_until 300 program_window dialog || return 1
   local id
@@ -35,39 +37,22 @@ answer_dialog() {
   sleep 0.2
   [ -n "${1:-}" ] && xdotool type --delay 20 "$1"
   xdotool key Return
-  wait_until 100 sh -c "! xdotool getwindowname $id >/dev/null 2>&1 || ! xdotool search --onlyvisible --classname '^veilbox$' | grep -qx $id"
+  wait_until 100 sh -c "! xdotool search --onlyvisible --classname '^veilbox$' | grep -qx $id"
 }
-
-# A left click at a point of the main window's client area.
+# A left click at a point of the main window, or of the visible window whose title matches $1.
 click_main() {  # $1 $2: x y inside the window
-  local id x y
-  wait_until 300 program_window main || return 1
-  id=$(program_window main)
-  eval "$(xdotool getwindowgeometry --shell "$id")"
-  x=$((X + $1)); y=$((Y + $2))
-  xdotool mousemove "$x" "$y"
-  sleep 0.2
-  xdotool click 1
+  wait_until 300 program_window main && click_at "$(program_window main)" "$1" "$2"
 }
-
-press_on_main() {  # $1: key
-  local id
-  wait_until 300 program_window main || return 1
-  id=$(program_window main)
-  xdotool windowfocus "$id"
-  sleep 0.2
-  xdotool key "$1"
-}
-
-# A left click at a point of the visible window with this title (a regular expression).
-click_in() {  # $1: title, $2 $3: x y inside the window
-  local id X Y
+click_in() {  # $1: title, $2 $3: x y
   wait_until 300 sh -c "xdotool search --onlyvisible --name '$1' | grep -q ." || return 1
-  id=$(xdotool search --onlyvisible --name "$1" | head -1)
   sleep 0.5
-  eval "$(xdotool getwindowgeometry --shell "$id")"
+  click_at "$(xdotool search --onlyvisible --name "$1" | head -1)" "$2" "$3" && sleep 0.3
+}
+click_at() {  # $1: window, $2 $3: x y
+  local X Y
+  eval "$(xdotool getwindowgeometry --shell "$1")"
   xdotool mousemove "$((X + $2))" "$((Y + $3))"
   sleep 0.2
   xdotool click 1
-  sleep 0.3
 }
+type_in() { xdotool type --delay 20 "$1"; }

@@ -1,0 +1,226 @@
+// The program's own widgets: the hover button, the message box, the password request and
+// the progress dialog, the last three as the core asks for them through the user port.
+#include <memory>
+
+#include <wx/dcmemory.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "WxTestSupport.h"
+#include "ui/CProgressDlg.h"
+#include "ui/CRecoveryPasswordDlg.h"
+#include "ui/DialogLook.h"
+#include "ui/WxUserInterface.h"
+
+namespace {
+
+// The program's main window as the widgets see it: shown, active, the owner of progress
+// dialogs and the caption of boxes; in it an edit field, OK, a label and Cancel in tab order.
+class uiWidgets : public ::testing::Test {
+protected:
+    uiWidgets() {
+        for (CHoverButton* b : {ok_, cancel_}) ApplyButtonStyle(*b, 0);
+        wxTheApp->SetTopWindow(main_);
+        ShowAndActivate(*main_);
+        main_->Bind(wxEVT_BUTTON, [this](wxCommandEvent& e) { clicks_.push_back(e.GetId()); });
+    }
+    ~uiWidgets() override {
+        wxTheApp->SetTopWindow(nullptr);
+        main_->Destroy();
+        PumpFor(20);
+    }
+    // The button as drawn now: its two corner pixels and the middle row of its icon,
+    // which starts 3 pixels from the left edge (shift moves the row down and right).
+    struct Look {
+        wxColour top, bottom;
+        std::vector<wxColour> icon;
+    };
+    static Look Render(CHoverButton& button, int shift = 0) {
+        wxBitmap bitmap(button.GetClientSize());
+        wxMemoryDC dc(bitmap);
+        button.DrawItem(dc);
+        dc.SelectObject(wxNullBitmap);
+        const wxImage i = bitmap.ConvertToImage();
+        const auto pixel = [&](int x, int y) { return wxColour(i.GetRed(x, y), i.GetGreen(x, y), i.GetBlue(x, y)); };
+        Look look{pixel(1, 1), pixel(i.GetWidth() - 1, i.GetHeight() - 1), {}};
+        for (int x = 3; x < 19; ++x) look.icon.push_back(pixel(x + shift, i.GetHeight() / 2 + shift));
+        return look;
+    }
+    static wxPoint Middle(wxWindow& w) { return {w.GetClientSize().x / 2, w.GetClientSize().y / 2}; }
+    void Hover(CHoverButton& b, bool leftDown = false) { SendMouse(b, wxEVT_MOTION, Middle(b), leftDown); }
+
+    wxDialog* main_ = new wxDialog(nullptr, wxID_ANY, "Veilbox", wxDefaultPosition, wxSize(400, 200));
+    wxTextCtrl* field_ = new wxTextCtrl(main_, 1010, "", wxPoint(10, 10), wxSize(100, 25));
+    CHoverButton* ok_ = new CHoverButton(main_, IDOK, "OK", wxPoint(10, 60), wxSize(90, 28));
+    wxStaticText* label_ = new wxStaticText(main_, wxID_ANY, "label", wxPoint(10, 150));
+    CHoverButton* cancel_ = new CHoverButton(main_, IDCANCEL, "Cancel", wxPoint(110, 60), wxSize(90, 28));
+    std::vector<int> clicks_;
+};
+
+// Shows a box modally, lets action answer it and returns the box's result.
+int RunBox(unsigned style, const std::function<void(CMessageBoxDlg&)>& action) {
+    ModalScript script([&](wxDialog& dialog) { action(dynamic_cast<CMessageBoxDlg&>(dialog)); });
+    return CMessageBoxDlg("Are you sure?", style).ShowModal();
+}
+
+}  // namespace
+
+// Flat when idle; raised, on its own background and with the other icon while hovered;
+// sunk with the icon one pixel down and right while pressed. Only an active window's
+// buttons light, and not for a press dragged in from outside.
+TEST_F(uiWidgets, LooksFollowThePointerOnlyInTheActiveWindow) {
+    ASSERT_TRUE(main_->IsActive()) << "the display gave the test window no focus";
+    const Look idle = Render(*ok_);
+    EXPECT_EQ(idle.top, idle.bottom) << "an idle button is flat";
+    Hover(*ok_, true);
+    EXPECT_FALSE(ok_->IsHovered());
+    Hover(*ok_);
+    const Look hover = Render(*ok_);
+    EXPECT_NE(idle.top, hover.top) << "a hovered button has its own background";
+    EXPECT_NE(hover.top, hover.bottom) << "a raised border is dark below";
+    EXPECT_NE(idle.icon, hover.icon) << "hovered and idle icons look the same";
+    SendMouse(*ok_, wxEVT_LEFT_DOWN, Middle(*ok_), true);
+    EXPECT_EQ(hover.icon, Render(*ok_, 1).icon);
+    EXPECT_NE(Render(*ok_).bottom, hover.bottom) << "a sunk border is not the raised one";
+    SendMouse(*ok_, wxEVT_LEFT_UP, Middle(*ok_), false);
+    wxDialog front(nullptr, wxID_ANY, "front", wxPoint(600, 400), wxSize(100, 100));
+    ShowAndActivate(front);
+    EXPECT_FALSE(ok_->IsHovered());
+    Hover(*ok_);
+    EXPECT_FALSE(ok_->IsHovered());
+}
+
+TEST_F(uiWidgets, ClicksOnReleaseOverTheButtonOrSpaceNeverWhenDisabledAndTheFocusPassesOn) {
+    // Pressed, dragged off and released outside: no click.
+    SendMouse(*ok_, wxEVT_LEFT_DOWN, Middle(*ok_), true);
+    SendMouse(*ok_, wxEVT_MOTION, wxPoint(-20, -20), true);
+    SendMouse(*ok_, wxEVT_LEFT_UP, wxPoint(-20, -20), false);
+    EXPECT_TRUE(clicks_.empty());
+    // A quick second click arrives as a double click and still counts.
+    ClickMiddle(*ok_);
+    SendMouse(*ok_, wxEVT_LEFT_DCLICK, Middle(*ok_), true);
+    SendMouse(*ok_, wxEVT_LEFT_UP, Middle(*ok_), false);
+    SendKey(*cancel_, wxEVT_KEY_DOWN, WXK_SPACE);
+    EXPECT_EQ(2u, clicks_.size()) << "the space bar clicks on release";
+    SendKey(*cancel_, wxEVT_KEY_UP, WXK_SPACE);
+    EXPECT_EQ(clicks_, (std::vector<int>{IDOK, IDOK, IDCANCEL}));
+    ok_->SetFocus();
+    ok_->Disable();
+    PumpFor(20);
+    EXPECT_TRUE(cancel_->HasFocus()) << "the label between takes no focus";
+    cancel_->Disable();
+    PumpFor(20);
+    EXPECT_TRUE(field_->HasFocus()) << "after the last control the search wraps round";
+    ClickMiddle(*cancel_);
+    EXPECT_EQ(3u, clicks_.size());
+    EXPECT_FALSE(ok_->SetColor(CHoverButton::SlotCount, *wxGREEN, true));
+}
+
+TEST(uiMessageBox, EachButtonSetHasItsButtonsAndOnlyYesNoIgnoresEscapeAndTheCloseBox) {
+    const struct {
+        unsigned style;
+        const char* labels;
+        int firstResult, secondResult;  // second: also Escape and the close box, but on Yes/No
+    } sets[] = {
+        {MB_OK | MB_ICONINFORMATION, "OK", IDOK, IDCANCEL},
+        {MB_OKCANCEL, "OK/Cancel", IDOK, IDCANCEL},
+        {MB_YESNO | MB_ICONQUESTION, "Yes/No", IDYES, IDNO},
+        {MB_RETRYCANCEL | MB_ICONSTOP, "Retry/Cancel", IDRETRY, IDCANCEL},
+        {3 /* yes, no and cancel: never asked, a plain OK box */, "OK", IDOK, IDCANCEL},
+    };
+    for (const auto& set : sets) {
+        SCOPED_TRACE(set.labels);
+        wxString labels;
+        EXPECT_EQ(set.firstResult, RunBox(set.style, [&](CMessageBoxDlg& box) {
+            labels = box.FirstButton().GetLabel() + (box.SecondButton().IsShown() ? "/" + box.SecondButton().GetLabel() : "");
+            ClickMiddle(box.FirstButton());
+        }));
+        EXPECT_EQ(set.labels, labels);
+        if (labels.Contains("/")) {  // clicked, or focused and Enter pressed
+            EXPECT_EQ(set.secondResult, RunBox(set.style, [](CMessageBoxDlg& box) { ClickMiddle(box.SecondButton()); }));
+            EXPECT_EQ(set.secondResult, RunBox(set.style, [](CMessageBoxDlg& box) {
+                box.SecondButton().SetFocus();
+                SendKey(box, wxEVT_CHAR_HOOK, WXK_RETURN);
+            }));
+        }
+        for (bool escape : {true, false}) {
+            bool stayed = false;
+            EXPECT_EQ(set.secondResult, RunBox(set.style, [&](CMessageBoxDlg& box) {
+                escape ? SendKey(box, wxEVT_CHAR_HOOK, WXK_ESCAPE) : void(box.Close());
+                stayed = box.IsModal();
+                if (stayed) ClickMiddle(box.SecondButton());
+            }));
+            EXPECT_EQ(set.secondResult == IDNO, stayed) << (escape ? "Escape" : "close box");
+        }
+    }
+}
+
+TEST_F(uiWidgets, BoxesTakeTheMainWindowsCaptionAndTheCoresTextWithItsLineBreaks) {
+    wxString caption, text;
+    ModalScript script([&](wxDialog& dialog) {
+        caption = dialog.GetTitle();
+        text = dynamic_cast<CMessageBoxDlg&>(dialog).Text();
+        dialog.Close();
+    });
+    EXPECT_EQ(IDCANCEL, WxUserInterface().ShowMessageBox("Mail client running.\r\n\r\nRetry? \xc3\xa9", MB_RETRYCANCEL));
+    EXPECT_EQ("Veilbox", caption);
+    EXPECT_EQ(wxString::FromUTF8("Mail client running.\n\nRetry? \xc3\xa9"), text);
+}
+
+TEST(uiUserPort, PasswordRequestGivesTheMaskedEntryOnOkOnlyAndForgetsIt) {
+    std::string password = "untouched";
+    wxTextCtrl* field = nullptr;
+    bool enter = false;
+    ModalScript script([&](wxDialog& dialog) {
+        auto& asked = dynamic_cast<CRecoveryPasswordDlg&>(dialog);
+        field = &asked.PasswordField();
+        EXPECT_TRUE(field->HasFlag(wxTE_PASSWORD));
+        field->ChangeValue(wxString::FromUTF8("s3cret p\xc3\xa4ss"));
+        enter ? SendKey(asked, wxEVT_CHAR_HOOK, WXK_RETURN) : ClickMiddle(asked.CancelButton());
+    });
+    EXPECT_FALSE(WxUserInterface().RequestPassword("Enter the old password", password));
+    EXPECT_EQ("untouched", password);
+    enter = true;
+    CRecoveryPasswordDlg dialog("Enter the old password");
+    EXPECT_TRUE(dialog.Run(password));
+    EXPECT_EQ("s3cret p\xc3\xa4ss", password);
+    EXPECT_TRUE(field->GetValue().empty());
+}
+
+TEST_F(uiWidgets, ProgressCancelEscapeAndCloseBoxRaiseOneRequestAndTheWindowStays) {
+    CProgressDlg dlg;
+    SendKey(dlg, wxEVT_CHAR_HOOK, WXK_RETURN);
+    EXPECT_FALSE(dlg.TakeCancelRequest());
+    ClickMiddle(dlg.CancelButton());
+    ClickMiddle(dlg.CancelButton());
+    EXPECT_TRUE(dlg.TakeCancelRequest());
+    EXPECT_FALSE(dlg.TakeCancelRequest()) << "presses between two chunks are one request";
+    SendKey(dlg, wxEVT_CHAR_HOOK, WXK_ESCAPE);
+    EXPECT_TRUE(dlg.TakeCancelRequest());
+    dlg.Close();
+    EXPECT_TRUE(dlg.TakeCancelRequest());
+    EXPECT_TRUE(dlg.IsShown());
+    // Queued like input from the display: only the pumping of the work delivers it.
+    dlg.CallAfter([&dlg] { dlg.CancelButton().Click(); });
+    dlg.SetPos(10);
+    EXPECT_TRUE(dlg.TakeCancelRequest());
+    dlg.CallAfter([&dlg] { dlg.CancelButton().Click(); });
+    EXPECT_TRUE(dlg.TakeCancelRequest());
+}
+
+// The owner is disabled while the dialog lives; the erase stage has no Cancel.
+TEST_F(uiWidgets, ProgressOwnerAndEraseStage) {
+    {
+        std::unique_ptr<ProgressWindow> window = WxUserInterface().CreateProgressWindow();
+        auto& dlg = dynamic_cast<CProgressDlg&>(*window);
+        EXPECT_EQ(main_, dlg.Owner());
+        EXPECT_FALSE(main_->IsEnabled());
+        window->HideCancelButton();
+        EXPECT_FALSE(dlg.CancelButton().IsShown());
+    }
+    EXPECT_TRUE(main_->IsEnabled());
+    // A window that was disabled already is not the dialog's to enable.
+    main_->Disable();
+    { CProgressDlg dlg; }
+    EXPECT_FALSE(main_->IsEnabled());
+}
