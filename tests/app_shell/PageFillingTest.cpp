@@ -1,11 +1,16 @@
-#include "ShellFixture.h"
+#include <gtest/gtest.h>
+
+#include "support/World.h"
 
 #include "app/PageFilling.h"
 #include "base/OperationResult.h"
 
 namespace {
 
-class PageFillingTest : public ShellFixture {};
+class PageFillingTest : public WorldTest {
+protected:
+    PageFillingTest() : WorldTest(WorldSetup::Bare()) {}
+};
 
 std::string Html(const std::vector<ElementFilling>& fillings, const std::string& id) {
     for (const ElementFilling& filling : fillings) {
@@ -17,7 +22,7 @@ std::string Html(const std::vector<ElementFilling>& fillings, const std::string&
 }  // namespace
 
 TEST_F(PageFillingTest, MainPageShowsTheVersionAndThePanelOfTheHiddenState) {
-    AddIdentity("{A}", "Main");
+    world.AddIdentity("{A}", "Main");
     std::vector<ElementFilling> fillings = GetPageFillings("index");
     ASSERT_EQ(2u, fillings.size());
     EXPECT_EQ("ver", fillings[0].id);
@@ -28,7 +33,7 @@ TEST_F(PageFillingTest, MainPageShowsTheVersionAndThePanelOfTheHiddenState) {
     EXPECT_NE(std::string::npos, fillings[1].html.find("#id2_02_Map"));
     EXPECT_EQ(LoadHtmlResource(HidePanelId), fillings[1].html);
 
-    MarkHidden("{B}");
+    world.MarkHidden("{B}");
     fillings = GetPageFillings("index");
     EXPECT_NE(std::string::npos, Html(fillings, "act").find("#id3_02_Map"));
     EXPECT_EQ(LoadHtmlResource(RestorePanelId), Html(fillings, "act"));
@@ -53,7 +58,7 @@ TEST_F(PageFillingTest, ErrorPageTellsEveryResultCode) {
         {-1, "Unspecified error"},
     };
     for (const auto& [code, text] : cases) {
-        world_.SetLastResult(code);
+        world.SetLastResult(code);
         const std::vector<ElementFilling> fillings = GetPageFillings("error");
         ASSERT_EQ(1u, fillings.size());
         EXPECT_EQ("descr", fillings[0].id);
@@ -69,8 +74,8 @@ TEST_F(PageFillingTest, DonePageTellsTheStateThatHoldsNow) {
     EXPECT_EQ("act", fillings[1].id);
     EXPECT_EQ("<a href=\"act://msimn\">Click here</a> to start Outlook Express now.", fillings[1].html);
 
-    world_.SetLastResult(ResultCopyError);  // a done page never tells a result code
-    MarkHidden("{B}");
+    world.SetLastResult(ResultCopyError);  // a done page never tells a result code
+    world.MarkHidden("{B}");
     fillings = GetPageFillings("done");
     EXPECT_EQ("Identity is now hidden. Use this program again when you need to restore the identity.",
               Html(fillings, "status"));

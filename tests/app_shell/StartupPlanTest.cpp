@@ -1,4 +1,6 @@
-#include "ShellFixture.h"
+#include <gtest/gtest.h>
+
+#include "support/World.h"
 
 #include "app/StartupPlan.h"
 #include "identities/IdentityCatalogue.h"
@@ -12,8 +14,9 @@ const char kOne[] =
     "There is only one Outlook Express identity found on your computer. This program requires at least two "
     "identities.\r\n\r\nWould you like to take a guided tour?";
 
-class StartupPlanTest : public ShellFixture {
+class StartupPlanTest : public WorldTest {
 protected:
+    StartupPlanTest() : WorldTest(WorldSetup::Bare()) {}
     void Expect(const StartupPlan& plan, bool run, bool tourOnly, const std::string& firstPage) {
         EXPECT_EQ(plan.run, run);
         EXPECT_EQ(plan.tourOnly, tourOnly);
@@ -24,33 +27,33 @@ protected:
 }  // namespace
 
 TEST_F(StartupPlanTest, TooFewIdentitiesAskForTheTourAndOnlyYesRunsIt) {
-    ui_.QueueAnswer(IDNO);
-    Expect(PlanStartup(ui_), false, false, "");
-    AddIdentity("{A}", "Main");
-    ui_.QueueAnswer(IDNO);
-    Expect(PlanStartup(ui_), false, false, "");
-    ui_.QueueAnswer(IDYES);
-    Expect(PlanStartup(ui_), true, true, "tour.htm");
-    EXPECT_EQ(ui_.MessageTexts(), (std::vector<std::string>{kNone, kOne, kOne}));
-    EXPECT_EQ(MB_YESNO | MB_ICONQUESTION, ui_.messages[0].style);
+    ui.QueueAnswer(IDNO);
+    Expect(PlanStartup(ui), false, false, "");
+    world.AddIdentity("{A}", "Main");
+    ui.QueueAnswer(IDNO);
+    Expect(PlanStartup(ui), false, false, "");
+    ui.QueueAnswer(IDYES);
+    Expect(PlanStartup(ui), true, true, "tour.htm");
+    EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{kNone, kOne, kOne}));
+    EXPECT_EQ(MB_YESNO | MB_ICONQUESTION, ui.messages[0].style);
     EXPECT_TRUE(IsFirstRun());  // the tour is not the first ordinary run
 }
 
 TEST_F(StartupPlanTest, WelcomeOnTheFirstOrdinaryRunOnlyAndTheCatalogueReadAfreshEachTime) {
-    AddIdentity("{A}", "Main");
-    AddIdentity("{B}", "Private");
-    Expect(PlanStartup(ui_), true, false, "welcome.htm");
+    world.AddIdentity("{A}", "Main");
+    world.AddIdentity("{B}", "Private");
+    Expect(PlanStartup(ui), true, false, "welcome.htm");
     EXPECT_FALSE(IsFirstRun());
-    AddIdentity("{C}", "Third");
-    Expect(PlanStartup(ui_), true, false, "index.htm");
+    world.AddIdentity("{C}", "Third");
+    Expect(PlanStartup(ui), true, false, "index.htm");
     EXPECT_EQ(3u, IdentityCatalogue::Read().Count());
-    EXPECT_TRUE(ui_.messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(StartupPlanTest, WhileHiddenTheCountIsNotChecked) {
-    AddIdentity("{A}", "Main");
-    MarkHidden("{B}");
+    world.AddIdentity("{A}", "Main");
+    world.MarkHidden("{B}");
     ASSERT_TRUE(ClearFirstRun());
-    Expect(PlanStartup(ui_), true, false, "index.htm");
-    EXPECT_TRUE(ui_.messages.empty());
+    Expect(PlanStartup(ui), true, false, "index.htm");
+    EXPECT_TRUE(ui.messages.empty());
 }

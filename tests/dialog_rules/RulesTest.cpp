@@ -4,31 +4,36 @@
 #include <string>
 #include <vector>
 
-#include "DialogWorld.h"
+#include <gtest/gtest.h>
+
 #include "app/SetupRules.h"
 #include "identities/IdentityCatalogue.h"
 #include "password/PasswordAttempts.h"
 #include "password/PasswordRecord.h"
 #include "password/PasswordRules.h"
+#include "support/World.h"
 
 namespace {
 
 using Check = PasswordChangeCheck;
 
-class RulesTest : public DialogWorld {
+class RulesTest : public WorldTest {
 protected:
+    static constexpr const char* kAlice = "{A11CE000-0000-0000-0000-000000000001}";
+    static constexpr const char* kBob = "{B0B00000-0000-0000-0000-000000000002}";
+    static constexpr const char* kCarol = "{CA201000-0000-0000-0000-000000000003}";
+    RulesTest() : WorldTest(WorldSetup::Bare()) {}
     // Three listed identities, two of them with the same name, and one the mail client
     // never opened (no store folder), which is not listed.
     void AddIdentities() {
-        AddIdentity(kCarol, "Bob");
-        AddIdentity(kAlice, "Alice");
-        AddIdentity(kBob, "Bob");
+        world.AddIdentity(kCarol, "Bob");
+        world.AddIdentity(kAlice, "Alice");
+        world.AddIdentity(kBob, "Bob");
         CreateKeyPath(IdentityPath("{00000000-0000-0000-0000-0000000000FF}"));
         SetText(IdentityPath("{00000000-0000-0000-0000-0000000000FF}"), "Username", "Never opened");
         catalogue_ = IdentityCatalogue::Read();
     }
     IdentityCatalogue catalogue_;
-    ScriptedUserInterface ui_;
     int offers_ = 0;
     std::function<void()> offer_ = [this] { ++offers_; };
 };
@@ -50,15 +55,15 @@ TEST_F(RulesTest, PasswordChangeChecksTheOldPasswordFirst) {
         {"", "anything", "first", "first", Check::OldPasswordRejected},
     };
     for (const Case& c : cases) {
-        UsePassword(c.inForce);
+        world.SetPassword(c.inForce);
         EXPECT_EQ(CheckPasswordChange(c.old, c.fresh, c.confirmation), c.expected) << c.old << "/" << c.fresh;
         EXPECT_EQ(GetCurrentPassword(), c.inForce);
     }
-    EXPECT_TRUE(ui_.messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(RulesTest, ThreeWrongEntriesUseUpTheTries) {
-    UsePassword("right");
+    world.SetPassword("right");
     PasswordAttempts attempts;
     EXPECT_EQ(attempts.Submit("wrong"), PasswordAttempts::Outcome::Rejected);
     EXPECT_EQ(attempts.Submit("Right"), PasswordAttempts::Outcome::Rejected);
@@ -85,39 +90,39 @@ TEST_F(RulesTest, SetupLinesFollowTheCatalogueAndTheProtectedOneIsFoundByExactKe
 TEST_F(RulesTest, SetupSavesTheLineByPositionAndOnlyASelection) {
     AddIdentities();
     for (int line : {-1, 3, 100}) {
-        ui_.QueueAnswer(IDOK);
-        EXPECT_FALSE(ConfirmSetup(ui_, catalogue_, line, SecurityLow, offer_)) << line;
-        EXPECT_EQ(ui_.messages.back().text, "Please select an identity to protect.");
-        EXPECT_EQ(ui_.messages.back().style & MB_TYPEMASK, MB_OK);
+        ui.QueueAnswer(IDOK);
+        EXPECT_FALSE(ConfirmSetup(ui, catalogue_, line, SecurityLow, offer_)) << line;
+        EXPECT_EQ(ui.messages.back().text, "Please select an identity to protect.");
+        EXPECT_EQ(ui.messages.back().style & MB_TYPEMASK, MB_OK);
     }
     EXPECT_FALSE(KeyExists(GetSettingsKeyPath()));
-    ui_.messages.clear();
+    ui.messages.clear();
 
     // With a password: no question. Two lines read "Bob"; the position decides.
-    UsePassword("secret");
+    world.SetPassword("secret");
     const int secondBob = catalogue_.Find(kBob) == 1 ? 2 : 1;
     const std::string expected = catalogue_.At(secondBob).KeyName;
     ASSERT_EQ(catalogue_.At(secondBob).Username, "Bob");
-    EXPECT_TRUE(ConfirmSetup(ui_, catalogue_, secondBob, SecurityMedium, offer_));
-    EXPECT_TRUE(ui_.messages.empty());
+    EXPECT_TRUE(ConfirmSetup(ui, catalogue_, secondBob, SecurityMedium, offer_));
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(GetGuardId(), expected);
     EXPECT_EQ(GetSecurityLevel(), SecurityMedium);
 
     // Without one the user is warned once, and the choice is saved whatever the answer.
-    UsePassword("");
+    world.SetPassword("");
     for (int answer : {IDNO, IDYES}) {
         SCOPED_TRACE(answer);
-        ui_.messages.clear();
+        ui.messages.clear();
         offers_ = 0;
         ASSERT_TRUE(SetGuardId(""));
-        ui_.QueueAnswer(answer);
-        EXPECT_TRUE(ConfirmSetup(ui_, catalogue_, 1, SecurityLow, offer_));
-        ASSERT_EQ(ui_.messages.size(), 1u);
-        EXPECT_EQ(ui_.messages[0].text,
+        ui.QueueAnswer(answer);
+        EXPECT_TRUE(ConfirmSetup(ui, catalogue_, 1, SecurityLow, offer_));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text,
                   "No password currently set. We highly recommend to set a non-empty password, otherwise "
                   "anyone may restore your hidden identity using this program! Would you like to set a "
                   "password now?");
-        EXPECT_EQ(ui_.messages[0].style & MB_TYPEMASK, MB_YESNO);
+        EXPECT_EQ(ui.messages[0].style & MB_TYPEMASK, MB_YESNO);
         EXPECT_EQ(offers_, answer == IDYES ? 1 : 0);
         EXPECT_EQ(GetGuardId(), catalogue_.At(1).KeyName);
         EXPECT_EQ(GetSecurityLevel(), SecurityLow);

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "RegistryTree.h"
+#include "support/RegistryTree.h"
 #include "identities/IdentityCatalogue.h"
 #include "identities/RegistryBackup.h"
 #include "identities/RegistryKey.h"

@@ -1,7 +1,7 @@
 // The registry key holder, the program's settings and the uninstall clean-up.
 #include <gtest/gtest.h>
 
-#include "RegistryTree.h"
+#include "support/RegistryTree.h"
 #include "app/UninstallCleanup.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "MsimnFixture.h"
-#include "RegistryTree.h"
+#include "support/RegistryTree.h"
 #include "platform/File.h"
 
 namespace {

@@ -1,6 +1,3 @@
-# The registry tree helpers of the identities suite read what the stand-in wrote.
-target_sources(test_${suite} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/identities/RegistryTree.cpp)
-target_include_directories(test_${suite} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/identities)
 # The suite runs the built stand-in as a child process.
 add_dependencies(test_${suite} msimn)
 target_compile_definitions(test_${suite} PRIVATE MSIMN_PATH="$<TARGET_FILE:msimn>")

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "identities/RegistryTree.h"
+#include "support/RegistryTree.h"
 #include "identities/Settings.h"
 #include "store/RunRequest.h"
 #include "support/PasswordPipe.h"
@@ -33,6 +33,12 @@ struct WorldSetup {
     std::string applicationName;  // the settings' program name; empty: the default one
     int level = SecurityHigh;
     std::string password;
+    // The registry, the folders and the settings only: identities as a test adds them.
+    static WorldSetup Bare() {
+        WorldSetup setup;
+        setup.mailClient = false;
+        return setup;
+    }
 };
 
 // What a test compares before and after: the whole Identities key, the message files
