@@ -24,35 +24,34 @@ TEST_F(IdentityCatalogueTest, ListsCompleteIdentitiesInRegistryOrder) {
     AddIdentity("{0 empty name}", "", "empty-id", "");
     SetText(IdentityPath("{0 empty name}") + "\\Software\\Microsoft\\Outlook Express\\6.0", "Store Root", "x");
 
-    LoadIdentities();
-    ASSERT_EQ(3u, GetIdentityCount());
-    const IdentityRecord& empty = GetIdentity(0);
+    IdentityCatalogue catalogue = IdentityCatalogue::Read();
+    ASSERT_EQ(3u, catalogue.Count());
+    const IdentityRecord& empty = catalogue.At(0);
     EXPECT_EQ(std::make_tuple(string("{0 empty name}"), string(), string("empty-id"), string()),
               std::tie(empty.KeyName, empty.Username, empty.UserId, empty.StoreRoot));
-    EXPECT_EQ(kAlice, GetIdentity(1).KeyName);
-    EXPECT_EQ("%UserProfile%\\Alice", GetIdentity(1).StoreRoot);
-    EXPECT_EQ("bob-id", GetIdentity(2).UserId);
+    EXPECT_EQ(kAlice, catalogue.At(1).KeyName);
+    EXPECT_EQ("%UserProfile%\\Alice", catalogue.At(1).StoreRoot);
+    EXPECT_EQ("bob-id", catalogue.At(2).UserId);
 
     // A reload replaces the list; without an Identities key it is empty.
     DeleteKey("Identities");
-    LoadIdentities();
-    EXPECT_EQ(0u, GetIdentityCount());
-    EXPECT_EQ(kAlice, GetOtherIdentity());
+    catalogue = IdentityCatalogue::Read();
+    EXPECT_EQ(0u, catalogue.Count());
+    EXPECT_EQ(kAlice, catalogue.FirstOtherThan(kAlice));
 }
 
 TEST_F(IdentityCatalogueTest, LookupsAreExactAndFallBack) {
-    EXPECT_EQ(1, FindIdentity(kBob));
+    const IdentityCatalogue read = IdentityCatalogue::Read();
+    EXPECT_EQ(1, read.Find(kBob));
     const string upper = "{a11ce000-0000-0000-0000-000000000001}";
-    EXPECT_EQ(-1, FindIdentity(upper));
-    EXPECT_EQ(upper, GetIdentityUserId(upper));
-    EXPECT_EQ("", GetIdentityUsername(upper));
-    EXPECT_EQ("alice-id", GetIdentityUserId(kAlice));
-    EXPECT_EQ("Bob", GetIdentityUsername(kBob));
-    EXPECT_EQ(kBob, GetOtherIdentity());
-    SetGuardId(kBob);
-    EXPECT_EQ(kAlice, GetOtherIdentity());
-    SetGuardId(upper);
-    EXPECT_EQ(kAlice, GetOtherIdentity());
+    EXPECT_EQ(-1, read.Find(upper));
+    EXPECT_EQ(upper, read.UserIdOf(upper));
+    EXPECT_EQ("", read.UsernameOf(upper));
+    EXPECT_EQ("alice-id", read.UserIdOf(kAlice));
+    EXPECT_EQ("Bob", read.UsernameOf(kBob));
+    EXPECT_EQ(kBob, read.FirstOtherThan(kAlice));
+    EXPECT_EQ(kAlice, read.FirstOtherThan(kBob));
+    EXPECT_EQ(kAlice, read.FirstOtherThan(upper));
 
     // The registry cannot hold two equal key names, so this list is made by hand.
     const IdentityCatalogue catalogue(
@@ -83,12 +82,11 @@ TEST_F(IdentityCatalogueTest, RemovalMovesOnlyThePointersAtTheProtectedIdentity)
         if (c.onlyAlice) {
             ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(kBob));
         }
-        LoadIdentities();
         for (size_t k = 0; k < 4; ++k) {
             RegDeleteValueA(identities.Handle(), kPointers[k]);
             if (!c.before[k].empty()) SetText("Identities", kPointers[k], c.before[k]);
         }
-        ASSERT_TRUE(RemoveIdentityKey());
+        ASSERT_TRUE(RemoveIdentityKey(kAlice));
         EXPECT_FALSE(KeyExists(AlicePath()));
         EXPECT_NE(c.onlyAlice, KeyExists(IdentityPath(kBob)));
         for (size_t k = 0; k < 4; ++k) {
@@ -100,11 +98,10 @@ TEST_F(IdentityCatalogueTest, RemovalMovesOnlyThePointersAtTheProtectedIdentity)
 TEST_F(IdentityCatalogueTest, NothingIsDeletedOrSavedForAGuardIdThatIsNotOneKey) {
     // An empty or composite guardid would name Identities itself or some other key.
     for (const string& guard : {string("{NOT-THERE}"), string(), string(kAlice) + "\\Software"}) {
-        SetGuardId(guard);
         RegistryBackup backup;
-        EXPECT_FALSE(BackupIdentityKey(backup)) << guard;
+        EXPECT_EQ(KeyWalk::Failed, BackupIdentityKey(guard, backup)) << guard;
         EXPECT_EQ(0u, backup.StructureStream.Length());
-        EXPECT_FALSE(RemoveIdentityKey()) << guard;
+        EXPECT_FALSE(RemoveIdentityKey(guard)) << guard;
         EXPECT_TRUE(KeyExists(AlicePath() + "\\Software"));
         EXPECT_TRUE(KeyExists(IdentityPath(kBob)));
     }

@@ -30,8 +30,7 @@ protected:
     void SetUp() override {
         AddIdentity(kAlice, "Alice", "alice-id", "%UserProfile%\\Alice");
         AddIdentity(kBob, "Bob", "bob-id", "C:\\Bob");
-        SetGuardId(kAlice);
-        LoadIdentities();
+        ASSERT_TRUE(SetGuardId(kAlice));
     }
     std::string AlicePath() const { return IdentityPath(kAlice); }
     static void DeleteKey(const std::string& path) {

@@ -31,7 +31,7 @@ TEST_F(RegistryBackupTest, ExactBytes) {
     for (const Case& c : cases) {
         ReplaceAlice(c.tree);
         RegistryBackup backup;
-        ASSERT_TRUE(BackupIdentityKey(backup)) << c.what;
+        ASSERT_EQ(KeyWalk::Done, BackupIdentityKey(kAlice, backup)) << c.what;
         EXPECT_EQ(c.structure, Bytes(backup.StructureStream)) << c.what;
         EXPECT_EQ(c.data, Bytes(backup.DataStream)) << c.what;
     }
@@ -70,13 +70,13 @@ TEST_F(RegistryBackupTest, HideAndRestoreBringBackEveryByteAndThePointersOfHideT
     ASSERT_TRUE(ReadTree("Identities", identitiesBefore));
 
     RegistryBackup backup;
-    ASSERT_TRUE(BackupIdentityKey(backup));
+    ASSERT_EQ(KeyWalk::Done, BackupIdentityKey(kAlice, backup));
     ASSERT_TRUE(ValidateRegistryBackup(backup));
-    ASSERT_TRUE(RemoveIdentityKey());
+    ASSERT_TRUE(RemoveIdentityKey(kAlice));
     // Changed by the user while Alice was hidden.
     SetText("Identities", "Last User ID", "changed");
     SetText("Identities", "Last Username", "changed");
-    ASSERT_TRUE(RestoreIdentityKey(backup));
+    ASSERT_TRUE(RestoreIdentityKey(kAlice, backup));
     TreeKey after, identitiesAfter;
     ASSERT_TRUE(ReadTree(AlicePath(), after));
     EXPECT_EQ(before, after);
@@ -89,22 +89,21 @@ TEST_F(RegistryBackupTest, HideAndRestoreBringBackEveryByteAndThePointersOfHideT
 TEST_F(RegistryBackupTest, RestoreKeepsWhatTheBackupDoesNotNameAndRefusesOtherKeys) {
     ReplaceAlice(RichTree());
     RegistryBackup backup;
-    ASSERT_TRUE(BackupIdentityKey(backup));
+    ASSERT_EQ(KeyWalk::Done, BackupIdentityKey(kAlice, backup));
     // A half-done earlier restore: some values changed, some extra.
     SetText(AlicePath(), "Username", "Changed");
     SetText(AlicePath(), "Extra", "kept");
-    ASSERT_TRUE(RestoreIdentityKey(backup));
+    ASSERT_TRUE(RestoreIdentityKey(kAlice, backup));
     TreeKey after, expected = RichTree();
     expected.values.push_back({"Extra", REG_SZ, string("kept\0", 5)});
     ASSERT_TRUE(ReadTree(AlicePath(), after));
     EXPECT_EQ(expected, after);
 
-    ASSERT_TRUE(RemoveIdentityKey());
+    ASSERT_TRUE(RemoveIdentityKey(kAlice));
     TreeKey identitiesBefore, identitiesAfter;
     ASSERT_TRUE(ReadTree("Identities", identitiesBefore));
     for (const string& guard : {string(), string(kBob) + "\\Sub"}) {
-        SetGuardId(guard);
-        EXPECT_FALSE(RestoreIdentityKey(backup)) << guard;
+        EXPECT_FALSE(RestoreIdentityKey(guard, backup)) << guard;
     }
     ASSERT_TRUE(ReadTree("Identities", identitiesAfter));
     EXPECT_EQ(identitiesBefore, identitiesAfter);

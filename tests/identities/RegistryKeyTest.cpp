@@ -5,6 +5,7 @@
 #include "app/UninstallCleanup.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempRegistry.h"
 
 namespace {
@@ -78,7 +79,8 @@ TEST_F(RegistryKeyTest, TheHolderOwnsExactlyOneHandle) {
 
 TEST(Settings, DefaultsStoredFormsAndTheKeyFollowingTheProgramName) {
     TempRegistry registry;
-    SetApplicationName("Veilbox");
+    ScopedEnvironment environment;
+    environment.Set(kApplicationNameVariable, "Veilbox");
     EXPECT_EQ(GetSecurityLevel(), SecurityHigh);
     EXPECT_EQ(GetGuardId(), "");
     EXPECT_TRUE(IsFirstRun());
@@ -107,15 +109,14 @@ TEST(Settings, DefaultsStoredFormsAndTheKeyFollowingTheProgramName) {
     SetText(section, "secmode", "1");
     EXPECT_EQ(GetSecurityLevel(), SecurityHigh);
 
-    SetApplicationName("Renamed");
+    environment.Set(kApplicationNameVariable, "Renamed");
     EXPECT_EQ(GetGuardId(), "") << "another program name starts from the defaults";
-    SetApplicationName("");
+    environment.Unset(kApplicationNameVariable);
     EXPECT_EQ(GetApplicationName(), "test_identities");
     ASSERT_TRUE(SetGuardId("{unnamed}"));
     EXPECT_EQ(GetText("Software\\Keelfern\\test_identities\\main", "guardid"), "{unnamed}");
-    SetApplicationName("Veilbox");
+    environment.Set(kApplicationNameVariable, "Veilbox");
     EXPECT_EQ(GetGuardId(), "{veilbox}");
-    SetApplicationName("");
 }
 
 TEST(UninstallCleanup, RemovesTheProductTreeAndTheCompanyKeyOnlyWhenLeftEmpty) {

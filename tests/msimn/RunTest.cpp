@@ -42,9 +42,9 @@ protected:
     // Whether someone else holds the file: our own exclusive open fails with a sharing violation.
     static bool Held(const std::string& path) {
         platform::File file;
-        platform::FileException error(platform::FileException::Generic, path);
-        if (platform::File::TryOpen(path, platform::File::Mode::Read, file, &error)) return false;
-        EXPECT_EQ(error.cause(), platform::FileException::SharingViolation) << error.what();
+        const platform::FileStatus status = platform::File::Open(path, platform::File::Mode::Read, file);
+        if (status.ok()) return false;
+        EXPECT_EQ(status.cause(), platform::FileStatus::SharingViolation) << status.text();
         return true;
     }
     // The product's own search is what it waits on before it touches a store.
@@ -112,7 +112,8 @@ TEST_F(RunTest, WithoutArgumentsItStartsAsThePointersSayAndStopsWhenTimeIsUp) {
 
 TEST_F(RunTest, AStoreHeldElsewhereKeepsTheClientFromStarting) {
     const std::string key = CreateIdentity({"--name", "Cy", "--store", data_.file("cy")});
-    platform::File holder = platform::File::Open(data_.file("cy/Sent Items.dbx"), platform::File::Mode::Read);
+    platform::File holder;
+    ASSERT_TRUE(platform::File::Open(data_.file("cy/Sent Items.dbx"), platform::File::Mode::Read, holder).ok());
     const Child::Result result = Msimn({"run", "--identity", key, "--for", "30"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("Sent Items.dbx"), std::string::npos) << result.err;
