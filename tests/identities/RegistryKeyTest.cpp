@@ -36,12 +36,7 @@ TEST_F(RegistryKeyTest, DeleteSubtreeRemovesEveryLevelAndNothingBeside) {
 
 TEST_F(RegistryKeyTest, QueryStringIsBoundedAndTellsMissingFromEmpty) {
     const std::string longest(RegistryKey::kMaxStringBytes - 1, 'a');
-    const struct {
-        const char* name;
-        DWORD type;
-        std::string stored, expected;
-        DWORD bytes;
-    } cases[] = {
+    const std::tuple<const char*, DWORD, std::string, std::string, DWORD> cases[] = {
         {"fits", REG_SZ, longest + '\0', longest, 16384},
         {"too long", REG_SZ, longest + "b" + '\0', "fallback", 0},
         {"unterminated", REG_BINARY, longest + "c", longest + "c", 16384},
@@ -49,11 +44,11 @@ TEST_F(RegistryKeyTest, QueryStringIsBoundedAndTellsMissingFromEmpty) {
         {"two words", REG_SZ, std::string("two\0words", 10), "two", 10},  // ends at the first zero
         {"missing", REG_SZ, "", "fallback", 0},
     };
-    for (const auto& c : cases) {
-        if (std::string(c.name) != "missing") SetValue("Software\\Test", c.name, c.type, c.stored);
+    for (const auto& [name, type, stored, expected, count] : cases) {
+        if (std::string(name) != "missing") SetValue("Software\\Test", name, type, stored);
         DWORD bytes = 99;
-        EXPECT_EQ(key_.QueryString(c.name, "fallback", bytes), c.expected) << c.name;
-        EXPECT_EQ(bytes, c.bytes) << c.name;
+        EXPECT_EQ(key_.QueryString(name, "fallback", bytes), expected) << name;
+        EXPECT_EQ(bytes, count) << name;
     }
     EXPECT_EQ(RegistryKey().QueryString("empty", "fallback"), "fallback");
 }
@@ -65,7 +60,6 @@ TEST_F(RegistryKeyTest, TheHolderOwnsExactlyOneHandle) {
     EXPECT_EQ(key_.QueryString("v"), "x") << "a failed open keeps the held key";
     ASSERT_EQ(key_.Open(HKEY_CURRENT_USER, "Software", KEY_READ), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(first), ERROR_INVALID_HANDLE) << "the old handle was closed";
-
     RegistryKey moved(std::move(key_));
     EXPECT_FALSE(key_.IsOpen());
     const HKEY held = moved.Handle();
@@ -81,26 +75,19 @@ TEST(Settings, DefaultsStoredFormsAndTheKeyFollowingTheProgramName) {
     TempRegistry registry;
     ScopedEnvironment environment;
     environment.Set(kApplicationNameVariable, "Veilbox");
-    EXPECT_EQ(GetSecurityLevel(), SecurityHigh);
-    EXPECT_EQ(GetGuardId(), "");
-    EXPECT_TRUE(IsFirstRun());
+    EXPECT_EQ(std::make_tuple(GetSecurityLevel(), GetGuardId(), IsFirstRun()), std::make_tuple(int(SecurityHigh), std::string(), true));
     EXPECT_FALSE(KeyExists("Software\\Keelfern")) << "reading creates nothing";
-
-    ASSERT_TRUE(SetGuardId("{veilbox}"));
-    ASSERT_TRUE(SetSecurityLevel(SecurityLow));
-    ASSERT_TRUE(ClearFirstRun());
+    ASSERT_TRUE(SetGuardId("{veilbox}") && SetSecurityLevel(SecurityLow) && ClearFirstRun());
     const std::string section = "Software\\Keelfern\\Veilbox\\main";
-    DWORD type = 0;
-    std::string bytes;
     const std::tuple<const char*, DWORD, std::string> stored[] = {
-        {"guardid", REG_SZ, std::string("{veilbox}", 10)}, {"secmode", REG_DWORD, std::string(4, '\0')},
-        {"first", REG_DWORD, std::string(4, '\0')}};
+        {"guardid", REG_SZ, std::string("{veilbox}", 10)}, {"secmode", REG_DWORD, std::string(4, '\0')}, {"first", REG_DWORD, std::string(4, '\0')}};
     for (const auto& [name, wantType, wantBytes] : stored) {
+        DWORD type = 0;
+        std::string bytes;
         ASSERT_TRUE(GetValue(section, name, type, bytes)) << name;
         EXPECT_EQ(std::make_pair(type, bytes), std::make_pair(wantType, wantBytes)) << name;
     }
     EXPECT_FALSE(IsFirstRun());
-
     // Values set by hand are read afresh and unchecked; the wrong type reads as absent.
     SetValue(section, "secmode", REG_DWORD, std::string("\7\0\0\0", 4));
     EXPECT_EQ(GetSecurityLevel(), 7);
@@ -112,21 +99,18 @@ TEST(Settings, DefaultsStoredFormsAndTheKeyFollowingTheProgramName) {
     environment.Set(kApplicationNameVariable, "Renamed");
     EXPECT_EQ(GetGuardId(), "") << "another program name starts from the defaults";
     environment.Unset(kApplicationNameVariable);
-    EXPECT_EQ(GetApplicationName(), "test_identities");
     ASSERT_TRUE(SetGuardId("{unnamed}"));
-    EXPECT_EQ(GetText("Software\\Keelfern\\test_identities\\main", "guardid"), "{unnamed}");
-    environment.Set(kApplicationNameVariable, "Veilbox");
-    EXPECT_EQ(GetGuardId(), "{veilbox}");
+    EXPECT_EQ(GetText("Software\\Keelfern\\test_identities\\main", "guardid"), "{unnamed}") << "named after the program file";
 }
 
 TEST(UninstallCleanup, RemovesTheProductTreeAndTheCompanyKeyOnlyWhenLeftEmpty) {
     const struct {
         std::vector<const char*> keys, gone, kept;
     } cases[] = {
-        {{"Software\\Orlen\\Veilbox\\Options\\Deeper", "Software\\Keelfern\\Veilbox\\main"},
-         {"Software\\Orlen"}, {"Software", "Software\\Keelfern\\Veilbox\\main"}},
-        {{"Software\\Orlen\\Veilbox\\Options", "Software\\Orlen\\Other Product\\Settings"},
-         {"Software\\Orlen\\Veilbox"}, {"Software\\Orlen\\Other Product\\Settings"}},
+        {{"Software\\Orlen\\Veilbox\\Options\\Deeper", "Software\\Keelfern\\Veilbox\\main"}, {"Software\\Orlen"},
+         {"Software", "Software\\Keelfern\\Veilbox\\main"}},
+        {{"Software\\Orlen\\Veilbox\\Options", "Software\\Orlen\\Other Product\\Settings"}, {"Software\\Orlen\\Veilbox"},
+         {"Software\\Orlen\\Other Product\\Settings"}},
         {{"Software\\Unrelated"}, {}, {"Software\\Unrelated"}},
     };
     for (const auto& c : cases) {
