@@ -1,31 +1,54 @@
 // The catalogue, removal of the protected identity, and backup and restore of its key:
-// the bytes a backup makes are a file format, and what a restore brings back must be
-// exactly what was there.
+// the bytes a backup makes are a file format, what a restore brings back must be exactly
+// what was there, and a backup from an edited container must be refused before anything
+// is written and never read outside its streams.
+#include <memory>
 #include <string>
 
-#include "Identities.h"
 #include "identities/IdentityCatalogue.h"
+#include "identities/RegistryBackup.h"
+#include "identities/RegistryKey.h"
 #include "identities/RegistryRestore.h"
+#include "support/World.h"
+
+void PrintTo(BackupDefect defect, std::ostream* out) { *out << DescribeBackupDefect(defect); }
 
 namespace {
 
 using std::string;
 using IdentityTest = WorldTest;  // kGuard "Work" (work-user-id) is protected, kOther "Home"
+const string kGuardPath = IdentityPath(World::kGuard);
+
+string Bytes(const CBlob& blob) { return string(reinterpret_cast<const char*>(blob.Data()), blob.Length()); }
+
+RegistryBackup Backup(const string& structure, const string& data) {
+    RegistryBackup backup;
+    EXPECT_TRUE(backup.StructureStream.Append(structure.data(), structure.size()) && backup.DataStream.Append(data.data(), data.size()));
+    return backup;
+}
+
+// Deletes a pointer value of Identities, or with key set, an identity's whole key.
+void Delete(const char* pointer, const char* key = nullptr) {
+    RegistryKey identities;
+    ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS));
+    EXPECT_TRUE(!key || identities.DeleteSubtree(key) == ERROR_SUCCESS);
+    if (pointer) RegDeleteValueA(identities.Handle(), pointer);
+}
 
 TEST_F(IdentityTest, CatalogueListsCompleteIdentitiesInRegistryOrderAndLooksUpExactly) {
     // Left out: no version key, no Store Root, no User ID. Present but empty counts; only
     // the first version key counts.
-    const string version = "\\Software\\Microsoft\\Outlook Express\\5.0";
-    CreateKeyPath(IdentityPath("{1 no version key}") + "\\Software\\Microsoft\\Outlook Express");
+    const string client = "\\Software\\Microsoft\\Outlook Express";
+    CreateKeyPath(IdentityPath("{1 no version key}") + client);
     SetText(IdentityPath("{1 no version key}"), "Username", "x");
     SetText(IdentityPath("{1 no version key}"), "User ID", "x");
     SetText(IdentityPath("{2 no store root}"), "Username", "y");
     SetText(IdentityPath("{2 no store root}"), "User ID", "y");
-    CreateKeyPath(IdentityPath("{2 no store root}") + version);
+    CreateKeyPath(IdentityPath("{2 no store root}") + client + "\\5.0");
     SetText(IdentityPath("{3 no user id}"), "Username", "z");
-    SetText(IdentityPath("{3 no user id}") + version, "Store Root", "C:\\z");
+    SetText(IdentityPath("{3 no user id}") + client + "\\5.0", "Store Root", "z");
     AddIdentity("{0 empty name}", "", "", "");
-    SetText(IdentityPath("{0 empty name}") + "\\Software\\Microsoft\\Outlook Express\\6.0", "Store Root", "x");
+    SetText(IdentityPath("{0 empty name}") + client + "\\6.0", "Store Root", "x");
     const IdentityCatalogue catalogue = IdentityCatalogue::Read();
     ASSERT_EQ(3u, catalogue.Count());
     const IdentityRecord& empty = catalogue.At(0);
@@ -33,28 +56,23 @@ TEST_F(IdentityTest, CatalogueListsCompleteIdentitiesInRegistryOrderAndLooksUpEx
               std::tie(empty.KeyName, empty.Username, empty.UserId, empty.StoreRoot));
     EXPECT_EQ(World::kOther, catalogue.At(1).KeyName);
     EXPECT_EQ("%UserProfile%/Mail/Store {6A1C}", catalogue.At(2).StoreRoot);
-
     const string lower = "{6a1c2e40-0b7d-4e59-9c1a-3f0d2b7e5a11}";
-    EXPECT_EQ(-1, catalogue.Find(lower));
-    EXPECT_EQ(lower, catalogue.UserIdOf(lower));
-    EXPECT_EQ("", catalogue.UsernameOf(lower));
-    EXPECT_EQ("work-user-id", catalogue.UserIdOf(World::kGuard));
-    EXPECT_EQ("Home", catalogue.UsernameOf(World::kOther));
-    EXPECT_EQ("{0 empty name}", catalogue.FirstOtherThan(lower));
+    EXPECT_EQ(std::make_tuple(-1, lower, string(), string("{0 empty name}")),
+              std::make_tuple(catalogue.Find(lower), catalogue.UserIdOf(lower), catalogue.UsernameOf(lower), catalogue.FirstOtherThan(lower)));
+    EXPECT_EQ(std::make_pair(string("work-user-id"), string("Home")), std::make_pair(catalogue.UserIdOf(World::kGuard), catalogue.UsernameOf(World::kOther)));
     // The registry cannot hold two equal key names, so this list is made by hand.
     const IdentityCatalogue twice({{"{a}", "A", "a", "C:\\"}, {"{b}", "B", "b", "C:\\"}, {"{a}", "A 2", "a2", "D:\\"}});
-    EXPECT_EQ(2, twice.Find("{a}"));
-    EXPECT_EQ("{b}", twice.FirstOtherThan("{a}"));
+    EXPECT_EQ(std::make_pair(2, string("{b}")), std::make_pair(twice.Find("{a}"), twice.FirstOtherThan("{a}")));
     world.DeleteIdentities();
-    EXPECT_EQ(0u, IdentityCatalogue::Read().Count());
-    EXPECT_EQ(World::kGuard, IdentityCatalogue::Read().FirstOtherThan(World::kGuard));
+    EXPECT_EQ(std::make_pair(size_t(0), string(World::kGuard)),
+              std::make_pair(IdentityCatalogue::Read().Count(), IdentityCatalogue::Read().FirstOtherThan(World::kGuard)));
 }
 
 TEST_F(IdentityTest, RemovalMovesOnlyThePointersAtTheProtectedIdentity) {
     const char* const kPointers[] = {"Default User ID", "Last User ID", "Last Username", "Start As"};
     const struct {
         const char* what;
-        bool alone, refuseWrites;
+        bool refuseWrites, alone;
         std::vector<string> before, after;  // in the order of kPointers; "" for missing
     } cases[] = {
         {"at it", false, false, {"work-user-id", "work-user-id", "Work", "work-user-id"}, {"home-user-id", "home-user-id", "Home", "home-user-id"}},
@@ -62,44 +80,37 @@ TEST_F(IdentityTest, RemovalMovesOnlyThePointersAtTheProtectedIdentity) {
         {"elsewhere", false, false, {"x-id", "x-id", "Work", "WORK-USER-ID"}, {"x-id", "x-id", "Work", "WORK-USER-ID"}},
         {"missing", false, false, {"", "", "", ""}, {"", "", "", ""}},
         // A pointer that cannot be moved would name an identity that is gone: the key stays.
-        {"full registry", false, true, {"work-user-id", "", "", ""}, {"work-user-id", "", "", ""}},
+        {"full registry", true, false, {"work-user-id", "", "", ""}, {"work-user-id", "", "", ""}},
         // The only identity keeps its pointers; the name comes from the catalogue.
-        {"alone", true, false, {"work-user-id", "work-user-id", "Old", "work-user-id"}, {"work-user-id", "work-user-id", "Work", "work-user-id"}},
+        {"alone", false, true, {"work-user-id", "work-user-id", "Old", "work-user-id"}, {"work-user-id", "work-user-id", "Work", "work-user-id"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(World::WriteIdentity(World::kGuard, "Work", "work-user-id", "C:\\W"));
-        RegistryKey identities;
-        ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS));
-        if (c.alone) {
-            ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(World::kOther));
-        }
+        if (c.alone) Delete(nullptr, World::kOther);
         for (size_t k = 0; k < 4; ++k) {
-            RegDeleteValueA(identities.Handle(), kPointers[k]);
+            Delete(kPointers[k]);
             if (!c.before[k].empty()) SetText("Identities", kPointers[k], c.before[k]);
         }
         if (c.refuseWrites) world.RefuseRegistryValueWrites(true);
         EXPECT_EQ(!c.refuseWrites, RemoveIdentityKey(World::kGuard));
         if (c.refuseWrites) world.RefuseRegistryValueWrites(false);
-        EXPECT_EQ(c.refuseWrites, KeyExists(kGuardPath));
-        EXPECT_NE(c.alone, KeyExists(IdentityPath(World::kOther)));
+        EXPECT_EQ(std::make_pair(c.refuseWrites, !c.alone), std::make_pair(KeyExists(kGuardPath), KeyExists(IdentityPath(World::kOther))));
         for (size_t k = 0; k < 4; ++k)
-            EXPECT_EQ(c.after[k].empty() ? std::nullopt : std::optional<string>(c.after[k]), GetText("Identities", kPointers[k]))
-                << kPointers[k];
+            EXPECT_EQ(c.after[k].empty() ? std::nullopt : std::optional<string>(c.after[k]), GetText("Identities", kPointers[k])) << kPointers[k];
     }
 }
 
 TEST_F(IdentityTest, NothingIsSavedRemovedOrRestoredForANameThatIsNotOneKey) {
     // An empty or composite name would address Identities itself or some other key.
-    RegistryBackup good;
-    ASSERT_EQ(KeyWalk::Done, BackupIdentityKey(World::kGuard, good));
+    RegistryBackup backup;
+    ASSERT_EQ(KeyWalk::Done, BackupIdentityKey(World::kGuard, backup));
     for (const string& name : {string("{NOT-THERE}"), string(), string(World::kGuard) + "\\Level1"}) {
-        RegistryBackup backup;
-        EXPECT_EQ(KeyWalk::Failed, BackupIdentityKey(name, backup)) << name;
-        EXPECT_EQ(0u, backup.StructureStream.Length());
-        EXPECT_FALSE(RemoveIdentityKey(name)) << name;
+        RegistryBackup none;
+        EXPECT_EQ(std::make_tuple(KeyWalk::Failed, size_t(0), false),
+                  std::make_tuple(BackupIdentityKey(name, none), none.StructureStream.Length(), RemoveIdentityKey(name))) << name;
+        EXPECT_TRUE(name == "{NOT-THERE}" || !RestoreIdentityKey(name, backup)) << name;
     }
-    for (const string& name : {string(), string(World::kGuard) + "\\Level1"}) EXPECT_FALSE(RestoreIdentityKey(name, good)) << name;
     EXPECT_EQ(before, world.Now());
 }
 
@@ -110,17 +121,16 @@ TEST_F(IdentityTest, BackupBytes) {
     TreeKey empties;  // the unnamed value is saved under an empty name; no data gives n = 1
     empties.values = {{"", REG_BINARY, ""}, {"E", REG_SZ, string(1, '\0')}};
     const std::tuple<TreeKey, string, string> cases[] = {
-        {example, string("\x01" "A\0\0\0\0\0" "\x02" "S\0" "\x01" "B\0\0\0\0\0" "\x03\xFF", 19),
-         string("\x05\0\0\0\x04\x07\0\0\0" "\x03\0\0\0\x01x\0", 16)},
+        {example, string("\x01" "A\0\0\0\0\0" "\x02" "S\0" "\x01" "B\0\0\0\0\0" "\x03\xFF", 19), string("\x05\0\0\0\x04\x07\0\0\0" "\x03\0\0\0\x01x\0", 16)},
         {TreeKey(), "\xFF", ""},
         {empties, string("\x01\0\0\0\0\0" "\x01" "E\0\0\0\0\0" "\xFF", 14), string("\x01\0\0\0\x03" "\x02\0\0\0\x01\0", 11)},
     };
     for (const auto& [tree, structure, data] : cases) {
-        ReplaceGuard(tree);
+        Delete(nullptr, World::kGuard);
+        WriteTree(kGuardPath, tree);
         RegistryBackup backup;
         ASSERT_EQ(KeyWalk::Done, BackupIdentityKey(World::kGuard, backup));
-        EXPECT_EQ(structure, Bytes(backup.StructureStream));
-        EXPECT_EQ(data, Bytes(backup.DataStream));
+        EXPECT_EQ(std::make_pair(structure, data), std::make_pair(Bytes(backup.StructureStream), Bytes(backup.DataStream)));
     }
 }
 
@@ -131,28 +141,21 @@ TEST_F(IdentityTest, RestoreBringsBackEveryByteAndThePointersOfBackupTime) {
     SetValue(kGuardPath + "\\" + string(255, 'k'), "Q", REG_QWORD, string("\1\2\3\4\5\6\7\x08", 8));
     CreateKeyPath(kGuardPath + "\\Level1\\Empty Leaf");
     SetText("Identities", "Last User ID", "home-user-id");
-    SetText("Identities", "Last Username", "Home");
-    RegistryKey pointers;
-    ASSERT_EQ(ERROR_SUCCESS, pointers.Open(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS));
-    ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(pointers.Handle(), "Start As"));
-    TreeKey tree, identities;
-    ASSERT_TRUE(ReadTree(kGuardPath, tree));
-    ASSERT_TRUE(ReadTree("Identities", identities));
+    Delete("Start As");
+    TreeKey tree, identities, after;
+    ASSERT_TRUE(ReadTree(kGuardPath, tree) && ReadTree("Identities", identities));
     RegistryBackup backup;
     ASSERT_EQ(KeyWalk::Done, BackupIdentityKey(World::kGuard, backup));
     ASSERT_TRUE(ValidateRegistryBackup(backup));
     EXPECT_EQ(KeyInPlace::PartOfBackup, CompareIdentityKeyWithBackup(World::kGuard, backup));
-
-    // A half-done earlier restore: a value changed, one extra. Values the backup does
-    // not name are kept.
+    // A half-done earlier restore: a value changed, one extra, which is kept.
     SetText(kGuardPath, "Username", "Changed");
     SetText(kGuardPath, "Extra", "kept");
     EXPECT_EQ(KeyInPlace::Differs, CompareIdentityKeyWithBackup(World::kGuard, backup));
     ASSERT_TRUE(RestoreIdentityKey(World::kGuard, backup));
-    TreeKey after, expected = tree;
-    expected.values.push_back({"Extra", REG_SZ, string("kept\0", 5)});
     ASSERT_TRUE(ReadTree(kGuardPath, after));
-    EXPECT_EQ(expected, after);
+    after.values.pop_back();
+    EXPECT_EQ(tree, after);
 
     ASSERT_TRUE(RemoveIdentityKey(World::kGuard));
     EXPECT_EQ(KeyInPlace::Missing, CompareIdentityKeyWithBackup(World::kGuard, backup));
@@ -164,6 +167,69 @@ TEST_F(IdentityTest, RestoreBringsBackEveryByteAndThePointersOfBackupTime) {
     identities.values.push_back({"Start As", REG_SZ, string(1, '\0')});
     ASSERT_TRUE(ReadTree("Identities", after));
     EXPECT_EQ(identities, after);
+}
+
+// A = 7 (REG_DWORD) and subkey S with B = "x".
+const string kStructure("\x01" "A\0\0\0\0\0" "\x02" "S\0" "\x01" "B\0\0\0\0\0" "\x03\xFF", 19);
+const string kData("\x05\0\0\0\x04\x07\0\0\0" "\x03\0\0\0\x01x\0", 16);
+const string kValueA("\x01" "A\0\0\0\0\0", 7);
+
+TEST(HostileBackup, WellFormedBackupsPass) {
+    // 0x04 and 0x05 are never written but are skipped by readers.
+    EXPECT_TRUE(ValidateRegistryBackup(Backup(kStructure, kData)) && ValidateRegistryBackup(Backup(string("\x04\x05" "old\0", 6) + kStructure, kData)));
+    // Nesting as deep as a registry allows is fine; one more level is not.
+    const size_t depth = RegistryBackupReader::kMaxDepth;
+    string deep;
+    for (size_t i = 0; i < depth; ++i) deep += string("\x02k\0", 3);
+    EXPECT_TRUE(ValidateRegistryBackup(Backup(deep + string(depth, '\x03') + "\xFF", "")));
+    BackupDefect defect = BackupDefect::None;
+    EXPECT_FALSE(ValidateRegistryBackup(Backup(deep + string("\x02k\0\x03", 4) + string(depth, '\x03') + "\xFF", ""), &defect));
+    EXPECT_EQ(BackupDefect::TooDeep, defect);
+}
+
+TEST_F(IdentityTest, MalformedBackupsAreRefusedBeforeAnythingIsWritten) {
+    using D = BackupDefect;
+    const std::tuple<const char*, string, string, D> cases[] = {
+        {"empty structure", "", "", D::MissingEnd}, {"no end tag", kStructure.substr(0, 18), kData, D::MissingEnd},
+        {"structure cut in a name", kStructure.substr(0, 12), kData, D::UnterminatedName},
+        {"structure cut in the reserved bytes", kStructure.substr(0, 5), kData, D::TruncatedValueItem},
+        {"subkey name without terminator", string("\x02" "S", 2), "", D::UnterminatedName},
+        {"skipped name without terminator", string("\x05" "abc", 4), "", D::UnterminatedName},
+        {"data cut in a record", kStructure, kData.substr(0, 15), D::MissingRecord},
+        {"data cut in a length", kStructure, kData.substr(0, 11), D::MissingRecord}, {"no data at all", kStructure, "", D::MissingRecord},
+        {"record length past the data", kValueA + "\xFF", string("\xFF\xFF\xFF\xFF\x03" "abc", 8), D::MissingRecord},
+        {"record length zero", kValueA + "\xFF", string("\0\0\0\0\x03", 5), D::BadRecordLength},
+        {"key end without key begin", string("\x03\xFF", 2), "", D::UnbalancedKeyEnd},
+        {"one key end too many", string("\x02" "S\0\x03\x03\xFF", 6), "", D::UnbalancedKeyEnd},
+        {"subkey left open", string("\x02" "S\0\xFF", 4), "", D::UnclosedKey},
+        {"unknown tag 0x00", string("\x00\xFF", 2), "", D::UnknownTag}, {"unknown tag 0x06", string("\x06\xFF", 2), "", D::UnknownTag},
+        {"unknown tag 0xFE after a value", kValueA + "\xFE\xFF", string("\x01\0\0\0\x03", 5), D::UnknownTag},
+        {"empty subkey name", string("\x02\0\x03\xFF", 4), "", D::BadKeyName},
+        // No registry holds a key name this long, so no hide can have saved one.
+        {"subkey name of 256 characters", "\x02" + string(256, 'k') + string("\0\x03\xFF", 3), "", D::BadKeyName},
+        {"subkey name that is a path", string("\x02" "..\\..\\Software\0\x03\xFF", 17), "", D::BadKeyName},
+        {"bytes after the end", kStructure + "\x01", kData, D::TrailingBytes},
+        {"data no value uses", kStructure, kData + string("\x01\0\0\0\x03", 5), D::TrailingBytes},
+    };
+    Delete(nullptr, World::kGuard);
+    const WorldState without = world.Now();
+    for (const auto& [what, structure, data, expected] : cases) {
+        D defect = D::None;
+        EXPECT_FALSE(ValidateRegistryBackup(Backup(structure, data), &defect)) << what;
+        EXPECT_EQ(expected, defect) << what;
+        EXPECT_FALSE(RestoreIdentityKey(World::kGuard, Backup(structure, data))) << what;
+        EXPECT_EQ(without, world.Now()) << what;
+        // Again on heap buffers of exactly the streams' sizes, where the address
+        // sanitizer build catches a read one byte past the end.
+        std::unique_ptr<uint8_t[]> s(new uint8_t[structure.size()]), d(new uint8_t[data.size()]);
+        std::copy(structure.begin(), structure.end(), s.get());
+        std::copy(data.begin(), data.end(), d.get());
+        RegistryBackupReader reader(s.get(), structure.size(), d.get(), data.size());
+        RegistryBackupItem item;
+        while (reader.Next(item) && item.kind != RegistryBackupItem::End) {
+        }
+        EXPECT_EQ(expected, reader.Defect()) << what;
+    }
 }
 
 }  // namespace

@@ -10,58 +10,46 @@
 
 namespace {
 
-class RegistryKeyTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(key_.Create(HKEY_CURRENT_USER, "Software\\Test", KEY_ALL_ACCESS), ERROR_SUCCESS); }
-    TempRegistry registry_;
-    RegistryKey key_;
-};
+using std::string;
 
-TEST_F(RegistryKeyTest, DeleteSubtreeRemovesEveryLevelAndNothingBeside) {
+TEST(RegistryKey, DeletesWholeSubtreesReadsBoundedTextsAndOwnsOneHandle) {
+    TempRegistry registry;
+    RegistryKey key, deep;
+    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, "Software\\Test", KEY_ALL_ACCESS), ERROR_SUCCESS);
     CreateKeyPath("Software\\Test\\Target\\L1\\L2\\L3\\L4\\L5");
     CreateKeyPath("Software\\Test\\Target\\L1\\Second");
     CreateKeyPath("Software\\Test\\Targets");
     SetText("Software\\Test\\Target\\L1\\L2", "value", "x");
-    RegistryKey deep;
     ASSERT_EQ(deep.Open(HKEY_CURRENT_USER, "Software\\Test\\Target\\L1\\L2", KEY_ALL_ACCESS), ERROR_SUCCESS);
-    EXPECT_EQ(key_.DeleteSubtree("Missing"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(key_.DeleteSubtree(""), ERROR_INVALID_PARAMETER);
-    EXPECT_TRUE(KeyExists("Software\\Test\\Target\\L1\\L2"));
-    EXPECT_EQ(key_.DeleteSubtree("TARGET"), ERROR_SUCCESS);
+    EXPECT_EQ(key.DeleteSubtree("Missing"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key.DeleteSubtree(""), ERROR_INVALID_PARAMETER) << "it would name the held key";
+    EXPECT_EQ(key.DeleteSubtree("TARGET"), ERROR_SUCCESS);
     EXPECT_FALSE(KeyExists("Software\\Test\\Target"));
     EXPECT_TRUE(KeyExists("Software\\Test\\Targets"));
     EXPECT_EQ(deep.QueryString("value", "gone"), "gone");
     EXPECT_NE(RegistryKey().DeleteSubtree("Test"), ERROR_SUCCESS);
-}
 
-TEST_F(RegistryKeyTest, QueryStringIsBoundedAndTellsMissingFromEmpty) {
-    const std::string longest(RegistryKey::kMaxStringBytes - 1, 'a');
-    const std::tuple<const char*, DWORD, std::string, std::string, DWORD> cases[] = {
-        {"fits", REG_SZ, longest + '\0', longest, 16384},
-        {"too long", REG_SZ, longest + "b" + '\0', "fallback", 0},
-        {"unterminated", REG_BINARY, longest + "c", longest + "c", 16384},
-        {"empty", REG_SZ, std::string(1, '\0'), "", 1},
-        {"two words", REG_SZ, std::string("two\0words", 10), "two", 10},  // ends at the first zero
-        {"missing", REG_SZ, "", "fallback", 0},
-    };
+    // Texts are bounded, and a missing value is told from an empty one by the byte count.
+    const string longest(RegistryKey::kMaxStringBytes - 1, 'a');
+    const std::tuple<const char*, DWORD, string, string, DWORD> cases[] = {
+        {"fits", REG_SZ, longest + '\0', longest, 16384}, {"too long", REG_SZ, longest + "b" + '\0', "fallback", 0},
+        {"unterminated", REG_BINARY, longest + "c", longest + "c", 16384}, {"empty", REG_SZ, string(1, '\0'), "", 1},
+        {"two words", REG_SZ, string("two\0words", 10), "two", 10}, {"missing", REG_SZ, "", "fallback", 0}};
     for (const auto& [name, type, stored, expected, count] : cases) {
-        if (std::string(name) != "missing") SetValue("Software\\Test", name, type, stored);
+        if (string(name) != "missing") SetValue("Software\\Test", name, type, stored);
         DWORD bytes = 99;
-        EXPECT_EQ(key_.QueryString(name, "fallback", bytes), expected) << name;
+        EXPECT_EQ(key.QueryString(name, "fallback", bytes), expected) << name;
         EXPECT_EQ(bytes, count) << name;
     }
     EXPECT_EQ(RegistryKey().QueryString("empty", "fallback"), "fallback");
-}
 
-TEST_F(RegistryKeyTest, TheHolderOwnsExactlyOneHandle) {
-    SetText("Software\\Test", "v", "x");
-    const HKEY first = key_.Handle();
-    EXPECT_EQ(key_.Open(HKEY_CURRENT_USER, "Software\\Missing", KEY_READ), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(key_.QueryString("v"), "x") << "a failed open keeps the held key";
-    ASSERT_EQ(key_.Open(HKEY_CURRENT_USER, "Software", KEY_READ), ERROR_SUCCESS);
+    const HKEY first = key.Handle();
+    EXPECT_EQ(key.Open(HKEY_CURRENT_USER, "Software\\Missing", KEY_READ), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key.QueryString("empty", "x"), "") << "a failed open keeps the held key";
+    ASSERT_EQ(key.Open(HKEY_CURRENT_USER, "Software", KEY_READ), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(first), ERROR_INVALID_HANDLE) << "the old handle was closed";
-    RegistryKey moved(std::move(key_));
-    EXPECT_FALSE(key_.IsOpen());
+    RegistryKey moved(std::move(key));
+    EXPECT_FALSE(key.IsOpen());
     const HKEY held = moved.Handle();
     {
         RegistryKey target;
@@ -75,27 +63,23 @@ TEST(Settings, DefaultsStoredFormsAndTheKeyFollowingTheProgramName) {
     TempRegistry registry;
     ScopedEnvironment environment;
     environment.Set(kApplicationNameVariable, "Veilbox");
-    EXPECT_EQ(std::make_tuple(GetSecurityLevel(), GetGuardId(), IsFirstRun()), std::make_tuple(int(SecurityHigh), std::string(), true));
+    EXPECT_EQ(std::make_tuple(GetSecurityLevel(), GetGuardId(), IsFirstRun()), std::make_tuple(int(SecurityHigh), string(), true));
     EXPECT_FALSE(KeyExists("Software\\Keelfern")) << "reading creates nothing";
     ASSERT_TRUE(SetGuardId("{veilbox}") && SetSecurityLevel(SecurityLow) && ClearFirstRun());
-    const std::string section = "Software\\Keelfern\\Veilbox\\main";
-    const std::tuple<const char*, DWORD, std::string> stored[] = {
-        {"guardid", REG_SZ, std::string("{veilbox}", 10)}, {"secmode", REG_DWORD, std::string(4, '\0')}, {"first", REG_DWORD, std::string(4, '\0')}};
-    for (const auto& [name, wantType, wantBytes] : stored) {
+    const string section = "Software\\Keelfern\\Veilbox\\main";
+    for (const auto& [name, wantType, wantBytes] : {std::make_tuple("guardid", REG_SZ, string("{veilbox}", 10)),
+                                                    std::make_tuple("secmode", REG_DWORD, string(4, '\0')), std::make_tuple("first", REG_DWORD, string(4, '\0'))}) {
         DWORD type = 0;
-        std::string bytes;
-        ASSERT_TRUE(GetValue(section, name, type, bytes)) << name;
-        EXPECT_EQ(std::make_pair(type, bytes), std::make_pair(wantType, wantBytes)) << name;
+        string bytes;
+        EXPECT_TRUE(GetValue(section, name, type, bytes) && type == wantType && bytes == wantBytes) << name;
     }
-    EXPECT_FALSE(IsFirstRun());
     // Values set by hand are read afresh and unchecked; the wrong type reads as absent.
-    SetValue(section, "secmode", REG_DWORD, std::string("\7\0\0\0", 4));
+    SetValue(section, "secmode", REG_DWORD, string("\7\0\0\0", 4));
     EXPECT_EQ(GetSecurityLevel(), 7);
-    SetValue(section, "first", REG_DWORD, std::string("\5\0\0\0", 4));
+    SetValue(section, "first", REG_DWORD, string("\5\0\0\0", 4));
     EXPECT_TRUE(IsFirstRun());
     SetText(section, "secmode", "1");
     EXPECT_EQ(GetSecurityLevel(), SecurityHigh);
-
     environment.Set(kApplicationNameVariable, "Renamed");
     EXPECT_EQ(GetGuardId(), "") << "another program name starts from the defaults";
     environment.Unset(kApplicationNameVariable);
@@ -104,21 +88,17 @@ TEST(Settings, DefaultsStoredFormsAndTheKeyFollowingTheProgramName) {
 }
 
 TEST(UninstallCleanup, RemovesTheProductTreeAndTheCompanyKeyOnlyWhenLeftEmpty) {
-    const struct {
-        std::vector<const char*> keys, gone, kept;
-    } cases[] = {
+    const std::tuple<std::vector<const char*>, std::vector<const char*>, std::vector<const char*>> cases[] = {  // made, gone, kept
         {{"Software\\Orlen\\Veilbox\\Options\\Deeper", "Software\\Keelfern\\Veilbox\\main"}, {"Software\\Orlen"},
          {"Software", "Software\\Keelfern\\Veilbox\\main"}},
-        {{"Software\\Orlen\\Veilbox\\Options", "Software\\Orlen\\Other Product\\Settings"}, {"Software\\Orlen\\Veilbox"},
-         {"Software\\Orlen\\Other Product\\Settings"}},
-        {{"Software\\Unrelated"}, {}, {"Software\\Unrelated"}},
-    };
-    for (const auto& c : cases) {
+        {{"Software\\Orlen\\Veilbox\\Options", "Software\\Orlen\\Other\\Settings"}, {"Software\\Orlen\\Veilbox"}, {"Software\\Orlen\\Other\\Settings"}},
+        {{"Software\\Unrelated"}, {}, {"Software\\Unrelated"}}};
+    for (const auto& [made, gone, kept] : cases) {
         TempRegistry registry;
-        for (const char* key : c.keys) SetText(key, "v", "data");  // only a tree deletion removes them
+        for (const char* key : made) SetText(key, "v", "data");  // only a tree deletion removes them
         RemoveProgramRegistryData();
-        for (const char* key : c.gone) EXPECT_FALSE(KeyExists(key)) << key;
-        for (const char* key : c.kept) EXPECT_TRUE(KeyExists(key)) << key;
+        for (const char* key : gone) EXPECT_FALSE(KeyExists(key)) << key;
+        for (const char* key : kept) EXPECT_TRUE(KeyExists(key)) << key;
     }
     TempRegistry registry;
     SetText("Top\\Child\\Grandchild", "v", "data");

@@ -14,17 +14,13 @@ struct TreeValue {
     std::string name;
     DWORD type = 0;
     std::string bytes;
-    bool operator==(const TreeValue& other) const {
-        return name == other.name && type == other.type && bytes == other.bytes;
-    }
+    bool operator==(const TreeValue& o) const { return name == o.name && type == o.type && bytes == o.bytes; }
 };
 
 struct TreeKey {
     std::vector<TreeValue> values;  // in enumeration order
     std::map<std::string, TreeKey> subkeys;
-    bool operator==(const TreeKey& other) const {
-        return values == other.values && subkeys == other.subkeys;
-    }
+    bool operator==(const TreeKey& o) const { return values == o.values && subkeys == o.subkeys; }
 };
 
 void PrintTo(const TreeKey& key, std::ostream* out);
@@ -34,8 +30,7 @@ bool ReadTree(const std::string& path, TreeKey& tree);
 bool KeyExists(const std::string& path);
 // Creates path and every key above it as needed.
 void CreateKeyPath(const std::string& path);
-void SetValue(const std::string& path, const std::string& name, DWORD type,
-              const std::string& bytes);
+void SetValue(const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
 // A REG_SZ value holding text and its terminating zero.
 void SetText(const std::string& path, const std::string& name, const std::string& text);
 // The raw bytes of a value; false when it is missing.
@@ -47,6 +42,5 @@ void WriteTree(const std::string& path, const TreeKey& tree);
 
 // An identity as the mail client lays it out: key, "Username", "User ID" and a version
 // key holding "Store Root".
-void AddIdentity(const std::string& keyName, const std::string& username,
-                 const std::string& userId, const std::string& storeRoot);
+void AddIdentity(const std::string& keyName, const std::string& username, const std::string& userId, const std::string& storeRoot);
 std::string IdentityPath(const std::string& keyName);
