@@ -1,10 +1,8 @@
-# The registry tree helpers of the identities suite read what the stand-in wrote.
+# The stand-in runs as a child process; the registry tree helpers of the identities suite
+# read what it wrote; `run` opens the client's window, so the suite takes the display.
 target_sources(test_${suite} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/identities/RegistryTree.cpp)
-target_include_directories(test_${suite} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/identities)
-# The suite runs the built stand-in as a child process.
+target_include_directories(test_${suite} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/identities ${X11_INCLUDE_DIR})
 add_dependencies(test_${suite} msimn)
 target_compile_definitions(test_${suite} PRIVATE MSIMN_PATH="$<TARGET_FILE:msimn>")
 target_link_libraries(test_${suite} PRIVATE ${X11_LIBRARIES})
-target_include_directories(test_${suite} PRIVATE ${X11_INCLUDE_DIR})
-# `run` opens the client's window: keep it off the screen while UI tests click theirs.
 set(suite_uses_display ON)

@@ -1,5 +1,5 @@
 // Starting programs, embedded resources, system values, the search for a window, version
-// records and the folders the program uses.
+// strings and the folders the program uses.
 // gtest comes before Xlib, which defines None and other short names as macros.
 #include <gtest/gtest.h>
 #include <X11/Xlib.h>
@@ -11,15 +11,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
-#include <random>
 #include <thread>
 
 #include "app/VersionString.h"
 #include "base/FileLocations.h"
 #include "platform/Shell.h"
-#include "platform/linux/ElfSectionReader.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -99,15 +96,13 @@ TEST(Shell, RandomBytesCountersAndIds) {
     ASSERT_TRUE(platform::OsRandom(a.data(), a.size()) && platform::OsRandom(b.data(), b.size()) && platform::OsRandom(nullptr, 0));
     EXPECT_TRUE(a != b && !std::all_of(a.end() - 64, a.end(), [](unsigned char c) { return c == 0; }));
     const uint64_t counter = platform::PerformanceCounter();
-    const uint32_t ticks = platform::TickCount();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const uint64_t elapsedMs = (platform::PerformanceCounter() - counter) * 1000 / platform::PerformanceFrequency();
-    EXPECT_TRUE(elapsedMs >= 50 && elapsedMs < 5000 && platform::TickCount() - ticks + 1 >= 50 && platform::TickCount() - ticks < elapsedMs + 2);
+    EXPECT_TRUE(elapsedMs >= 50 && elapsedMs < 5000) << elapsedMs;
     // The main thread's id is the process id; any other thread's differs.
     uint32_t other = 0;
     std::thread([&] { other = platform::CurrentThreadId(); }).join();
-    EXPECT_EQ(std::make_pair(platform::CurrentThreadId(), platform::CurrentProcessId()), std::make_pair(uint32_t(::getpid()), uint32_t(::getpid())));
-    EXPECT_TRUE(other != 0 && other != platform::CurrentThreadId());
+    EXPECT_TRUE(platform::CurrentThreadId() == uint32_t(::getpid()) && platform::CurrentProcessId() == uint32_t(::getpid()) && other != uint32_t(::getpid()));
 }
 
 // Top-level and reparented windows by class in any case, while another program's windows
@@ -165,43 +160,6 @@ TEST(Shell, WindowSearch) {
     platform::FindTopLevelWindow("anything");
     EXPECT_EQ(XSetErrorHandler(before), mine);
     XCloseDisplay(display);
-}
-
-// Damaged records, files without one, and truncated and scrambled copies of a real
-// program never yield a different record or read out of bounds (the sanitizer build
-// watches); a string table without its terminators ends the lookup instead of running on.
-TEST(VersionRecord, NeverReadFromDamagedFiles) {
-    std::vector<unsigned char> section;
-    ASSERT_TRUE(platform::ElfSectionReader(FIXTURE_2_0_3_384).ReadSection(".vbversion", 1 << 16, section));
-    platform::VersionRecord expected, record;
-    ASSERT_TRUE(platform::ReadVersionRecord(FIXTURE_2_0_3_384, expected));
-    EXPECT_EQ(std::make_pair(expected.fileVersionMS, expected.fileVersionLS), std::make_pair(0x00020000u, 0x00030180u));
-    const std::string original = ReadWholeFile(FIXTURE_2_0_3_384);
-    const size_t at = original.find(std::string(section.begin(), section.end()));
-    ASSERT_NE(at, std::string::npos);
-    std::string wrongSignature = original, unterminated = original, value;
-    wrongSignature[at] ^= 1;
-    std::fill(unterminated.begin() + at + 52, unterminated.begin() + at + section.size(), 'x');
-    unterminated.replace(at + section.size() - 11, 11, "ProductName");  // a key at the very end, no zero after it
-    TempDir dir;
-    const std::string path = dir.file("copy");
-    WriteWholeFile(path, unterminated);
-    EXPECT_FALSE(platform::ReadVersionString(path, "ProductName", value));
-    for (const std::string& bytes : {wrongSignature, std::string("plain text, long enough to look like a header......"), std::string("\x7f" "ELF", 4),
-                                     std::string(), original.substr(0, 64), original.substr(0, original.size() / 2), original.substr(0, original.size() - 1)}) {
-        WriteWholeFile(path, bytes);
-        EXPECT_FALSE(platform::ReadVersionRecord(path, record)) << bytes.size();
-    }
-    for (const std::string& other : {std::string(FIXTURE_plain), dir.file("missing"), dir.path()}) EXPECT_FALSE(platform::ReadVersionRecord(other, record)) << other;
-    std::mt19937 random(20240601);
-    const size_t tail = std::min<size_t>(original.size(), 8192);
-    for (int round = 0; round < 400; ++round) {
-        std::string copy = original;
-        for (int i = 0; i <= round % 4; ++i)
-            copy[random() % 2 ? random() % 64 : original.size() - 1 - random() % tail] = static_cast<char>(random() % 3 == 0 ? 0xff : random());
-        WriteWholeFile(path, copy);
-        EXPECT_TRUE(!platform::ReadVersionRecord(path, record) || std::memcmp(&record, &expected, sizeof record) == 0) << "round " << round;
-    }
 }
 
 TEST(VersionString, FormsOfAVersion) {
