@@ -1,8 +1,7 @@
 # The stand-in runs as a child process; the registry tree helpers of the identities suite
 # read what it wrote; `run` opens the client's window, so the suite takes the display.
 target_sources(test_${suite} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/identities/RegistryTree.cpp)
-target_include_directories(test_${suite} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/identities ${X11_INCLUDE_DIR})
+target_include_directories(test_${suite} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/identities)
 add_dependencies(test_${suite} msimn)
 target_compile_definitions(test_${suite} PRIVATE MSIMN_PATH="$<TARGET_FILE:msimn>")
-target_link_libraries(test_${suite} PRIVATE ${X11_LIBRARIES})
 set(suite_uses_display ON)
