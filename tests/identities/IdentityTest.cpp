@@ -180,26 +180,18 @@ TEST_F(IdentityTest, MalformedBackupsAreRefusedBeforeAnythingIsWritten) {
     using D = BackupDefect;
     const std::tuple<const char*, string, string, D> cases[] = {
         {"empty structure", "", "", D::MissingEnd}, {"no end tag", kStructure.substr(0, 18), kData, D::MissingEnd},
-        {"structure cut in a name", kStructure.substr(0, 12), kData, D::UnterminatedName},
-        {"structure cut in the reserved bytes", kStructure.substr(0, 5), kData, D::TruncatedValueItem},
-        {"subkey name without terminator", string("\x02" "S", 2), "", D::UnterminatedName},
-        {"skipped name without terminator", string("\x05" "abc", 4), "", D::UnterminatedName},
-        {"data cut in a record", kStructure, kData.substr(0, 15), D::MissingRecord},
-        {"data cut in a length", kStructure, kData.substr(0, 11), D::MissingRecord}, {"no data at all", kStructure, "", D::MissingRecord},
-        {"record length past the data", kValueA + "\xFF", string("\xFF\xFF\xFF\xFF\x03" "abc", 8), D::MissingRecord},
-        {"record length zero", kValueA + "\xFF", string("\0\0\0\0\x03", 5), D::BadRecordLength},
-        {"key end without key begin", string("\x03\xFF", 2), "", D::UnbalancedKeyEnd},
-        {"one key end too many", string("\x02" "S\0\x03\x03\xFF", 6), "", D::UnbalancedKeyEnd},
-        {"subkey left open", string("\x02" "S\0\xFF", 4), "", D::UnclosedKey},
-        {"unknown tag 0x00", string("\x00\xFF", 2), "", D::UnknownTag}, {"unknown tag 0x06", string("\x06\xFF", 2), "", D::UnknownTag},
-        {"unknown tag 0xFE after a value", kValueA + "\xFE\xFF", string("\x01\0\0\0\x03", 5), D::UnknownTag},
-        {"empty subkey name", string("\x02\0\x03\xFF", 4), "", D::BadKeyName},
+        {"cut in a name", kStructure.substr(0, 12), kData, D::UnterminatedName}, {"cut in reserved bytes", kStructure.substr(0, 5), kData, D::TruncatedValueItem},
+        {"subkey name unterminated", string("\x02" "S", 2), "", D::UnterminatedName}, {"skipped name unterminated", string("\x05" "abc", 4), "", D::UnterminatedName},
+        {"data cut in a record", kStructure, kData.substr(0, 15), D::MissingRecord}, {"data cut in a length", kStructure, kData.substr(0, 11), D::MissingRecord},
+        {"no data", kStructure, "", D::MissingRecord}, {"length past the data", kValueA + "\xFF", string("\xFF\xFF\xFF\xFF\x03" "abc", 8), D::MissingRecord},
+        {"length zero", kValueA + "\xFF", string("\0\0\0\0\x03", 5), D::BadRecordLength}, {"lone key end", string("\x03\xFF", 2), "", D::UnbalancedKeyEnd},
+        {"key end too many", string("\x02" "S\0\x03\x03\xFF", 6), "", D::UnbalancedKeyEnd}, {"subkey left open", string("\x02" "S\0\xFF", 4), "", D::UnclosedKey},
+        {"tag 0x00", string("\x00\xFF", 2), "", D::UnknownTag}, {"tag 0x06", string("\x06\xFF", 2), "", D::UnknownTag},
+        {"tag 0xFE after a value", kValueA + "\xFE\xFF", string("\x01\0\0\0\x03", 5), D::UnknownTag}, {"empty subkey name", string("\x02\0\x03\xFF", 4), "", D::BadKeyName},
         // No registry holds a key name this long, so no hide can have saved one.
-        {"subkey name of 256 characters", "\x02" + string(256, 'k') + string("\0\x03\xFF", 3), "", D::BadKeyName},
+        {"subkey name of 256", "\x02" + string(256, 'k') + string("\0\x03\xFF", 3), "", D::BadKeyName},
         {"subkey name that is a path", string("\x02" "..\\..\\Software\0\x03\xFF", 17), "", D::BadKeyName},
-        {"bytes after the end", kStructure + "\x01", kData, D::TrailingBytes},
-        {"data no value uses", kStructure, kData + string("\x01\0\0\0\x03", 5), D::TrailingBytes},
-    };
+        {"bytes after the end", kStructure + "\x01", kData, D::TrailingBytes}, {"data no value uses", kStructure, kData + string("\x01\0\0\0\x03", 5), D::TrailingBytes}};
     Delete(nullptr, World::kGuard);
     const WorldState without = world.Now();
     for (const auto& [what, structure, data, expected] : cases) {
