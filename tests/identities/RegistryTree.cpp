@@ -16,25 +16,18 @@ bool ReadTree(const std::string& path, TreeKey& tree) {
     tree = TreeKey();
     RegistryKey key;
     if (key.Open(HKEY_CURRENT_USER, path, KEY_READ) != ERROR_SUCCESS) return false;
-    DWORD maxName = 0, maxData = 0, maxSubkey = 0;
+    DWORD maxName = 0, maxData = 0, maxSubkey = 0, size = 0, dataSize = 0, type = 0;
+    LONG status = ERROR_SUCCESS;
     EXPECT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(key.Handle(), nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr, &maxName,
                                               &maxData, nullptr, nullptr));
     std::vector<char> name(std::max(maxName, maxSubkey) + 1);
     std::vector<BYTE> data(maxData + 1);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameSize = DWORD(name.size()), dataSize = DWORD(data.size()), type = 0;
-        const LONG status = RegEnumValueA(key.Handle(), i, name.data(), &nameSize, nullptr, &type, data.data(), &dataSize);
-        if (status != ERROR_SUCCESS) {
-            EXPECT_EQ(ERROR_NO_MORE_ITEMS, status);
-            break;
-        }
-        tree.values.push_back({std::string(name.data(), nameSize), type, std::string(reinterpret_cast<char*>(data.data()), dataSize)});
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD size = DWORD(name.size());
-        if (RegEnumKeyExA(key.Handle(), i, name.data(), &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    for (DWORD i = 0; size = DWORD(name.size()), dataSize = DWORD(data.size()),
+               (status = RegEnumValueA(key.Handle(), i, name.data(), &size, nullptr, &type, data.data(), &dataSize)) == ERROR_SUCCESS; ++i)
+        tree.values.push_back({std::string(name.data(), size), type, std::string(reinterpret_cast<char*>(data.data()), dataSize)});
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, status) << "a value read in part";
+    for (DWORD i = 0; size = DWORD(name.size()), RegEnumKeyExA(key.Handle(), i, name.data(), &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i)
         EXPECT_TRUE(ReadTree(path + "\\" + std::string(name.data(), size), tree.subkeys[std::string(name.data(), size)]));
-    }
     return true;
 }
 

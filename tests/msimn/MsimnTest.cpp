@@ -1,12 +1,10 @@
-// The stand-in mail client: the registry and store it lays out, the checksums that prove
-// a store came back byte for byte, and its window, which exists exactly while it holds
-// its store.
+// The stand-in mail client: the checksums that prove a store came back byte for byte, and
+// its window, which exists exactly while it holds its store.
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <algorithm>
 
-#include "RegistryTree.h"
 #include "platform/File.h"
 #include "platform/Shell.h"
 #include "support/CommandOutput.h"
@@ -48,24 +46,6 @@ bool Held(const std::string& path) {
     const platform::FileStatus status = platform::File::Open(path, platform::File::Mode::Read, file);
     EXPECT_TRUE(status.ok() || status.cause() == platform::FileStatus::SharingViolation) << status.text();
     return !status.ok();
-}
-
-TEST_F(MsimnTest, CreateIdentityLaysOutTheClientsKeyAndStoreOnce) {
-    const std::string key = CreateIdentity("Ann", "ann"), userId = GetText("Identities\\" + key, "User ID").value_or("");
-    EXPECT_EQ(GetText("Identities\\" + key + "\\Software\\Microsoft\\Outlook Express\\5.0", "Store Root"), data_.file("ann"));
-    const std::vector<platform::FindEntry> files = platform::FindFiles(data_.file("ann"), "*.dbx");
-    EXPECT_EQ(files.size(), 7u);
-    EXPECT_TRUE(std::any_of(files.begin(), files.end(), [](auto& f) { return f.size > 64 * 1024; }) &&
-                std::any_of(files.begin(), files.end(), [](auto& f) { return f.size == 0; }));
-    // The first identity becomes the one the client starts with.
-    for (const char* pointer : {"Default User ID", "Last User ID", "Start As"}) EXPECT_EQ(GetText("Identities", pointer), userId) << pointer;
-    // An existing store is never overwritten, and nothing half-made stays in the registry.
-    TreeKey before, after;
-    const std::string inbox = ReadWholeFile(data_.file("ann/Inbox.dbx"));
-    ASSERT_TRUE(ReadTree("Identities", before));
-    EXPECT_EQ(Msimn({"create-identity", "--name", "Intruder", "--store", data_.file("ann"), "--seed", "2"}), 1);
-    EXPECT_EQ(ReadWholeFile(data_.file("ann/Inbox.dbx")), inbox);
-    EXPECT_TRUE(ReadTree("Identities", after) && before == after);
 }
 
 TEST_F(MsimnTest, ChecksumsFindEveryChangeToAStore) {
