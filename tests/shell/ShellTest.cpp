@@ -150,34 +150,30 @@ TEST(FileLocations, ProgramFolderAndTrailingSeparators) {
         EXPECT_EQ(StripTrailingBackslash(path), stripped) << path;
 }
 
+// Containers go to the documents folder named in user-dirs.dirs, made private. The last
+// usable entry counts; a relative path or a missing quote is not usable, and a folder that
+// cannot be made gives no folder, so names land in the root folder.
 TEST(FileLocations, DocumentsFolderFollowsUserDirsAndIsMadePrivate) {
     TempDir home;
     ScopedEnvironment environment;
     environment.Set("HOME", home.path());
-    environment.Set("XDG_CONFIG_HOME", home.path() + "/config");
-    std::filesystem::create_directories(home.path() + "/config");
-    const auto documents = [&](const std::string& userDirs) {
-        WriteWholeFile(home.path() + "/config/user-dirs.dirs", userDirs);
-        return GetSpecialFolder(CSIDL_PERSONAL);
-    };
+    environment.Set("XDG_CONFIG_HOME", home.path());
     EXPECT_EQ(GetSpecialFolder(0) + GetSpecialFolder(26), "");
-    EXPECT_FALSE(std::filesystem::exists(home.path() + "/Documents")) << "other folders create nothing";
-    // A relative path or a missing quote is not a usable entry: the default is used.
-    EXPECT_EQ(documents("XDG_DOCUMENTS_DIR=\"docs\"\nXDG_DOCUMENTS_DIR=$HOME/x\n"), home.path() + "/Documents");
-    struct stat info {};
-    ASSERT_EQ(::stat((home.path() + "/Documents").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    EXPECT_EQ(GetDocumentsFilePath("{id}.dat"), home.path() + "/Documents/{id}.dat");
-    EXPECT_EQ(documents("# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
-                        "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n  XDG_DOCUMENTS_DIR = \"$HOME/My \\\"Docs\\\"/inner/\"\n"),
-              home.path() + "/My \"Docs\"/inner");
-    EXPECT_TRUE(std::filesystem::is_directory(home.path() + "/My \"Docs\"/inner"));
-    EXPECT_FALSE(std::filesystem::exists(home.path() + "/Papers"));
-    EXPECT_EQ(documents("XDG_DOCUMENTS_DIR=\"" + home.path() + "/abs\"\n"), home.path() + "/abs");
-    // A folder that cannot be made gives no folder, and names land in the root folder.
-    WriteWholeFile(home.path() + "/blocker", "a file where a folder should be");
-    EXPECT_EQ(documents("XDG_DOCUMENTS_DIR=\"$HOME/blocker/docs\"\n"), "");
-    EXPECT_EQ(GetDocumentsFilePath("x.dat"), "/x.dat");
+    EXPECT_FALSE(fs::exists(home.file("Documents"))) << "other folders create nothing";
+    WriteWholeFile(home.file("blocker"), "a file where a folder should be");
+    const std::pair<std::string, std::string> cases[] = {
+        {"XDG_DOCUMENTS_DIR=\"docs\"\nXDG_DOCUMENTS_DIR=$HOME/x\n", "/Documents"}, {"XDG_DOCUMENTS_DIR=\"" + home.path() + "/abs\"\n", "/abs"},
+        {"# xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n  XDG_DOCUMENTS_DIR = \"$HOME/My \\\"Docs\\\"/in/\"\n",
+         "/My \"Docs\"/in"},
+        {"XDG_DOCUMENTS_DIR=\"$HOME/blocker/docs\"\n", ""}};
+    for (const auto& [userDirs, folder] : cases) {
+        WriteWholeFile(home.file("user-dirs.dirs"), userDirs);
+        const std::string expected = folder.empty() ? "" : home.path() + folder;
+        struct stat info {};
+        EXPECT_EQ(std::make_pair(GetSpecialFolder(CSIDL_PERSONAL), GetDocumentsFilePath("x.dat")), std::make_pair(expected, expected + "/x.dat"));
+        EXPECT_TRUE(folder.empty() || (::stat(expected.c_str(), &info) == 0 && (info.st_mode & 0777) == 0700)) << folder;
+    }
+    EXPECT_FALSE(fs::exists(home.file("Papers")));
 }
 
 }  // namespace
