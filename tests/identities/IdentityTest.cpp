@@ -66,11 +66,8 @@ TEST_F(IdentityTest, CatalogueListsCompleteIdentitiesInRegistryOrderAndLooksUpEx
 
 TEST_F(IdentityTest, RemovalMovesOnlyThePointersAtTheProtectedIdentity) {
     const char* const kPointers[] = {"Default User ID", "Last User ID", "Last Username", "Start As"};
-    const struct {
-        const char* what;
-        bool refuseWrites, alone;
-        std::vector<string> before, after;  // in the order of kPointers; "" for missing
-    } cases[] = {
+    using Pointers = std::vector<string>;  // in the order of kPointers; "" for missing
+    const std::tuple<const char*, bool, bool, Pointers, Pointers> cases[] = {  // what, refuse writes, alone, before, after
         {"at it", false, false, {"work-user-id", "work-user-id", "Work", "work-user-id"}, {"home-user-id", "home-user-id", "Home", "home-user-id"}},
         // "Last Username" is never compared on its own; ids differing in case are others.
         {"elsewhere", false, false, {"x-id", "x-id", "Work", "WORK-USER-ID"}, {"x-id", "x-id", "Work", "WORK-USER-ID"}},
@@ -80,20 +77,20 @@ TEST_F(IdentityTest, RemovalMovesOnlyThePointersAtTheProtectedIdentity) {
         // The only identity keeps its pointers; the name comes from the catalogue.
         {"alone", false, true, {"work-user-id", "work-user-id", "Old", "work-user-id"}, {"work-user-id", "work-user-id", "Work", "work-user-id"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, refuseWrites, alone, pointersBefore, after] : cases) {
+        SCOPED_TRACE(what);
         ASSERT_TRUE(World::WriteIdentity(World::kGuard, "Work", "work-user-id", "C:\\W"));
-        if (c.alone) Delete(nullptr, World::kOther);
+        if (alone) Delete(nullptr, World::kOther);
         for (size_t k = 0; k < 4; ++k) {
             Delete(kPointers[k]);
-            if (!c.before[k].empty()) SetText("Identities", kPointers[k], c.before[k]);
+            if (!pointersBefore[k].empty()) SetText("Identities", kPointers[k], pointersBefore[k]);
         }
-        if (c.refuseWrites) world.RefuseRegistryValueWrites(true);
-        EXPECT_EQ(!c.refuseWrites, RemoveIdentityKey(World::kGuard));
-        if (c.refuseWrites) world.RefuseRegistryValueWrites(false);
-        EXPECT_EQ(std::make_pair(c.refuseWrites, !c.alone), std::make_pair(KeyExists(kGuardPath), KeyExists(IdentityPath(World::kOther))));
+        if (refuseWrites) world.RefuseRegistryValueWrites(true);
+        EXPECT_EQ(!refuseWrites, RemoveIdentityKey(World::kGuard));
+        if (refuseWrites) world.RefuseRegistryValueWrites(false);
+        EXPECT_EQ(std::make_pair(refuseWrites, !alone), std::make_pair(KeyExists(kGuardPath), KeyExists(IdentityPath(World::kOther))));
         for (size_t k = 0; k < 4; ++k)
-            EXPECT_EQ(c.after[k].empty() ? std::nullopt : std::optional<string>(c.after[k]), GetText("Identities", kPointers[k])) << kPointers[k];
+            EXPECT_EQ(after[k].empty() ? std::nullopt : std::optional<string>(after[k]), GetText("Identities", kPointers[k])) << kPointers[k];
     }
 }
 
