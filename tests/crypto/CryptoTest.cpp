@@ -49,7 +49,6 @@ std::string Tag(const Bytes& key, const Bytes& message, const Pieces& pieces = {
     std::copy(key.begin(), key.end(), k);
     return Feed(Poly1305(k), message, pieces);
 }
-// data enciphered with one keyed state, in pieces.
 Bytes Crypt(const Bytes& key, Bytes data, const Pieces& pieces, Rc4State* end = nullptr) {
     Rc4State state;
     Rc4SetKey(key.data(), key.size(), state);

@@ -1,5 +1,4 @@
 // The catalogue, removal of the protected identity, and backup and restore of its key.
-#include <memory>
 #include <string>
 
 #include "identities/IdentityCatalogue.h"
@@ -60,8 +59,6 @@ TEST_F(IdentityTest, CatalogueListsCompleteIdentitiesInRegistryOrderAndLooksUpEx
     // The registry cannot hold two equal key names, so this list is made by hand.
     const IdentityCatalogue twice({{"{a}", "A", "a", "C:\\"}, {"{b}", "B", "b", "C:\\"}, {"{a}", "A 2", "a2", "D:\\"}});
     EXPECT_EQ(std::make_pair(2, string("{b}")), std::make_pair(twice.Find("{a}"), twice.FirstOtherThan("{a}")));
-    world.DeleteIdentities();
-    EXPECT_EQ(IdentityCatalogue::Read().FirstOtherThan(World::kGuard), World::kGuard) << "no other: itself";
 }
 
 TEST_F(IdentityTest, RemovalMovesOnlyThePointersAtTheProtectedIdentity) {
@@ -143,23 +140,20 @@ TEST_F(IdentityTest, RestoreBringsBackEveryByteAndThePointersOfBackupTime) {
     TreeKey tree, identities, after;
     ASSERT_TRUE(ReadTree(kGuardPath, tree) && ReadTree("Identities", identities));
     RegistryBackup backup;
-    ASSERT_EQ(KeyWalk::Done, BackupIdentityKey(World::kGuard, backup));
-    ASSERT_TRUE(ValidateRegistryBackup(backup));
+    ASSERT_TRUE(BackupIdentityKey(World::kGuard, backup) == KeyWalk::Done && ValidateRegistryBackup(backup));
     EXPECT_EQ(KeyInPlace::PartOfBackup, CompareIdentityKeyWithBackup(World::kGuard, backup));
     // A half-done earlier restore: a value changed, one extra, which is kept.
     SetText(kGuardPath, "Username", "Changed");
     SetText(kGuardPath, "Extra", "kept");
     EXPECT_EQ(KeyInPlace::Differs, CompareIdentityKeyWithBackup(World::kGuard, backup));
-    ASSERT_TRUE(RestoreIdentityKey(World::kGuard, backup));
-    ASSERT_TRUE(ReadTree(kGuardPath, after) && after.values.back().name == "Extra");
+    ASSERT_TRUE(RestoreIdentityKey(World::kGuard, backup) && ReadTree(kGuardPath, after) && after.values.back().name == "Extra");
     after.values.pop_back();
     EXPECT_EQ(tree, after);
 
     ASSERT_TRUE(RemoveIdentityKey(World::kGuard));
     EXPECT_EQ(KeyInPlace::Missing, CompareIdentityKeyWithBackup(World::kGuard, backup));
     SetText("Identities", "Last User ID", "changed while hidden");
-    ASSERT_TRUE(RestoreIdentityKey(World::kGuard, backup));
-    ASSERT_TRUE(ReadTree(kGuardPath, after));
+    ASSERT_TRUE(RestoreIdentityKey(World::kGuard, backup) && ReadTree(kGuardPath, after));
     EXPECT_EQ(tree, after);
     // "Start As" was missing at backup time and comes back as an empty text value.
     identities.values.push_back({"Start As", REG_SZ, string(1, '\0')});
@@ -192,16 +186,6 @@ TEST_F(IdentityTest, MalformedBackupsAreRefusedBeforeAnythingIsWritten) {
         EXPECT_EQ(expected, defect) << what;
         EXPECT_FALSE(RestoreIdentityKey(World::kGuard, Backup(structure, data))) << what;
         EXPECT_EQ(without, world.Now()) << what;
-        // Again on heap buffers of exactly the streams' sizes, where the address
-        // sanitizer build catches a read one byte past the end.
-        std::unique_ptr<uint8_t[]> s(new uint8_t[structure.size()]), d(new uint8_t[data.size()]);
-        std::copy(structure.begin(), structure.end(), s.get());
-        std::copy(data.begin(), data.end(), d.get());
-        RegistryBackupReader reader(s.get(), structure.size(), d.get(), data.size());
-        RegistryBackupItem item;
-        while (reader.Next(item) && item.kind != RegistryBackupItem::End) {
-        }
-        EXPECT_EQ(expected, reader.Defect()) << what;
     }
 }
 
