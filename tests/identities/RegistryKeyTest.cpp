@@ -5,141 +5,72 @@
 #include "app/UninstallCleanup.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempRegistry.h"
 
 namespace {
 
-class RegistryKeyTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(key_.Create(HKEY_CURRENT_USER, "Software\\Test", KEY_ALL_ACCESS), ERROR_SUCCESS); }
-    TempRegistry registry_;
-    RegistryKey key_;
-};
+using std::string;
 
-TEST_F(RegistryKeyTest, DeleteSubtreeRemovesEveryLevelAndNothingBeside) {
+TEST(RegistryKey, DeletesWholeSubtreesAndOwnsOneHandle) {
+    TempRegistry registry;
+    RegistryKey key, deep;
     CreateKeyPath("Software\\Test\\Target\\L1\\L2\\L3\\L4\\L5");
     CreateKeyPath("Software\\Test\\Target\\L1\\Second");
     CreateKeyPath("Software\\Test\\Targets");
-    SetText("Software\\Test\\Target\\L1\\L2", "value", "x");
-    RegistryKey deep;
-    ASSERT_EQ(deep.Open(HKEY_CURRENT_USER, "Software\\Test\\Target\\L1\\L2", KEY_ALL_ACCESS), ERROR_SUCCESS);
-    EXPECT_EQ(key_.DeleteSubtree("Missing"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(key_.DeleteSubtree(""), ERROR_INVALID_PARAMETER);
-    EXPECT_TRUE(KeyExists("Software\\Test\\Target\\L1\\L2"));
-    EXPECT_EQ(key_.DeleteSubtree("TARGET"), ERROR_SUCCESS);
+    ASSERT_EQ(key.Open(HKEY_CURRENT_USER, "Software\\Test", KEY_ALL_ACCESS), ERROR_SUCCESS);
+    ASSERT_EQ(deep.Open(HKEY_CURRENT_USER, "Software\\Test\\Target\\L1", KEY_READ), ERROR_SUCCESS);  // held open during the deletion
+    EXPECT_EQ(std::make_pair(key.DeleteSubtree("Missing"), key.DeleteSubtree("")), std::make_pair(LONG(ERROR_FILE_NOT_FOUND), LONG(ERROR_INVALID_PARAMETER)));
+    EXPECT_EQ(key.DeleteSubtree("TARGET"), ERROR_SUCCESS);
     EXPECT_FALSE(KeyExists("Software\\Test\\Target"));
     EXPECT_TRUE(KeyExists("Software\\Test\\Targets"));
-    EXPECT_EQ(deep.QueryString("value", "gone"), "gone");
-    EXPECT_NE(RegistryKey().DeleteSubtree("Test"), ERROR_SUCCESS);
-}
 
-TEST_F(RegistryKeyTest, QueryStringIsBoundedAndTellsMissingFromEmpty) {
-    const std::string longest(RegistryKey::kMaxStringBytes - 1, 'a');
-    const struct {
-        const char* name;
-        DWORD type;
-        std::string stored, expected;
-        DWORD bytes;
-    } cases[] = {
-        {"fits", REG_SZ, longest + '\0', longest, 16384},
-        {"too long", REG_SZ, longest + "b" + '\0', "fallback", 0},
-        {"unterminated", REG_BINARY, longest + "c", longest + "c", 16384},
-        {"empty", REG_SZ, std::string(1, '\0'), "", 1},
-        {"two words", REG_SZ, std::string("two\0words", 10), "two", 10},  // ends at the first zero
-        {"missing", REG_SZ, "", "fallback", 0},
-    };
-    for (const auto& c : cases) {
-        if (std::string(c.name) != "missing") SetValue("Software\\Test", c.name, c.type, c.stored);
-        DWORD bytes = 99;
-        EXPECT_EQ(key_.QueryString(c.name, "fallback", bytes), c.expected) << c.name;
-        EXPECT_EQ(bytes, c.bytes) << c.name;
-    }
-    EXPECT_EQ(RegistryKey().QueryString("empty", "fallback"), "fallback");
-}
-
-TEST_F(RegistryKeyTest, TheHolderOwnsExactlyOneHandle) {
-    SetText("Software\\Test", "v", "x");
-    const HKEY first = key_.Handle();
-    EXPECT_EQ(key_.Open(HKEY_CURRENT_USER, "Software\\Missing", KEY_READ), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(key_.QueryString("v"), "x") << "a failed open keeps the held key";
-    ASSERT_EQ(key_.Open(HKEY_CURRENT_USER, "Software", KEY_READ), ERROR_SUCCESS);
-    EXPECT_EQ(RegCloseKey(first), ERROR_INVALID_HANDLE) << "the old handle was closed";
-
-    RegistryKey moved(std::move(key_));
-    EXPECT_FALSE(key_.IsOpen());
-    const HKEY held = moved.Handle();
+    // A failed open keeps the held key; a successful one closes it; the last holder closes once.
+    const HKEY first = key.Handle();
+    EXPECT_EQ(key.Open(HKEY_CURRENT_USER, "Software\\Missing", KEY_READ), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key.DeleteSubtree("Targets"), ERROR_SUCCESS) << "still Software\\Test";
+    ASSERT_EQ(key.Open(HKEY_CURRENT_USER, "Software", KEY_READ), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(first), ERROR_INVALID_HANDLE);
+    const HKEY held = key.Handle();
     {
         RegistryKey target;
-        target = std::move(moved);
-        EXPECT_EQ(target.Handle(), held);
+        target = RegistryKey(std::move(key));
+        EXPECT_TRUE(!key.IsOpen() && target.Handle() == held);
     }
-    EXPECT_EQ(RegCloseKey(held), ERROR_INVALID_HANDLE) << "closed once, when its last holder died";
+    EXPECT_EQ(RegCloseKey(held), ERROR_INVALID_HANDLE);
 }
 
-TEST(Settings, DefaultsStoredFormsAndTheKeyFollowingTheProgramName) {
+// Reading creates nothing; a value of the wrong type reads as absent; the program's name
+// (its file's, unless the environment names another) chooses the key.
+TEST(Settings, DefaultsAndTheKeyFollowingTheProgramName) {
     TempRegistry registry;
-    SetApplicationName("Veilbox");
-    EXPECT_EQ(GetSecurityLevel(), SecurityHigh);
-    EXPECT_EQ(GetGuardId(), "");
-    EXPECT_TRUE(IsFirstRun());
-    EXPECT_FALSE(KeyExists("Software\\Keelfern")) << "reading creates nothing";
-
-    ASSERT_TRUE(SetGuardId("{veilbox}"));
-    ASSERT_TRUE(SetSecurityLevel(SecurityLow));
-    ASSERT_TRUE(ClearFirstRun());
-    const std::string section = "Software\\Keelfern\\Veilbox\\main";
-    DWORD type = 0;
-    std::string bytes;
-    const std::tuple<const char*, DWORD, std::string> stored[] = {
-        {"guardid", REG_SZ, std::string("{veilbox}", 10)}, {"secmode", REG_DWORD, std::string(4, '\0')},
-        {"first", REG_DWORD, std::string(4, '\0')}};
-    for (const auto& [name, wantType, wantBytes] : stored) {
-        ASSERT_TRUE(GetValue(section, name, type, bytes)) << name;
-        EXPECT_EQ(std::make_pair(type, bytes), std::make_pair(wantType, wantBytes)) << name;
-    }
-    EXPECT_FALSE(IsFirstRun());
-
-    // Values set by hand are read afresh and unchecked; the wrong type reads as absent.
-    SetValue(section, "secmode", REG_DWORD, std::string("\7\0\0\0", 4));
-    EXPECT_EQ(GetSecurityLevel(), 7);
-    SetValue(section, "first", REG_DWORD, std::string("\5\0\0\0", 4));
-    EXPECT_TRUE(IsFirstRun());
-    SetText(section, "secmode", "1");
-    EXPECT_EQ(GetSecurityLevel(), SecurityHigh);
-
-    SetApplicationName("Renamed");
-    EXPECT_EQ(GetGuardId(), "") << "another program name starts from the defaults";
-    SetApplicationName("");
-    EXPECT_EQ(GetApplicationName(), "test_identities");
-    ASSERT_TRUE(SetGuardId("{unnamed}"));
+    ScopedEnvironment environment;
+    environment.Set(kApplicationNameVariable, "Veilbox");
+    EXPECT_TRUE(GetSecurityLevel() == SecurityHigh && GetGuardId().empty() && IsFirstRun() && !KeyExists("Software\\Keelfern"));
+    ASSERT_TRUE(SetGuardId("{veilbox}") && ClearFirstRun());
+    SetText("Software\\Keelfern\\Veilbox\\main", "secmode", "0");
+    EXPECT_TRUE(GetSecurityLevel() == SecurityHigh && GetGuardId() == "{veilbox}" && !IsFirstRun());
+    environment.Unset(kApplicationNameVariable);
+    ASSERT_TRUE(GetGuardId().empty() && SetGuardId("{unnamed}"));
     EXPECT_EQ(GetText("Software\\Keelfern\\test_identities\\main", "guardid"), "{unnamed}");
-    SetApplicationName("Veilbox");
-    EXPECT_EQ(GetGuardId(), "{veilbox}");
-    SetApplicationName("");
 }
 
 TEST(UninstallCleanup, RemovesTheProductTreeAndTheCompanyKeyOnlyWhenLeftEmpty) {
-    const struct {
-        std::vector<const char*> keys, gone, kept;
-    } cases[] = {
-        {{"Software\\Orlen\\Veilbox\\Options\\Deeper", "Software\\Keelfern\\Veilbox\\main"},
-         {"Software\\Orlen"}, {"Software", "Software\\Keelfern\\Veilbox\\main"}},
-        {{"Software\\Orlen\\Veilbox\\Options", "Software\\Orlen\\Other Product\\Settings"},
-         {"Software\\Orlen\\Veilbox"}, {"Software\\Orlen\\Other Product\\Settings"}},
-        {{"Software\\Unrelated"}, {}, {"Software\\Unrelated"}},
-    };
-    for (const auto& c : cases) {
+    const std::tuple<std::vector<const char*>, std::vector<const char*>, std::vector<const char*>> cases[] = {  // made, gone, kept
+        {{"Software\\Orlen\\Veilbox\\Options\\Deeper", "Software\\Keelfern\\Veilbox\\main"}, {"Software\\Orlen"}, {"Software\\Keelfern\\Veilbox\\main"}},
+        {{"Software\\Orlen\\Veilbox\\Options", "Software\\Orlen\\Other\\Settings"}, {"Software\\Orlen\\Veilbox"}, {"Software\\Orlen\\Other\\Settings"}},
+        {{"Software\\Unrelated"}, {}, {"Software\\Unrelated"}}};
+    for (const auto& [made, gone, kept] : cases) {
         TempRegistry registry;
-        for (const char* key : c.keys) SetText(key, "v", "data");  // only a tree deletion removes them
+        for (const char* key : made) SetText(key, "v", "data");  // only a tree deletion removes them
         RemoveProgramRegistryData();
-        for (const char* key : c.gone) EXPECT_FALSE(KeyExists(key)) << key;
-        for (const char* key : c.kept) EXPECT_TRUE(KeyExists(key)) << key;
+        for (const char* key : gone) EXPECT_FALSE(KeyExists(key)) << key;
+        for (const char* key : kept) EXPECT_TRUE(KeyExists(key)) << key;
     }
     TempRegistry registry;
     SetText("Top\\Child\\Grandchild", "v", "data");
     DeleteRegistryKeyTree(HKEY_CURRENT_USER, "Top", "Child");
-    EXPECT_FALSE(KeyExists("Top\\Child"));
-    EXPECT_TRUE(KeyExists("Top")) << "a parent without a backslash is never deleted";
+    EXPECT_TRUE(!KeyExists("Top\\Child") && KeyExists("Top")) << "a parent without a backslash is never deleted";
 }
 
 }  // namespace

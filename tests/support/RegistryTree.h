@@ -1,5 +1,4 @@
-// Test helpers that build and read back whole key trees below HKEY_CURRENT_USER, so
-// that a test can compare a registry state before and after an operation.
+// Whole key trees below HKEY_CURRENT_USER, built and read back to compare registry states.
 #pragma once
 
 #include <map>
@@ -14,39 +13,29 @@ struct TreeValue {
     std::string name;
     DWORD type = 0;
     std::string bytes;
-    bool operator==(const TreeValue& other) const {
-        return name == other.name && type == other.type && bytes == other.bytes;
-    }
+    bool operator==(const TreeValue& o) const { return name == o.name && type == o.type && bytes == o.bytes; }
 };
 
 struct TreeKey {
     std::vector<TreeValue> values;  // in enumeration order
     std::map<std::string, TreeKey> subkeys;
-    bool operator==(const TreeKey& other) const {
-        return values == other.values && subkeys == other.subkeys;
-    }
+    bool operator==(const TreeKey& o) const { return values == o.values && subkeys == o.subkeys; }
 };
 
 void PrintTo(const TreeKey& key, std::ostream* out);
 
-// The tree at path; false when the key does not exist.
+// False when the key does not exist.
 bool ReadTree(const std::string& path, TreeKey& tree);
 bool KeyExists(const std::string& path);
-// Creates path and every key above it as needed.
 void CreateKeyPath(const std::string& path);
-void SetValue(const std::string& path, const std::string& name, DWORD type,
-              const std::string& bytes);
-// A REG_SZ value holding text and its terminating zero.
+void SetValue(const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
+// REG_SZ: text and its terminating zero.
 void SetText(const std::string& path, const std::string& name, const std::string& text);
-// The raw bytes of a value; false when it is missing.
 bool GetValue(const std::string& path, const std::string& name, DWORD& type, std::string& bytes);
 // A value as text, up to its first zero byte; nullopt when it is missing.
 std::optional<std::string> GetText(const std::string& path, const std::string& name);
-// Writes tree below path (values in their order, then subkeys).
 void WriteTree(const std::string& path, const TreeKey& tree);
 
-// An identity as the mail client lays it out: key, "Username", "User ID" and a version
-// key holding "Store Root".
-void AddIdentity(const std::string& keyName, const std::string& username,
-                 const std::string& userId, const std::string& storeRoot);
+// An identity as the mail client lays it out: "Username", "User ID", "Store Root" in a version key.
+void AddIdentity(const std::string& keyName, const std::string& username, const std::string& userId, const std::string& storeRoot);
 std::string IdentityPath(const std::string& keyName);
