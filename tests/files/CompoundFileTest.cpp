@@ -145,7 +145,7 @@ TEST(CompoundFileContract, FilesAreHeldWhileWrittenAndShareableWhileRead) {
     {
         OutStorage writer, second;
         ASSERT_EQ(kStorageOk, writer.Create(path));
-        EXPECT_FALSE(File::TryOpen(path, File::Mode::Read, file));
+        EXPECT_FALSE(File::Open(path, File::Mode::Read, file).ok());
         EXPECT_EQ(kStorageShareViolation, second.Create(path));
         InStorage reader;
         EXPECT_EQ(kStorageShareViolation, reader.Open(path));
@@ -161,7 +161,7 @@ TEST(CompoundFileContract, FilesAreHeldWhileWrittenAndShareableWhileRead) {
     EXPECT_EQ(kStorageOk, b.Open(path));
     OutStorage writer;
     EXPECT_EQ(kStorageShareViolation, writer.Create(path));
-    EXPECT_FALSE(File::TryOpen(path, File::Mode::ReadWrite, file));
+    EXPECT_FALSE(File::Open(path, File::Mode::ReadWrite, file).ok());
     // A stream keeps working, and keeps the file, after its storage is let go.
     InStream stream;
     ASSERT_EQ(kStorageOk, a.OpenStream("index", stream));

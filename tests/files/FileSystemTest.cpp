@@ -8,7 +8,7 @@
 #include "support/TempDir.h"
 
 using platform::File;
-using platform::FileException;
+using platform::FileStatus;
 
 namespace {
 
@@ -49,14 +49,13 @@ TEST(RenameFile, ReplacesTheTargetAtomicallyAndDurably) {
     WriteWholeFile(from, "new container");
     WriteWholeFile(to, "old");
     const int syncs = Syncs("fsync", dir.path());
-    ASSERT_TRUE(platform::RenameFile(from, to));
+    ASSERT_TRUE(platform::RenameFile(from, to).ok());
     EXPECT_LT(syncs, Syncs("fsync", dir.path())) << "the folder holding the new name is flushed";
     EXPECT_FALSE(platform::FileExists(from));
     EXPECT_EQ("new container", ReadWholeFile(to));
 
-    FileException error(FileException::Generic, "");
-    EXPECT_FALSE(platform::RenameFile(from, to, &error));
-    EXPECT_EQ(FileException::FileNotFound, error.cause());
+    const FileStatus error = platform::RenameFile(from, to);
+    EXPECT_EQ(FileStatus::FileNotFound, error.cause());
     EXPECT_EQ(from, error.path());
 }
 
@@ -66,18 +65,16 @@ TEST(RenameFile, RefusesAReadOnlyOrHeldTarget) {
         const std::string from = dir.file("a"), to = dir.file("b");
         WriteWholeFile(from, "a");
         WriteWholeFile(to, "b");
-        FileException error(FileException::Generic, "");
         {
-            File held = File::Open(to, File::Mode::Read);
-            EXPECT_FALSE(rename(from, to, &error));
-            EXPECT_EQ(FileException::SharingViolation, error.cause());
+            File held;
+            ASSERT_TRUE(File::Open(to, File::Mode::Read, held).ok());
+            EXPECT_EQ(FileStatus::SharingViolation, rename(from, to).cause());
         }
         ASSERT_TRUE(platform::SetFileAttributes(to, platform::AttributeReadOnly));
-        EXPECT_FALSE(rename(from, to, &error));
-        EXPECT_EQ(FileException::AccessDenied, error.cause());
+        EXPECT_EQ(FileStatus::AccessDenied, rename(from, to).cause());
         EXPECT_EQ("b", ReadWholeFile(to));
         ASSERT_TRUE(platform::SetFileAttributes(to, platform::AttributeNormal));
-        EXPECT_TRUE(rename(from, to, &error));
+        EXPECT_TRUE(rename(from, to).ok());
         EXPECT_EQ("a", ReadWholeFile(to));
         EXPECT_FALSE(platform::FileExists(from));
     }
@@ -92,15 +89,13 @@ TEST(RenameFile, NoReplaceRefusesAnythingAtTheTarget) {
     ASSERT_EQ(0, ::symlink(taken.c_str(), link.c_str()));
     ASSERT_EQ(0, ::symlink(dir.file("absent").c_str(), dangling.c_str()));
     for (const std::string& to : {taken, link, dangling}) {
-        FileException error(FileException::Generic, "");
-        EXPECT_FALSE(platform::RenameFileNoReplace(from, to, &error));
-        EXPECT_EQ(to + " already exists.", error.what());
+        EXPECT_EQ(to + " already exists.", platform::RenameFileNoReplace(from, to).text());
     }
     struct stat st;
     ASSERT_EQ(0, ::lstat(link.c_str(), &st));
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_EQ("old", ReadWholeFile(taken));
-    ASSERT_TRUE(platform::RenameFileNoReplace(from, free));
+    ASSERT_TRUE(platform::RenameFileNoReplace(from, free).ok());
     EXPECT_EQ("new", ReadWholeFile(free));
 }
 
@@ -110,27 +105,23 @@ TEST(DeleteFileAndAttributes, DeleteOnlyWhatWindowsWouldDelete) {
     WriteWholeFile(path, "x");
     ASSERT_EQ(0, ::chmod(path.c_str(), 0664));
     EXPECT_EQ(uint32_t(platform::AttributeNormal), platform::GetFileAttributes(path));
-    FileException error(FileException::Generic, "");
     {
-        File held = File::Open(path, File::Mode::ReadWrite);
-        EXPECT_FALSE(platform::DeleteFile(path, &error));
-        EXPECT_EQ(FileException::SharingViolation, error.cause());
+        File held;
+        ASSERT_TRUE(File::Open(path, File::Mode::ReadWrite, held).ok());
+        EXPECT_EQ(FileStatus::SharingViolation, platform::DeleteFile(path).cause());
     }
     // Read-only is the permission bits; hidden alone is the same as normal.
     ASSERT_TRUE(platform::SetFileAttributes(path, platform::AttributeReadOnly | platform::AttributeHidden));
     EXPECT_EQ(uint32_t(platform::AttributeReadOnly), platform::GetFileAttributes(path));
     EXPECT_EQ(0444u, [&] { struct stat st; ::stat(path.c_str(), &st); return st.st_mode & 0777; }());
     File file;
-    EXPECT_FALSE(File::TryOpen(path, File::Mode::ReadWrite, file));
-    EXPECT_FALSE(platform::DeleteFile(path, &error));
-    EXPECT_EQ(FileException::AccessDenied, error.cause());
+    EXPECT_FALSE(File::Open(path, File::Mode::ReadWrite, file).ok());
+    EXPECT_EQ(FileStatus::AccessDenied, platform::DeleteFile(path).cause());
     ASSERT_TRUE(platform::SetFileAttributes(path, platform::AttributeHidden));
     EXPECT_EQ(uint32_t(platform::AttributeNormal), platform::GetFileAttributes(path));
-    EXPECT_TRUE(platform::DeleteFile(path));
-    EXPECT_FALSE(platform::DeleteFile(path, &error));
-    EXPECT_EQ(path + " was not found.", error.what());
-    EXPECT_FALSE(platform::DeleteFile(dir.path(), &error));
-    EXPECT_EQ(FileException::AccessDenied, error.cause());
+    EXPECT_TRUE(platform::DeleteFile(path).ok());
+    EXPECT_EQ(path + " was not found.", platform::DeleteFile(path).text());
+    EXPECT_EQ(FileStatus::AccessDenied, platform::DeleteFile(dir.path()).cause());
     EXPECT_TRUE(platform::IsDirectory(dir.path()));
 
     EXPECT_EQ(0xFFFFFFFFu, platform::GetFileAttributes(dir.file("none")));

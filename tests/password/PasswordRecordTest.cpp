@@ -10,6 +10,7 @@
 #include "crypto/Md5.h"
 #include "password/PasswordRecord.h"
 #include "platform/File.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -18,8 +19,7 @@ namespace fs = std::filesystem;
 
 class PasswordRecordTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetAuthRecordPathForTesting(authPath); }
-    void TearDown() override { SetAuthRecordPathForTesting(""); }
+    void SetUp() override { environment.Set(kAuthRecordVariable, authPath); }
 
     // The password lives for the whole test program; each test starts from its own.
     void MakeCurrent(const std::string& password) {
@@ -37,6 +37,7 @@ protected:
 
     TempDir dir;
     std::string authPath = dir.file("auth.dat");
+    ScopedEnvironment environment;
 };
 
 TEST_F(PasswordRecordTest, SetAndVerify) {
@@ -99,7 +100,8 @@ TEST_F(PasswordRecordTest, VerifyingTakesTheRecordAsWrittenByHand) {
 
     // A record someone else holds reads as the default.
     ASSERT_TRUE(SetPassword("held"));
-    platform::File holder = platform::File::Open(authPath, platform::File::Mode::Read);
+    platform::File holder;
+    ASSERT_TRUE(platform::File::Open(authPath, platform::File::Mode::Read, holder).ok());
     EXPECT_TRUE(VerifyPassword(""));
     EXPECT_FALSE(VerifyPassword("held"));
 }
@@ -110,15 +112,16 @@ TEST_F(PasswordRecordTest, AnUnwritableRecordKeepsTheOldPassword) {
     MakeCurrent("old password");
     const std::string before = ReadWholeFile(authPath);
     const auto attempt = [&](const char* what, const std::string& path) {
-        SetAuthRecordPathForTesting(path);
+        environment.Set(kAuthRecordVariable, path);
         EXPECT_FALSE(SetPassword("new password")) << what;
-        SetAuthRecordPathForTesting(authPath);
+        environment.Set(kAuthRecordVariable, authPath);
         EXPECT_EQ(GetCurrentPassword(), "old password") << what;
         EXPECT_EQ(ReadWholeFile(authPath), before) << what;
         EXPECT_FALSE(fs::exists(authPath + ".new")) << what;
     };
     {
-        platform::File holder = platform::File::Open(authPath, platform::File::Mode::Read);
+        platform::File holder;
+        ASSERT_TRUE(platform::File::Open(authPath, platform::File::Mode::Read, holder).ok());
         attempt("held", authPath);
     }
     attempt("folder missing", dir.file("gone/auth.dat"));
