@@ -1,44 +1,40 @@
-// Keys: creating, opening, deleting and closing, names, enumeration order, and what
-// old handles answer.
+// Keys: creating, opening and deleting, names, enumeration order, what old handles
+// answer, and the registry as a store shared over time and between processes.
 #include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <thread>
 
 #include "RegistryTest.h"
 
 namespace {
 const std::string kX("x", 2);  // "x" with its terminating zero
-}
+const char* const kShared = "Software\\Registry Conformance\\Shared";
+}  // namespace
 
-TEST_F(RegistryTest, CreateMakesParentsAndOpensExistingKeysWhateverTheCase) {
-    ScopedKey deep, again, key;
+TEST_F(RegistryTest, CreateMakesParentsOpensWhateverTheCaseAndAnEmptyNameOpensTheKeyAgain) {
+    OwnedKey deep, again, key;
     DWORD disposition = 0;
     ASSERT_EQ(Create(root(), "One\\Two\\MixedCase", deep, &disposition), ERROR_SUCCESS);
     EXPECT_EQ(disposition, DWORD{REG_CREATED_NEW_KEY});
-    EXPECT_TRUE(Exists(root(), "One\\Two"));
     ASSERT_EQ(Create(root(), "ONE\\two\\MIXEDCASE", again, &disposition), ERROR_SUCCESS);
     EXPECT_EQ(disposition, DWORD{REG_OPENED_EXISTING_KEY});
-    ASSERT_EQ(SetText(deep.get(), "v", "x"), ERROR_SUCCESS);
-    EXPECT_EQ(ReadBytes(again.get(), "v"), kX) << "both handles name one key";
-    ASSERT_EQ(Open(root(), "one\\TWO", key), ERROR_SUCCESS);
-    EXPECT_EQ(SubKeyNames(key.get()), std::vector<std::string>{"MixedCase"}) << "the first spelling stays";
-
+    ASSERT_EQ(SetText(deep.Get(), "v", "x"), ERROR_SUCCESS);
+    EXPECT_EQ(ReadBytes(again.Get(), "v"), kX) << "both handles name one key";
+    ASSERT_EQ(Open(root(), "one\\TWO\\", key), ERROR_SUCCESS) << "a trailing backslash is allowed";
+    EXPECT_EQ(Names(key.Get(), true), std::vector<std::string>{"MixedCase"}) << "the first spelling stays";
     EXPECT_EQ(Open(root(), "Missing", key), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(key.get(), nullptr);
+    EXPECT_EQ(key.Get(), nullptr);
     EXPECT_FALSE(Exists(root(), "Missing")) << "a failed open creates nothing";
-    EXPECT_TRUE(Exists(root(), "One\\Two\\")) << "a trailing backslash is allowed";
-    EXPECT_FALSE(Exists(root(), "One\\Two\\MixedCase\\C"));
     EXPECT_EQ(Open(root(), "\\One", key), ERROR_BAD_PATHNAME);
-}
 
-TEST_F(RegistryTest, AnEmptySubKeyOpensTheSameKeyAgain) {
-    ScopedKey copy;
-    ASSERT_EQ(RegOpenKeyExA(root(), "", 0, KEY_ALL_ACCESS, copy.out()), ERROR_SUCCESS);
-    EXPECT_NE(copy.get(), root());
-    ASSERT_EQ(SetText(copy.get(), "through the copy", "x"), ERROR_SUCCESS);
-    copy.Reset();
+    for (const char* empty : {"", static_cast<const char*>(nullptr)}) {
+        ASSERT_EQ(Open(root(), empty, key), ERROR_SUCCESS);
+        EXPECT_NE(key.Get(), root());
+    }
+    ASSERT_EQ(SetText(key.Get(), "through the copy", "x"), ERROR_SUCCESS);
+    ASSERT_EQ(key.Reset(), ERROR_SUCCESS);
     EXPECT_EQ(ReadBytes(root(), "through the copy"), kX) << "closing the copy left root open";
-    ASSERT_EQ(RegOpenKeyExA(root(), nullptr, 0, KEY_ALL_ACCESS, copy.out()), ERROR_SUCCESS);
-    EXPECT_NE(copy.get(), root());
-
     HKEY same = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "", 0, KEY_READ, &same), ERROR_SUCCESS);
     EXPECT_EQ(same, HKEY_CURRENT_USER);
@@ -47,26 +43,24 @@ TEST_F(RegistryTest, AnEmptySubKeyOpensTheSameKeyAgain) {
 }
 
 TEST_F(RegistryTest, OnlyKeysWithoutSubkeysCanBeDeleted) {
-    ScopedKey child;
+    OwnedKey child;
     ASSERT_EQ(Create(root(), "Parent\\Child", child), ERROR_SUCCESS);
-    ASSERT_EQ(SetText(child.get(), "value", "x"), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(child.Get(), "value", "x"), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteKeyA(root(), "Parent"), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(Exists(root(), "Parent\\Child"));
     EXPECT_EQ(RegDeleteKeyA(root(), "PARENT\\child"), ERROR_SUCCESS);
-    EXPECT_FALSE(Exists(root(), "Parent\\Child"));
     EXPECT_EQ(RegDeleteKeyA(root(), "Parent\\Child"), ERROR_FILE_NOT_FOUND);
-
     ASSERT_EQ(Create(root(), "Parent\\Child", child), ERROR_SUCCESS);
-    EXPECT_TRUE(ValueNames(child.get()).empty()) << "the values went with the deleted key";
-    EXPECT_EQ(RegDeleteKeyA(child.get(), ""), ERROR_SUCCESS) << "an empty name deletes the key itself";
+    EXPECT_TRUE(Names(child.Get(), false).empty()) << "the values went with the deleted key";
+    EXPECT_EQ(RegDeleteKeyA(child.Get(), ""), ERROR_SUCCESS) << "an empty name deletes the key itself";
     EXPECT_FALSE(Exists(root(), "Parent\\Child"));
     EXPECT_EQ(RegDeleteKeyA(root(), "Parent"), ERROR_SUCCESS);
 }
 
 TEST_F(RegistryTest, DeletedClosedAndMadeUpHandlesAreRefused) {
-    ScopedKey doomed, reborn, below;
+    OwnedKey doomed, reborn, below;
     ASSERT_EQ(Create(root(), "Doomed", doomed), ERROR_SUCCESS);
-    ASSERT_EQ(SetText(doomed.get(), "v", "x"), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(doomed.Get(), "v", "x"), ERROR_SUCCESS);
     ASSERT_EQ(RegDeleteKeyA(root(), "Doomed"), ERROR_SUCCESS);
     // A new key of the same name is another key: the old handle stays dead.
     ASSERT_EQ(Create(root(), "Doomed", reborn), ERROR_SUCCESS);
@@ -74,9 +68,8 @@ TEST_F(RegistryTest, DeletedClosedAndMadeUpHandlesAreRefused) {
     ASSERT_EQ(RegCreateKeyA(root(), "Short-lived", &closed), ERROR_SUCCESS);
     ASSERT_EQ(RegCloseKey(closed), ERROR_SUCCESS);
     const HKEY madeUp = reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x5a5a5a58));
-
     const std::pair<HKEY, LONG> handles[] = {
-        {doomed.get(), ERROR_KEY_DELETED}, {closed, ERROR_INVALID_HANDLE}, {madeUp, ERROR_INVALID_HANDLE}};
+        {doomed.Get(), ERROR_KEY_DELETED}, {closed, ERROR_INVALID_HANDLE}, {madeUp, ERROR_INVALID_HANDLE}};
     for (const auto& [key, expected] : handles) {
         BYTE data[8];
         char name[16];
@@ -86,13 +79,11 @@ TEST_F(RegistryTest, DeletedClosedAndMadeUpHandlesAreRefused) {
         EXPECT_EQ(RegDeleteValueA(key, "v"), expected);
         EXPECT_EQ(RegEnumValueA(key, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), expected);
         EXPECT_EQ(RegEnumKeyExA(key, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), expected);
-        EXPECT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
-                                   nullptr, nullptr, nullptr),
-                  expected);
+        EXPECT_EQ(RegQueryInfoKeyA(key, 0, 0, 0, &count, 0, 0, 0, 0, 0, 0, 0), expected);
         EXPECT_EQ(Create(key, "Below", below), expected);
     }
-    EXPECT_TRUE(ValueNames(reborn.get()).empty());
-    EXPECT_EQ(RegCloseKey(doomed.release()), ERROR_SUCCESS);
+    EXPECT_TRUE(Names(reborn.Get(), false).empty());
+    EXPECT_EQ(doomed.Reset(), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(closed), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCloseKey(nullptr), ERROR_INVALID_HANDLE);
     HKEY untouched = root();
@@ -102,30 +93,26 @@ TEST_F(RegistryTest, DeletedClosedAndMadeUpHandlesAreRefused) {
 
 TEST_F(RegistryTest, AHandleDoesOnlyWhatItsRightsAllow) {
     ASSERT_EQ(SetText(root(), "v", "x"), ERROR_SUCCESS);
-    ScopedKey reader, writer, below;
+    OwnedKey reader, writer, below;
     ASSERT_EQ(Open(root(), "", reader, KEY_READ), ERROR_SUCCESS);
-    EXPECT_EQ(SetText(reader.get(), "w", "y"), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(RegDeleteValueA(reader.get(), "v"), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(ReadBytes(reader.get(), "v"), kX);
-
+    EXPECT_EQ(SetText(reader.Get(), "w", "y"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteValueA(reader.Get(), "v"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ReadBytes(reader.Get(), "v"), kX);
     ASSERT_EQ(Open(root(), "", writer, KEY_SET_VALUE), ERROR_SUCCESS);
-    EXPECT_EQ(SetText(writer.get(), "w", "y"), ERROR_SUCCESS);
-    DWORD size = 0;
-    EXPECT_EQ(RegQueryValueExA(writer.get(), "v", nullptr, nullptr, nullptr, &size), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(SetText(writer.Get(), "w", "y"), ERROR_SUCCESS);
+    DWORD size = 16;
     char name[16];
-    DWORD nameSize = sizeof name;
-    EXPECT_EQ(RegEnumKeyExA(writer.get(), 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(Create(writer.get(), "Below", below), ERROR_SUCCESS)
-        << "opening below a key does not depend on that key's rights";
+    EXPECT_EQ(RegQueryValueExA(writer.Get(), "v", nullptr, nullptr, nullptr, &size), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegEnumKeyExA(writer.Get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Create(writer.Get(), "Below", below), ERROR_SUCCESS) << "opening below a key ignores its rights";
 }
 
 TEST_F(RegistryTest, SubkeysComeInCaseInsensitiveOrderAndNeedRoomForTheZero) {
-    for (const char* name : {"delta", "Bravo", "alpha", "CHARLIE", "bravo2", "Eleven Char"}) {
-        ScopedKey key;
+    OwnedKey key;
+    for (const char* name : {"delta", "Bravo", "alpha", "CHARLIE", "bravo2", "Eleven Char"})
         ASSERT_EQ(Create(root(), name, key), ERROR_SUCCESS);
-    }
     const std::vector<std::string> expected = {"alpha", "Bravo", "bravo2", "CHARLIE", "delta", "Eleven Char"};
-    EXPECT_EQ(SubKeyNames(root()), expected);
+    EXPECT_EQ(Names(root(), true), expected);
     char name[32];
     for (DWORD i = 0; i < expected.size(); ++i) {
         ASSERT_EQ(RegEnumKeyA(root(), i, name, sizeof name), ERROR_SUCCESS);
@@ -139,25 +126,79 @@ TEST_F(RegistryTest, SubkeysComeInCaseInsensitiveOrderAndNeedRoomForTheZero) {
     ASSERT_EQ(RegEnumKeyExA(root(), 5, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
     EXPECT_EQ(size, 11u) << "the length comes back without the zero";
     EXPECT_STREQ(name, "Eleven Char");
-
     ASSERT_EQ(RegDeleteKeyA(root(), "Bravo"), ERROR_SUCCESS);
     ASSERT_EQ(RegEnumKeyA(root(), 1, name, sizeof name), ERROR_SUCCESS);
     EXPECT_STREQ(name, "bravo2") << "later keys move down when one goes";
 }
 
 TEST_F(RegistryTest, NamesKeepUnusualCharacters) {
-    const std::vector<std::string> names = {
-        "{3A1F0C2D-5B6E-4F70-8A9B-0C1D2E3F4A5B}", "with  two spaces", "dots.and-dashes",
-        "caf\xE9", "!#$%&'()+,;=@~", "Outlook Express", std::string(255, 'k')};
+    const std::vector<std::string> names = {"{3A1F0C2D-5B6E-4F70-8A9B-0C1D2E3F4A5B}", "with  two spaces",
+                                            "caf\xE9", "!#$%&'()+,;=@~", std::string(255, 'k')};
     for (const std::string& name : names) {
-        ScopedKey key;
+        OwnedKey key;
         ASSERT_EQ(Create(root(), name.c_str(), key), ERROR_SUCCESS) << name;
         ASSERT_EQ(SetText(root(), name.c_str(), name), ERROR_SUCCESS) << name;
     }
-    std::vector<std::string> keys = SubKeyNames(root()), sorted = names;
+    std::vector<std::string> keys = Names(root(), true), sorted = names;
     std::sort(keys.begin(), keys.end());
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(keys, sorted);
-    EXPECT_EQ(ValueNames(root()), names);
+    EXPECT_EQ(Names(root(), false), names);
     for (const std::string& name : names) EXPECT_EQ(ReadBytes(root(), name.c_str()), name + '\0');
+}
+
+TEST_F(RegistryTest, AnotherProcessSeesWhatThisOneWroteAndTheOtherWayRound) {
+    OwnedKey key;
+    ASSERT_EQ(Create(HKEY_CURRENT_USER, kShared, key), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(key.Get(), "from the test", "hello"), ERROR_SUCCESS);
+    EXPECT_TRUE(RunPeer({"expect", kShared, "from the test", "hello"}));
+    EXPECT_FALSE(RunPeer({"expect", kShared, "from the test", "something else"}));
+    ASSERT_TRUE(RunPeer({"set", kShared, "from the peer", "hi there"}));
+    EXPECT_EQ(ReadBytes(key.Get(), "from the peer"), std::string("hi there", 9));
+    // A key the other process deletes is deleted for handles open here.
+    ASSERT_TRUE(RunPeer({"delete", kShared}));
+    EXPECT_EQ(SetText(key.Get(), "v", "y"), ERROR_KEY_DELETED);
+}
+
+TEST_F(RegistryTest, TwoProcessesWriteOneKeyAtTheSameTime) {
+    constexpr int kEach = 200;
+    OwnedKey key;
+    ASSERT_EQ(Create(HKEY_CURRENT_USER, kShared, key), ERROR_SUCCESS);
+    std::atomic<bool> peerDone{false};
+    bool peerOk = false;
+    std::thread peer([&] {
+        peerOk = RunPeer({"fill", kShared, "peer", std::to_string(kEach)});
+        peerDone = true;
+    });
+    // Writing and reading until the peer is through makes the two overlap however fast
+    // either one starts.
+    int written = 0;
+    LONG failure = ERROR_SUCCESS;
+    for (DWORD values = 0; !failure && (written < kEach || !peerDone); ++written) {
+        failure = SetText(key.Get(), ("test" + std::to_string(written)).c_str(), "from the test");
+        if (!failure) failure = RegQueryInfoKeyA(key.Get(), 0, 0, 0, 0, 0, 0, &values, 0, 0, 0, 0);
+    }
+    peer.join();
+    EXPECT_EQ(failure, ERROR_SUCCESS) << "after " << written << " writes";
+    EXPECT_TRUE(peerOk);
+    EXPECT_EQ(Names(key.Get(), false).size(), static_cast<size_t>(written + kEach));
+    EXPECT_TRUE(RunPeer({"expect", kShared, "test" + std::to_string(written - 1), "from the test"}));
+}
+
+TEST_F(RegistryTest, DataOutlivesItsDatabaseBeingClosedAndItsFilesArePrivate) {
+    const std::string first = platform::RegistryLocation();
+    ASSERT_EQ(SetText(root(), "kept", "yes"), ERROR_SUCCESS);
+    namespace fs = std::filesystem;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        if (!fs::exists(first + suffix)) continue;
+        EXPECT_EQ(fs::status(first + suffix).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write) << suffix;
+    }
+    TempDir elsewhere;
+    if (!platform::RedirectRegistry(elsewhere.file("other.db"))) GTEST_SKIP() << "this backend cannot move HKEY_CURRENT_USER";
+    EXPECT_FALSE(Exists(HKEY_CURRENT_USER, kRoot));
+    EXPECT_EQ(ReadBytes(root(), "kept"), std::string("yes", 4)) << "a handle opened before stays with its own database";
+    ASSERT_TRUE(platform::RedirectRegistry(first));
+    OwnedKey reopened;
+    ASSERT_EQ(Open(HKEY_CURRENT_USER, kRoot, reopened), ERROR_SUCCESS);
+    EXPECT_EQ(ReadBytes(reopened.Get(), "kept"), std::string("yes", 4));
 }

@@ -1,14 +1,9 @@
-// A second process for the registry tests: it works on HKEY_CURRENT_USER through the
-// same calls the program uses, so a test can check that two processes see each
-// other's data and can write at the same time. Exit status 0 means every call did
-// what was asked.
-//
-//   RegistryPeer set <key> <name> <text>     stores text (with its zero) as REG_SZ
-//   RegistryPeer expect <key> <name> <text>  succeeds when the value holds that text
-//   RegistryPeer delete <key>                deletes a key that has no subkeys
-//   RegistryPeer fill <key> <prefix> <n>     sets prefix0..prefix<n-1> one call each,
-//                                            reading every value back after writing it
-#include <cstdio>
+// A second process on HKEY_CURRENT_USER, through the calls the program uses; exit
+// status 0 when every call did what was asked.
+//   set <key> <name> <text>     stores text (with its zero) as REG_SZ
+//   expect <key> <name> <text>  succeeds when the value holds that text
+//   delete <key>                deletes a key that has no subkeys
+//   fill <key> <prefix> <n>     sets and reads back prefix0..prefix<n-1>, one call each
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -17,21 +12,18 @@
 
 namespace {
 
-// Creates key and writes text under name, or only opens it when text is null; then
-// reads name back.
+// Creates the key and writes text under name (only opens it when text is null); then
+// reads name back into found.
 LONG Visit(const char* path, const std::string& name, const char* text, std::string& found) {
     HKEY key = nullptr;
     LONG status = text ? RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
                        : RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key);
-    if (status == ERROR_SUCCESS && text) {
-        status = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text), DWORD(strlen(text) + 1));
-    }
+    if (!status && text) status = RegSetValueExA(key, name.c_str(), 0, REG_SZ, (const BYTE*)text, DWORD(strlen(text) + 1));
     char buffer[4096];
     DWORD size = sizeof buffer;
-    if (status == ERROR_SUCCESS) status = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-    if (status == ERROR_SUCCESS) found.assign(buffer, size && buffer[size - 1] == 0 ? size - 1 : size);
+    if (!status) status = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, (BYTE*)buffer, &size);
+    if (!status) found.assign(buffer, size && !buffer[size - 1] ? size - 1 : size);
     RegCloseKey(key);
-    if (status != ERROR_SUCCESS) std::fprintf(stderr, "RegistryPeer: failed with %ld\n", static_cast<long>(status));
     return status;
 }
 
@@ -40,16 +32,11 @@ LONG Visit(const char* path, const std::string& name, const char* text, std::str
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     std::string found;
-    if (command == "set" && argc == 5) return Visit(argv[2], argv[3], argv[4], found) == ERROR_SUCCESS ? 0 : 1;
-    if (command == "expect" && argc == 5) return Visit(argv[2], argv[3], nullptr, found) != ERROR_SUCCESS ? 1 : found == argv[4] ? 0 : 2;
-    if (command == "delete" && argc == 3) return RegDeleteKeyA(HKEY_CURRENT_USER, argv[2]) == ERROR_SUCCESS ? 0 : 1;
-    if (command == "fill" && argc == 5) {
-        for (int i = 0; i < std::atoi(argv[4]); ++i) {
-            const std::string text = "from the peer " + std::to_string(i);
-            if (Visit(argv[2], argv[3] + std::to_string(i), text.c_str(), found) != ERROR_SUCCESS) return 1;
-        }
-        return 0;
+    if (command == "set" && argc == 5) return Visit(argv[2], argv[3], argv[4], found) ? 1 : 0;
+    if (command == "expect" && argc == 5) return Visit(argv[2], argv[3], nullptr, found) || found != argv[4];
+    if (command == "delete" && argc == 3) return RegDeleteKeyA(HKEY_CURRENT_USER, argv[2]) ? 1 : 0;
+    for (int i = 0; command == "fill" && argc == 5 && i < std::atoi(argv[4]); ++i) {
+        if (Visit(argv[2], argv[3] + std::to_string(i), ("from the peer " + std::to_string(i)).c_str(), found)) return 1;
     }
-    std::fprintf(stderr, "RegistryPeer: unknown command\n");
-    return 64;
+    return command == "fill" && argc == 5 ? 0 : 64;
 }

@@ -1,57 +1,68 @@
-#include "CompoundFileHelpers.h"
+#include <dlfcn.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <sstream>
+#include <map>
+#include <mutex>
 
-#include "support/CommandOutput.h"
-#include "support/TempDir.h"
+#include "FilesTest.h"
 
-using namespace platform;
+// fsync and syncfs are wrapped for the whole test program: each call is counted under
+// the path of its descriptor, then passed on, so a test can tell that a flush reached
+// the system and not only that it returned.
+namespace {
+std::mutex mutex;
+std::map<std::string, int> calls;
+
+int Counted(const char* call, int fd) {
+    char path[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
+    std::unique_lock<std::mutex> lock(mutex);
+    ++calls[std::string(call) + " " + std::string(path, n > 0 ? size_t(n) : 0)];
+    lock.unlock();
+    return reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, call))(fd);
+}
+}  // namespace
+
+extern "C" int fsync(int fd) { return Counted("fsync", fd); }
+extern "C" int syncfs(int fd) { return Counted("syncfs", fd); }
+
+int Syncs(const std::string& call, const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return calls[call + " " + path];
+}
 
 std::string PatternBytes(size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     uint32_t state = 2166136261u ^ seed;
-    for (size_t i = 0; i < size; ++i) {
-        state = state * 16777619u + static_cast<uint32_t>(i);
-        bytes[i] = static_cast<char>(state >> 24);
-    }
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((state = state * 16777619u + uint32_t(i)) >> 24);
     return bytes;
 }
 
 StorageStatus WriteCompound(const std::string& path, const std::vector<SampleStream>& streams, size_t chunk) {
     OutStorage storage;
     StorageStatus status = storage.Create(path);
-    if (!StorageSucceeded(status)) return status;
-    for (const SampleStream& sample : streams) {
+    for (size_t k = 0; StorageSucceeded(status) && k < streams.size(); ++k) {
         OutStream stream;
-        status = storage.CreateStream(sample.name, stream);
-        if (!StorageSucceeded(status)) return status;
-        for (size_t offset = 0; offset < sample.bytes.size(); offset += chunk) {
-            size_t n = std::min(chunk, sample.bytes.size() - offset);
-            size_t written = 0;
-            status = stream.Write(sample.bytes.data() + offset, n, &written);
-            if (!StorageSucceeded(status)) return status;
-            if (written != n) return kStorageWriteFault;
+        status = storage.CreateStream(streams[k].name, stream);
+        const std::string& bytes = streams[k].bytes;
+        for (size_t at = 0, written = 0; StorageSucceeded(status) && at < bytes.size(); at += chunk) {
+            status = stream.Write(bytes.data() + at, std::min(chunk, bytes.size() - at), &written);
+            if (StorageSucceeded(status) && written != std::min(chunk, bytes.size() - at)) status = kStorageWriteFault;
         }
-        status = stream.Commit();
-        if (!StorageSucceeded(status)) return status;
+        if (StorageSucceeded(status)) status = stream.Commit();
     }
-    return storage.Commit();
+    return StorageSucceeded(status) ? storage.Commit() : status;
 }
 
 StorageStatus ReadWholeStream(InStorage& storage, const std::string& name, std::string& bytes, size_t chunk) {
     bytes.clear();
     InStream stream;
     StorageStatus status = storage.OpenStream(name, stream);
-    if (!StorageSucceeded(status)) return status;
     std::string buffer(chunk, '\0');
-    for (;;) {
-        size_t read = 0;
+    for (size_t read = 1; StorageSucceeded(status) && read > 0; bytes.append(buffer, 0, read))
         status = stream.Read(&buffer[0], buffer.size(), &read);
-        if (!StorageSucceeded(status)) return status;
-        if (read == 0) break;
-        bytes.append(buffer, 0, read);
-    }
+    if (!StorageSucceeded(status)) return status;
     return bytes.size() == stream.Size() ? kStorageOk : kStorageReadFault;
 }
 
@@ -66,9 +77,8 @@ std::string HandMadeCompound(uint32_t rootChild, const std::vector<DirectoryNode
     put32(0x2C, 1), put32(0x30, 1), put32(0x38, 4096), put32(0x3C, kEnd), put32(0x44, kEnd);
     for (size_t i = 0; i < 109; ++i) put32(0x4C + 4 * i, i == 0 ? 0 : kFree);
     // Sector 0 is the allocation table, sectors 1.. the directory.
-    for (uint32_t s = 0; s < 128; ++s) {
+    for (uint32_t s = 0; s < 128; ++s)
         put32(512 + 4 * s, s == 0 ? 0xFFFFFFFDu : s < directorySectors ? s + 1 : s == directorySectors ? kEnd : kFree);
-    }
     for (size_t id = 0; id < 4 * directorySectors; ++id) {
         const size_t at = 1024 + 128 * id;
         const DirectoryNode node = id == 0 ? DirectoryNode{"Root Entry", 5, kNoEntry, kNoEntry, rootChild}
@@ -82,22 +92,4 @@ std::string HandMadeCompound(uint32_t rootChild, const std::vector<DirectoryNode
         put32(at + 0x74, node.type == 0 ? 0 : kEnd);
     }
     return file;
-}
-
-OlefileListing ReadWithOlefile(const std::string& container) {
-    OlefileListing listing;
-    TempDir out;
-    const std::string command = std::string("/usr/bin/python3 '") + VEILBOX_SOURCE_DIR +
-                                "/tests/files/olefile_dump.py' '" + container + "' '" + out.path() + "'";
-    const std::string output = CommandOutput(command, &listing.exitCode);
-    std::istringstream lines(output);
-    std::string name;
-    uint64_t size;
-    while (std::getline(lines, name, '\t') && lines >> size) {
-        lines.ignore(1);
-        std::string file = name;  // the dump names a stream in a storage "storage_stream"
-        std::replace(file.begin(), file.end(), '/', '_');
-        listing.streams[name] = {size, ReadWholeFile(out.file(file))};
-    }
-    return listing;
 }
