@@ -1,5 +1,5 @@
-// Helpers of the file tests: counted flushes, and whole compound files written and
-// read back through our layer.
+// Helpers of the file tests: counted flushes, and compound files written whole, read
+// back whole, or made by hand.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,7 +28,6 @@ struct SampleStream {
 std::string PatternBytes(size_t size, unsigned seed);
 // Writes the streams in order, in writes of at most chunk bytes, and commits; the first failure.
 StorageStatus WriteCompound(const std::string& path, const std::vector<SampleStream>& streams, size_t chunk = 65536);
-// Reads a whole stream of an open storage in reads of at most chunk bytes.
 StorageStatus ReadWholeStream(InStorage& storage, const std::string& name, std::string& bytes, size_t chunk = 65536);
 
 // A compound file whose root's directory tree is exactly the one given, however shaped

@@ -25,10 +25,6 @@ inline LONG Open(HKEY parent, const char* path, OwnedKey& key, REGSAM rights = K
     key = OwnedKey(handle);
     return status;
 }
-inline bool Exists(HKEY parent, const char* path) {
-    OwnedKey key;
-    return Open(parent, path, key, KEY_READ) == ERROR_SUCCESS;
-}
 inline LONG SetBytes(HKEY key, const char* name, DWORD type, const std::string& bytes) {
     return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()), DWORD(bytes.size()));
 }

@@ -1,8 +1,6 @@
 // A second process on HKEY_CURRENT_USER, through the calls the program uses; exit
 // status 0 when every call did what was asked.
-//   set <key> <name> <text>     stores text (with its zero) as REG_SZ
 //   expect <key> <name> <text>  succeeds when the value holds that text
-//   delete <key>                deletes a key that has no subkeys
 //   fill <key> <prefix> <n>     sets and reads back prefix0..prefix<n-1>, one call each
 #include <cstdlib>
 #include <cstring>
@@ -32,9 +30,7 @@ LONG Visit(const char* path, const std::string& name, const char* text, std::str
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     std::string found;
-    if (command == "set" && argc == 5) return Visit(argv[2], argv[3], argv[4], found) ? 1 : 0;
     if (command == "expect" && argc == 5) return Visit(argv[2], argv[3], nullptr, found) || found != argv[4];
-    if (command == "delete" && argc == 3) return RegDeleteKeyA(HKEY_CURRENT_USER, argv[2]) ? 1 : 0;
     for (int i = 0; command == "fill" && argc == 5 && i < std::atoi(argv[4]); ++i) {
         if (Visit(argv[2], argv[3] + std::to_string(i), ("from the peer " + std::to_string(i)).c_str(), found)) return 1;
     }
