@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -64,10 +63,3 @@ private:
     TempRegistry registry_;
     OwnedKey root_;
 };
-
-// Runs the peer (a second process on the same registry); true when it reports success.
-inline bool RunPeer(const std::vector<std::string>& arguments) {
-    std::string command = "\"" REGISTRY_PEER "\"";
-    for (const std::string& argument : arguments) command += " \"" + argument + "\"";
-    return std::system(command.c_str()) == 0;
-}
