@@ -1,6 +1,5 @@
-// What a container's header records accept when read back: a hostile file may have
-// filled every field with anything. (Their byte layout is checked against an
-// independent reader in the workflow tests.)
+// What a container's header records accept when read back from a file that may hold
+// anything. (An independent reader in the workflow tests checks their byte layout.)
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -33,8 +32,6 @@ TEST(ContainerRecords, AStreamHeaderTailIsZerosOrOurMarkWithSaneFields) {
         if (c.at) b[c.at] = c.value;
         EXPECT_EQ(c.accepted, StreamHeader::Parse(b, back)) << c.marked << c.stamped << " " << c.at;
         if (!c.accepted) continue;
-        EXPECT_EQ(c.marked, back.marked);
-        EXPECT_EQ(c.stamped, back.stamped);
         back.Serialize(again);
         EXPECT_EQ(0, std::memcmp(b, again, sizeof b)) << "parsed back whole";
     }

@@ -10,9 +10,7 @@ namespace {
 TEST(ExpandStorePathTest, ReferencesMatchAnyCaseAndOnlyNamesThatIgnoreCaseAreLowered) {
     ScopedEnvironment environment;
     environment.Set("USERPROFILE", "/Home/Ann");
-    environment.Set("TEMP", "/T1");
-    environment.Set("TMP", "/T2");
-    environment.Unset("APPDATA");
+    environment.Set("TEMP", "/T1"), environment.Set("TMP", "/T2"), environment.Unset("APPDATA");
     // Values keep their case; the rest is lowered where file names ignore case. Each
     // reference comes from its own variable, unknown ones stay, undefined ones vanish.
     const std::tuple<const char*, bool, const char*> cases[] = {
@@ -25,8 +23,7 @@ TEST(ExpandStorePathTest, ReferencesMatchAnyCaseAndOnlyNamesThatIgnoreCaseAreLow
     for (const auto& [text, lowerCase, expanded] : cases) EXPECT_EQ(ExpandStorePath(text, lowerCase), expanded) << text;
     // APPDATA is expanded before TEMP, so a %temp% inside its value is expanded too,
     // while a %appdata% inside TEMP's value stays.
-    environment.Set("APPDATA", "%temp%/A");
-    environment.Set("TEMP", "%appdata%/T");
+    environment.Set("APPDATA", "%temp%/A"), environment.Set("TEMP", "%appdata%/T");
     EXPECT_EQ(ExpandStorePath("%appdata%", false), "%appdata%/T/A");
 }
 
