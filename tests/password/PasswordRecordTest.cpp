@@ -52,7 +52,7 @@ TEST_F(PasswordRecordTest, SetWritesAFreshlySaltedPrivateRecordOrKeepsTheOldOne)
         EXPECT_EQ(GetCurrentPassword(), "Tulip-7");
         EXPECT_EQ(ReadWholeFile(authPath), before);
         EXPECT_FALSE(fs::exists(authPath + ".new"));
-        ASSERT_TRUE(holder.Close().ok());
+        ASSERT_TRUE(holder.Close().ok());  // each round ends by setting up the next
         fs::permissions(authPath, fs::perms::owner_read);
     }
 }
