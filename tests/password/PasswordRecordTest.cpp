@@ -2,133 +2,84 @@
 // cannot be written leaving the old password in force.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <string>
 
 #include "crypto/Md5.h"
 #include "password/PasswordRecord.h"
 #include "platform/File.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class PasswordRecordTest : public ::testing::Test {
-protected:
-    void SetUp() override { SetAuthRecordPathForTesting(authPath); }
-    void TearDown() override { SetAuthRecordPathForTesting(""); }
+std::string RecordFor(const std::string& salt, const std::string& password) {
+    Md5 md5;
+    md5.Update(salt.data(), 8);
+    md5.Update(password.data(), password.size());
+    uint8_t digest[Md5::kDigestSize];
+    md5.Final(digest);
+    return salt.substr(0, 8) + std::string(reinterpret_cast<char*>(digest), sizeof digest);
+}
 
-    // The password lives for the whole test program; each test starts from its own.
-    void MakeCurrent(const std::string& password) {
-        ASSERT_TRUE(SetPassword(password));
-        ASSERT_EQ(GetCurrentPassword(), password);
-    }
-    static std::string RecordFor(const std::string& salt, const std::string& password) {
-        Md5 md5;
-        md5.Update(salt.data(), 8);
-        md5.Update(password.data(), password.size());
-        uint8_t digest[Md5::kDigestSize];
-        md5.Final(digest);
-        return salt.substr(0, 8) + std::string(reinterpret_cast<char*>(digest), sizeof digest);
-    }
-
+// The password in force lives as long as the test program; each test sets its own.
+struct PasswordRecordTest : ::testing::Test {
+    void SetUp() override { environment.Set(kAuthRecordVariable, authPath); }
     TempDir dir;
     std::string authPath = dir.file("auth.dat");
+    ScopedEnvironment environment;
 };
 
-TEST_F(PasswordRecordTest, SetAndVerify) {
+// When auth.dat cannot be written the old password stays in force, in this run and on
+// disk, and the caller hears of it.
+TEST_F(PasswordRecordTest, SetWritesAFreshlySaltedPrivateRecordOrKeepsTheOldOne) {
     EXPECT_TRUE(VerifyPassword("")) << "without a file the default record takes the empty password";
-    EXPECT_FALSE(VerifyPassword("qerno"));
-    EXPECT_FALSE(fs::exists(authPath));
-
     ASSERT_TRUE(SetPassword("Tulip-7"));
     const std::string first = ReadWholeFile(authPath);
-    ASSERT_EQ(first.size(), 24u);
     EXPECT_EQ(RecordFor(first, "Tulip-7"), first);
-    EXPECT_EQ(fs::status(authPath).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_FALSE(fs::exists(authPath + ".new"));
+    EXPECT_EQ(fs::status(authPath).permissions() & fs::perms::all, fs::perms(0600));
     for (const char* wrong : {"tulip-7", "Tulip-7 ", ""}) EXPECT_FALSE(VerifyPassword(wrong)) << wrong;
-    EXPECT_TRUE(VerifyPassword("Tulip-7"));
-
     ASSERT_TRUE(SetPassword("Tulip-7"));
-    EXPECT_NE(ReadWholeFile(authPath).substr(0, 8), first.substr(0, 8)) << "each set makes a new salt";
-
-    ASSERT_TRUE(SetPassword(""));  // turns the password off
-    EXPECT_EQ(ReadWholeFile(authPath).size(), 24u);
-    EXPECT_TRUE(VerifyPassword(""));
-    EXPECT_FALSE(VerifyPassword("Tulip-7"));
+    const std::string before = ReadWholeFile(authPath);
+    EXPECT_NE(before.substr(0, 8), first.substr(0, 8)) << "each set makes a new salt";
+    platform::File holder;
+    ASSERT_TRUE(platform::File::Open(authPath, platform::File::Mode::Read, holder).ok());
+    for (const std::string& path : {authPath, dir.file("gone/auth.dat"), authPath}) {  // held, no folder, read-only
+        environment.Set(kAuthRecordVariable, path);
+        EXPECT_FALSE(SetPassword("new password")) << path;
+        environment.Set(kAuthRecordVariable, authPath);
+        EXPECT_EQ(GetCurrentPassword(), "Tulip-7");
+        EXPECT_EQ(ReadWholeFile(authPath), before);
+        EXPECT_FALSE(fs::exists(authPath + ".new"));
+        ASSERT_TRUE(holder.Close().ok());  // each round ends by setting up the next
+        fs::permissions(authPath, fs::perms::owner_read);
+    }
 }
 
 TEST_F(PasswordRecordTest, VerifyingTakesTheRecordAsWrittenByHand) {
-    MakeCurrent("before");
+    ASSERT_TRUE(SetPassword("before"));
     WriteWholeFile(authPath, RecordFor("\1\2\3\4\5\6\7\x08", "right") + "tail!!");  // only 24 bytes count
     EXPECT_FALSE(VerifyPassword("RIGHT"));
     EXPECT_EQ(GetCurrentPassword(), "before");
     EXPECT_TRUE(VerifyPassword("right"));
     EXPECT_EQ(GetCurrentPassword(), "right");
-
     // A salt starting with four zeros accepts the fixed start password alone, whatever
-    // the digest says (here: the digest of "right").
+    // the digest says (here: the digest of "right"), and leaves the password in force.
     WriteWholeFile(authPath, RecordFor(std::string("\0\0\0\0\x09\x09\x09\x09", 8), "right"));
-    for (const std::string& wrong : {std::string("right"), std::string("Qerno"), std::string("qerno "),
-                                     std::string("qerno\0", 6), std::string()}) {
+    for (const std::string& wrong : {std::string("right"), std::string("Qerno"), std::string("qerno\0", 6), std::string()})
         EXPECT_FALSE(VerifyPassword(wrong)) << wrong;
-    }
     EXPECT_TRUE(VerifyPassword("qerno"));
+    EXPECT_EQ(GetCurrentPassword(), "right");
     WriteWholeFile(authPath, RecordFor(std::string("\0\0\0\x01\x09\x09\x09\x09", 8), "right"));  // three zeros only
     EXPECT_FALSE(VerifyPassword("qerno"));
-    EXPECT_TRUE(VerifyPassword("right"));
-
-    // Missing bytes are those of the default record: its salt alone still takes "".
-    fs::remove(authPath);
+    // Bytes missing from a short file are those of the default record: its salt alone
+    // takes the empty password.
     AuthRecord defaults;
+    fs::remove(authPath);
     ReadAuthRecord(defaults);
-    const std::string defaultBytes(reinterpret_cast<const char*>(&defaults), sizeof defaults);
-    EXPECT_NE(defaultBytes.substr(0, 4), std::string(4, '\0'));
-    WriteWholeFile(authPath, defaultBytes.substr(0, 8));
+    WriteWholeFile(authPath, std::string(reinterpret_cast<const char*>(defaults.salt), 8));
     EXPECT_TRUE(VerifyPassword(""));
-    WriteWholeFile(authPath, "\x01\x02\x03\x04\x05");
-    EXPECT_FALSE(VerifyPassword(""));
-    AuthRecord overlaid;
-    ReadAuthRecord(overlaid);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&overlaid), sizeof overlaid),
-              "\x01\x02\x03\x04\x05" + defaultBytes.substr(5));
-
-    // A record someone else holds reads as the default.
-    ASSERT_TRUE(SetPassword("held"));
-    platform::File holder = platform::File::Open(authPath, platform::File::Mode::Read);
-    EXPECT_TRUE(VerifyPassword(""));
-    EXPECT_FALSE(VerifyPassword("held"));
-}
-
-// When auth.dat cannot be written the old password stays in force, in this run and on
-// disk, and the caller hears of it.
-TEST_F(PasswordRecordTest, AnUnwritableRecordKeepsTheOldPassword) {
-    MakeCurrent("old password");
-    const std::string before = ReadWholeFile(authPath);
-    const auto attempt = [&](const char* what, const std::string& path) {
-        SetAuthRecordPathForTesting(path);
-        EXPECT_FALSE(SetPassword("new password")) << what;
-        SetAuthRecordPathForTesting(authPath);
-        EXPECT_EQ(GetCurrentPassword(), "old password") << what;
-        EXPECT_EQ(ReadWholeFile(authPath), before) << what;
-        EXPECT_FALSE(fs::exists(authPath + ".new")) << what;
-    };
-    {
-        platform::File holder = platform::File::Open(authPath, platform::File::Mode::Read);
-        attempt("held", authPath);
-    }
-    attempt("folder missing", dir.file("gone/auth.dat"));
-    ASSERT_TRUE(platform::SetFileAttributes(authPath, platform::AttributeReadOnly));
-    attempt("read-only file", authPath);
-    ASSERT_TRUE(platform::SetFileAttributes(authPath, platform::AttributeNormal));
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    if (!std::ofstream(dir.file("probe")).is_open()) attempt("read-only folder", authPath);  // not as root
-    fs::permissions(dir.path(), fs::perms::owner_all);
-    EXPECT_TRUE(VerifyPassword("old password"));
 }
 
 }  // namespace

@@ -1,0 +1,259 @@
+// The registry conformance suite. It uses nothing but the Win32 registry calls (and a
+// private HKEY_CURRENT_USER from TempRegistry), so the same tests can judge any backend.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "platform/OwnedKey.h"
+#include "support/TempRegistry.h"
+
+using platform::OwnedKey;
+
+namespace {
+
+const std::string kX("x", 2);  // "x" with its terminating zero
+const char* const kShared = "Software\\Conformance\\Shared";
+
+// The owned key keeps whatever handle the call gave back.
+LONG Create(HKEY parent, const char* path, OwnedKey& key, DWORD* disposition = nullptr) {
+    HKEY handle = nullptr;
+    const LONG status = RegCreateKeyExA(parent, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, disposition);
+    return key = OwnedKey(handle), status;
+}
+LONG Open(HKEY parent, const char* path, OwnedKey& key, REGSAM rights = KEY_ALL_ACCESS) {
+    HKEY handle = nullptr;
+    const LONG status = RegOpenKeyExA(parent, path, 0, rights, &handle);
+    return key = OwnedKey(handle), status;
+}
+LONG SetBytes(HKEY key, const char* name, DWORD type, const std::string& bytes) {
+    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()), DWORD(bytes.size()));
+}
+LONG SetText(HKEY key, const char* name, const std::string& text) {  // with its zero, as REG_SZ
+    return SetBytes(key, name, REG_SZ, std::string(text.c_str(), text.size() + 1));
+}
+// The stored bytes of a value; empty when it cannot be read.
+std::string ReadBytes(HKEY key, const char* name, DWORD* type = nullptr) {
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS) return {};
+    std::string bytes(size, '\0');
+    return RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(&bytes[0]), &size) ? "" : bytes.substr(0, size);
+}
+// Subkey or value names by index until the first failure.
+std::vector<std::string> Names(HKEY key, bool subkeys) {
+    std::vector<std::string> names;
+    char name[1024];
+    for (DWORD size = sizeof name;; size = sizeof name) {
+        const DWORD i = DWORD(names.size());
+        if ((subkeys ? RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr)
+                     : RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr)) != ERROR_SUCCESS)
+            return names;
+        names.emplace_back(name, size);
+    }
+}
+
+// Every test works under a fresh key of its own registry.
+struct RegistryTest : ::testing::Test {
+    void SetUp() override { ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\Conformance", root_), ERROR_SUCCESS); }
+    HKEY root() const { return root_.Get(); }
+    TempRegistry registry_;
+    OwnedKey root_;
+};
+
+TEST_F(RegistryTest, CreateMakesParentsAndOpensWhateverTheCase) {
+    OwnedKey deep, again, key;
+    DWORD disposition = 0;
+    ASSERT_EQ(Create(root(), "One\\Two\\MixedCase", deep, &disposition), ERROR_SUCCESS);
+    EXPECT_EQ(disposition, DWORD{REG_CREATED_NEW_KEY});
+    ASSERT_EQ(Create(root(), "ONE\\two\\MIXEDCASE", again, &disposition), ERROR_SUCCESS);
+    EXPECT_EQ(disposition, DWORD{REG_OPENED_EXISTING_KEY});
+    ASSERT_EQ(SetText(deep.Get(), "v", "x"), ERROR_SUCCESS);
+    EXPECT_EQ(ReadBytes(again.Get(), "v"), kX) << "both handles name one key";
+    ASSERT_EQ(Open(root(), "one\\TWO\\", key), ERROR_SUCCESS) << "a trailing backslash is allowed";
+    EXPECT_EQ(Names(key.Get(), true), std::vector<std::string>{"MixedCase"}) << "the first spelling stays";
+    EXPECT_EQ(Open(root(), "Missing", key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Open(root(), "\\One", key), ERROR_BAD_PATHNAME);
+    ASSERT_EQ(Open(root(), "", key), ERROR_SUCCESS);
+    EXPECT_NE(key.Get(), root()) << "an empty name opens the key again";
+    ASSERT_EQ(SetText(key.Get(), "through the copy", "x"), ERROR_SUCCESS);
+    ASSERT_EQ(key.Reset(), ERROR_SUCCESS);
+    EXPECT_EQ(ReadBytes(root(), "through the copy"), kX) << "closing the copy left root open";
+}
+
+TEST_F(RegistryTest, OnlyKeysWithoutSubkeysCanBeDeleted) {
+    OwnedKey child;
+    ASSERT_EQ(Create(root(), "Parent\\Child", child), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(child.Get(), "value", "x"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKeyA(root(), "Parent"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteKeyA(root(), "PARENT\\child"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKeyA(root(), "Parent\\Child"), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(Create(root(), "Parent\\Child", child), ERROR_SUCCESS);
+    EXPECT_TRUE(Names(child.Get(), false).empty()) << "the values went with the deleted key";
+    EXPECT_EQ(RegDeleteKeyA(child.Get(), ""), ERROR_SUCCESS) << "an empty name deletes the key itself";
+    EXPECT_EQ(RegDeleteKeyA(root(), "Parent"), ERROR_SUCCESS);
+}
+
+// A new key of a deleted one's name is another key: the old handle stays dead. A
+// handle without the rights for a call is refused it, but not the keys below it.
+TEST_F(RegistryTest, DeletedAndUnderprivilegedHandlesAreRefused) {
+    OwnedKey doomed, reborn, below, reader, writer;
+    ASSERT_EQ(Create(root(), "Doomed", doomed), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(doomed.Get(), "v", "x"), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyA(root(), "Doomed"), ERROR_SUCCESS);
+    ASSERT_EQ(Create(root(), "Doomed", reborn), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(root(), "v", "x"), ERROR_SUCCESS);
+    ASSERT_EQ(Open(root(), "", reader, KEY_READ), ERROR_SUCCESS);
+    ASSERT_EQ(Open(root(), "", writer, KEY_SET_VALUE), ERROR_SUCCESS);
+    const LONG A = ERROR_ACCESS_DENIED, K = ERROR_KEY_DELETED, S = ERROR_SUCCESS;
+    const struct {
+        HKEY key;
+        LONG query, set, remove, enumValue, enumKey, info, create;
+    } handles[] = {
+        {doomed.Get(), K, K, K, K, K, K, K},
+        {reader.Get(), S, A, A, S, S, S, S},
+        {writer.Get(), A, S, S, A, A, A, S},
+    };
+    for (const auto& h : handles) {
+        char name[16];
+        DWORD size = sizeof name, count = 0;
+        EXPECT_EQ(RegQueryValueExA(h.key, "v", nullptr, nullptr, nullptr, &size), h.query);
+        EXPECT_EQ(SetText(h.key, "w", "y"), h.set);
+        EXPECT_EQ(RegDeleteValueA(h.key, h.remove == S ? "w" : "v"), h.remove);
+        EXPECT_EQ(RegEnumValueA(h.key, 0, name, &(size = sizeof name), nullptr, nullptr, nullptr, nullptr), h.enumValue);
+        EXPECT_EQ(RegEnumKeyExA(h.key, 0, name, &(size = sizeof name), nullptr, nullptr, nullptr, nullptr), h.enumKey);
+        EXPECT_EQ(RegQueryInfoKeyA(h.key, 0, 0, 0, &count, 0, 0, 0, 0, 0, 0, 0), h.info);
+        EXPECT_EQ(Create(h.key, "Below", below), h.create);
+    }
+    EXPECT_TRUE(Names(reborn.Get(), false).empty());
+}
+
+TEST_F(RegistryTest, SubkeysComeInCaseInsensitiveOrderAndNeedRoomForTheZero) {
+    OwnedKey key;
+    for (const char* name : {"delta", "Bravo", "alpha", "CHARLIE", "bravo2", "Eleven Char"})
+        ASSERT_EQ(Create(root(), name, key), ERROR_SUCCESS);
+    EXPECT_EQ(Names(root(), true), (std::vector<std::string>{"alpha", "Bravo", "bravo2", "CHARLIE", "delta", "Eleven Char"}));
+    char name[32];
+    DWORD size = 11;
+    EXPECT_EQ(RegEnumKeyExA(root(), 5, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+    ASSERT_EQ(RegEnumKeyExA(root(), 5, name, &(size = 12), nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(size, 11u) << "the length comes back without the zero";
+    EXPECT_EQ(RegEnumKeyA(root(), 6, name, sizeof name), ERROR_NO_MORE_ITEMS);
+    ASSERT_EQ(RegDeleteKeyA(root(), "Bravo"), ERROR_SUCCESS);
+    ASSERT_EQ(RegEnumKeyA(root(), 1, name, sizeof name), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "bravo2") << "later keys move down when one goes";
+}
+
+// The second process is this program again, asked through the environment to write
+// and read back peer0..peer<n-1> one call each, and to find what the first one wrote.
+TEST(RegistryPeer, FillsWhenAsked) {
+    const char* count = std::getenv("REGISTRY_PEER_FILL");
+    if (!count) GTEST_SKIP() << "the second process of the sharing test";
+    OwnedKey key;
+    ASSERT_EQ(Open(HKEY_CURRENT_USER, kShared, key), ERROR_SUCCESS);
+    for (int i = 0; i < std::atoi(count); ++i) {
+        const std::string name = "peer" + std::to_string(i), text = "from the peer " + std::to_string(i);
+        ASSERT_EQ(SetText(key.Get(), name.c_str(), text), ERROR_SUCCESS);
+        ASSERT_EQ(ReadBytes(key.Get(), name.c_str()), text + '\0');
+    }
+    EXPECT_EQ(ReadBytes(key.Get(), "before"), kX);
+}
+
+TEST_F(RegistryTest, TwoProcessesWriteOneKeyAtTheSameTime) {
+    constexpr int kEach = 200;
+    OwnedKey key;
+    ASSERT_EQ(Create(HKEY_CURRENT_USER, kShared, key), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(key.Get(), "before", "x"), ERROR_SUCCESS);
+    std::atomic<bool> peerDone{false};
+    int peerStatus = -1;
+    std::thread peer([&] {
+        const std::string run = "REGISTRY_PEER_FILL=" + std::to_string(kEach) + " /proc/" + std::to_string(::getpid()) +
+                                "/exe --gtest_filter=RegistryPeer.FillsWhenAsked >/dev/null";
+        peerStatus = std::system(run.c_str()), peerDone = true;
+    });
+    int written = 0;  // writing and reading until the peer is through makes the two overlap
+    LONG failure = ERROR_SUCCESS;
+    for (DWORD values = 0; !failure && (written < kEach || !peerDone); ++written) {
+        failure = SetText(key.Get(), ("test" + std::to_string(written)).c_str(), "from the test");
+        if (!failure) failure = RegQueryInfoKeyA(key.Get(), 0, 0, 0, 0, 0, 0, &values, 0, 0, 0, 0);
+    }
+    peer.join();
+    EXPECT_EQ(failure, ERROR_SUCCESS) << "after " << written << " writes";
+    EXPECT_EQ(peerStatus, 0);
+    EXPECT_EQ(Names(key.Get(), false).size(), static_cast<size_t>(1 + written + kEach)) << "every value of both is there";
+    namespace fs = std::filesystem;  // the database and the files beside it are private
+    for (const std::string suffix : {"", "-wal", "-shm", "-journal"})
+        EXPECT_TRUE(!fs::exists(platform::RegistryLocation() + suffix) ||
+                    (fs::status(platform::RegistryLocation() + suffix).permissions() & fs::perms::all) == fs::perms(0600)) << suffix;
+}
+
+TEST_F(RegistryTest, ValuesKeepTheirTypeAndExactBytesUnderTheirFirstSpelling) {
+    const struct {
+        const char* name;
+        DWORD type;
+        std::string bytes;
+    } cases[] = {
+        {"terminated", REG_SZ, std::string("text", 5)},   {"unterminated", REG_SZ, "text"},
+        {"empty string", REG_SZ, std::string(1, '\0')},   {"zero-length text", REG_SZ, ""},
+        {"zero-length binary", REG_BINARY, ""},           {"binary", REG_BINARY, std::string("\0\x01\xff\0\x7f", 5)},
+        {"dword", REG_DWORD, "\x78\x56\x34\x12"},         {"expandable", REG_EXPAND_SZ, std::string("%APPDATA%\\x", 12)},
+        {"big", REG_BINARY, std::string(70000, '\xa5')},
+    };
+    for (const auto& c : cases) ASSERT_EQ(SetBytes(root(), c.name, c.type, c.bytes), ERROR_SUCCESS);
+    for (const auto& c : cases) {
+        DWORD type = 0xdeadbeef;
+        EXPECT_EQ(ReadBytes(root(), c.name, &type), c.bytes) << c.name;
+        EXPECT_EQ(type, c.type) << c.name;
+    }
+    DWORD type = 0;  // setting a value again, in another case, replaces type and data
+    ASSERT_EQ(SetBytes(root(), "TERMINATED", REG_DWORD, std::string(4, '\0')), ERROR_SUCCESS);
+    EXPECT_EQ(ReadBytes(root(), "terminated", &type), std::string(4, '\0'));
+    EXPECT_EQ(type, DWORD{REG_DWORD});
+    EXPECT_EQ(Names(root(), false)[0], "terminated");
+    EXPECT_EQ(RegDeleteValueA(root(), "tERMINATED"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(root(), "terminated"), ERROR_FILE_NOT_FOUND);
+}
+
+// A buffer too small for the name or the data is not written and the size needed is
+// reported; the exact fit writes nothing past the data; text stored without its zero
+// is terminated when there is room.
+TEST_F(RegistryTest, QueryingAndEnumeratingFollowTheBufferRules) {
+    ASSERT_EQ(SetText(root(), "Test", "foobar"), ERROR_SUCCESS);
+    ASSERT_EQ(SetBytes(root(), "abc", REG_SZ, "abc"), ERROR_SUCCESS);
+    const struct {
+        const char* name;  // queried by name, or enumerated from index 0 when null
+        DWORD nameSize, dataSize;
+        bool dataBuffer;
+        LONG status;
+        DWORD nameBack, dataBack;
+        const char* data;  // what the data buffer holds afterwards
+    } cases[] = {
+        {"Test", 0, 6, true, ERROR_MORE_DATA, 0, 7, "xxxxxxxx"},  {"Test", 0, 7, true, ERROR_SUCCESS, 0, 7, "foobar\0x"},
+        {"abc", 0, 16, true, ERROR_SUCCESS, 0, 3, "abc\0xxxx"},    {"missing", 0, 16, true, ERROR_FILE_NOT_FOUND, 0, 16, "xxxxxxxx"},
+        {"missing", 0, 16, false, ERROR_FILE_NOT_FOUND, 0, 0, "xxxxxxxx"},
+        {nullptr, 20, 2, true, ERROR_MORE_DATA, 20, 7, "xxxxxxxx"},  {nullptr, 4, 20, true, ERROR_MORE_DATA, 4, 7, "xxxxxxxx"},
+        {nullptr, 20, 20, false, ERROR_SUCCESS, 4, 7, "xxxxxxxx"},   {nullptr, 5, 7, true, ERROR_SUCCESS, 4, 7, "foobar\0x"},
+    };
+    for (const auto& c : cases) {
+        char name[20];
+        BYTE data[20];
+        std::memset(name, 'x', sizeof name), std::memset(data, 'x', sizeof data);
+        DWORD nameSize = c.nameSize, dataSize = c.dataSize, type = 0;
+        SCOPED_TRACE(testing::Message() << (c.name ? c.name : "enumerated") << " name " << c.nameSize << " data " << c.dataSize);
+        EXPECT_EQ(c.name ? RegQueryValueExA(root(), c.name, nullptr, &type, c.dataBuffer ? data : nullptr, &dataSize)
+                         : RegEnumValueA(root(), 0, name, &nameSize, nullptr, &type, c.dataBuffer ? data : nullptr, &dataSize),
+                  c.status);
+        EXPECT_EQ(nameSize, c.nameBack);
+        EXPECT_EQ(dataSize, c.dataBack);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(data), 8), std::string(c.data, 8));
+        EXPECT_EQ(std::string(name, 5), c.status || c.name ? "xxxxx" : std::string("Test", 5));
+    }
+    DWORD nameSize = 20;
+    char name[20];
+    EXPECT_EQ(RegEnumValueA(root(), 2, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+}
+
+}  // namespace
