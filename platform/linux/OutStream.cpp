@@ -33,8 +33,9 @@ StorageStatus OutStream::Commit() {
 void OutStream::Release() {
     if (!impl_) return;
     // libgsf needs every stream closed before the next one or the root; what was
-    // written stays in the file.
-    if (impl_->session->IsCurrent(impl_->child.Get())) impl_->session->CloseStream(impl_->child.Get());
+    // written stays in the file. A failure here is remembered by the session and
+    // reported by its commit.
+    if (impl_->session->IsCurrent(impl_->child.Get())) (void)impl_->session->CloseStream(impl_->child.Get());
     impl_.reset();
 }
 

@@ -139,7 +139,7 @@ StorageStatus OutputSession::CloseLibraryObjects() {
 
 StorageStatus OutputSession::Commit() {
     if (!IsOpen()) return kStorageReverted;
-    CloseLibraryObjects();
+    (void)CloseLibraryObjects();  // a failure is remembered in failure_, read next
     StorageStatus status = failure_;
     if (::fflush(file_) != 0 && StorageSucceeded(status)) status = WriteFailure(errno);
     if (::fsync(::fileno(file_)) != 0 && StorageSucceeded(status)) status = WriteFailure(errno);
@@ -153,7 +153,7 @@ StorageStatus OutputSession::Commit() {
 
 void OutputSession::Abandon() {
     if (!IsOpen()) return;
-    CloseLibraryObjects();
+    (void)CloseLibraryObjects();  // nothing written here is kept
     // Whatever libgsf wrote on closing is not a committed file: leave nothing that
     // could be read as one. Should emptying fail, the caller still deletes a file it
     // did not commit.

@@ -325,7 +325,7 @@ const Damage kDamages[] = {
     {"FileOfASubfolder", [](ContainerBuilder& b) { SetPath(b, Folder(b) + "/old/Inbox.dbx"); }},
     {"NameWithANewline", [](ContainerBuilder& b) { SetPath(b, Folder(b) + "/In\nbox.dbx"); }},
     {"AnotherIdentitysContainer",
-     [](ContainerBuilder& b) { PutFieldText(b.index.identityId, sizeof b.index.identityId, "{someone else}"); }},
+     [](ContainerBuilder& b) { ASSERT_TRUE(PutFieldText(b.index.identityId, sizeof b.index.identityId, "{someone else}")); }},
     // Digests: one flipped bit anywhere a restore would write from.
     {"FlippedByteInAFile", [](ContainerBuilder& b) { b.flips.push_back({"00000", StreamHeader::kSize + 10}); }, true},
     {"FlippedByteInAStreamHeader", [](ContainerBuilder& b) { b.flips.push_back({"00002", StreamHeader::kModeOffset}); }, true},
