@@ -76,21 +76,6 @@ TEST_P(RoundTripTest, HideThenRestoreBringsBackEveryByteAndEveryValue) {
 
 INSTANTIATE_TEST_SUITE_P(Levels, RoundTripTest, ::testing::Values(SecurityLow, SecurityMedium, SecurityHigh));
 
-TEST_F(WorldTest, ProgressRunsFromZeroToTheEndForCopyingCheckingAndErasing) {
-    ASSERT_TRUE(world.Hide().ok);
-    const std::vector<int>& p = ui.positions;
-    auto phaseStart = p.begin();
-    for (int phase = 0; phase < 3; ++phase) {
-        SCOPED_TRACE(phase);
-        auto restart = std::adjacent_find(phaseStart, p.end(), [](int a, int b) { return b < a; });
-        EXPECT_TRUE(std::is_sorted(phaseStart, restart == p.end() ? p.end() : restart + 1));
-        ASSERT_NE(phaseStart, p.end());
-        EXPECT_EQ(restart == p.end() ? p.back() : *restart, 1000);
-        phaseStart = restart == p.end() ? p.end() : restart + 1;
-    }
-    EXPECT_EQ(phaseStart, p.end());
-}
-
 TEST_F(WorldTest, CancelDeclinedOrNoProgressWindowStillRoundTrips) {
     ui.CancelAtRequest(2);
     ASSERT_TRUE(world.Hide({IDNO}).ok);
@@ -243,17 +228,6 @@ TEST_F(WorldTest, TextsOf255CharactersFit) {
     ASSERT_TRUE(world.Hide().ok);
     ASSERT_TRUE(world.Restore().ok);
     EXPECT_EQ(world.Now(), before);
-}
-
-TEST_F(WorldTest, HalfWrittenContainerLeftByACrashIsHarmless) {
-    // What a crash in the middle of writing leaves: not the container, so nothing is
-    // hidden, and the next hide removes it; the user's own *.tmp stays.
-    WriteWholeFile(world.Documents() + "/" + World::kGuard + ".tmp", "half a container");
-    WriteWholeFile(world.Documents() + "/" + World::kGuard + ".0a1b2c3d.tmp", "half a container");
-    WriteWholeFile(world.Documents() + "/mine.tmp", "the user's own");
-    EXPECT_FALSE(IsIdentityHidden());
-    ASSERT_TRUE(world.Hide().ok);
-    EXPECT_EQ(world.DocumentEntries(), (std::vector<std::string>{"mine.tmp", std::string(World::kGuard) + ".dat"}));
 }
 
 // While the store is being erased the registry loses the Identities key, so the

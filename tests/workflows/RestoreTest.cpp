@@ -167,6 +167,7 @@ TEST_F(RestoreTest, LeftoversOfADeadRunAreErasedAsTheContainerErases) {
     const std::string part = world.StorePath("Inbox.dbx.0123abcd.part");
     WriteWholeFile(part, world.original().at("Inbox.dbx"));
     WriteWholeFile(world.Documents() + "/" + World::kGuard + ".89abcdef.tmp", "half a container");
+    WriteWholeFile(world.Documents() + "/mine.tmp", "the user's own");
     // Names that only look like ours are the user's.
     const std::map<std::string, std::string> users = {{"notes.part", "mine"}, {"Inbox.dbx.notours.part", "mine"}};
     for (const auto& [name, bytes] : users) WriteWholeFile(world.StorePath(name), bytes);
@@ -179,7 +180,7 @@ TEST_F(RestoreTest, LeftoversOfADeadRunAreErasedAsTheContainerErases) {
     auto files = world.StoreFiles();
     for (const auto& [name, bytes] : users) EXPECT_EQ(files[name], bytes);
     EXPECT_FALSE(fs::exists(part));
-    EXPECT_EQ(world.DocumentEntries(), std::vector<std::string>{std::string(World::kGuard) + ".dat"});
+    EXPECT_EQ(world.DocumentEntries(), (std::vector<std::string>{"mine.tmp", std::string(World::kGuard) + ".dat"}));
     EXPECT_EQ(ReadWholeFile(world.ContainerPath()), container_);
 }
 
