@@ -65,6 +65,8 @@ public:
     // Creates a new file, readable by the user only; fails with
     // kStorageFileAlreadyExists when anything (a dangling link included) is at path.
     StorageStatus CreateNew(const std::string& path);
+    // `stream` is released first, so handing in the stream just written ends it (what
+    // it holds stays, and a failure in ending it is reported by Commit).
     StorageStatus CreateStream(const std::string& name, OutStream& stream);
     // Writes everything out, closes the file and forces it to stable storage. A
     // stream still open is committed first. Any write failure since Create, also one
