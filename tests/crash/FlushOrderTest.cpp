@@ -31,9 +31,8 @@ std::string Listing(const Points& points) {
 
 TEST(FlushOrderTest, NothingIsDestroyedBeforeWhatReplacesItIsOnStableStorage) {
     World world(KillWorld(SecurityHigh));
-    const KillPointTracer tracer(&World::Classify, &world);
 
-    const TracedRun hide = tracer.Run(Cli(world, "hide"), CliLog(world), 0);
+    const TracedRun hide = TraceCli(world, "hide", 0);
     ASSERT_EQ(hide.exitCode, 0) << TakeLog(world);
     const Points& h = hide.points;
     SCOPED_TRACE("hide:\n" + Listing(h));
@@ -57,7 +56,7 @@ TEST(FlushOrderTest, NothingIsDestroyedBeforeWhatReplacesItIsOnStableStorage) {
         EXPECT_LT(flush, n) << "shredded file deleted at point " << n << " before its flush";
     }
 
-    const TracedRun restore = tracer.Run(Cli(world, "restore"), CliLog(world), 0);
+    const TracedRun restore = TraceCli(world, "restore", 0);
     ASSERT_EQ(restore.exitCode, 0) << TakeLog(world);
     const Points& r = restore.points;
     SCOPED_TRACE("restore:\n" + Listing(r));

@@ -37,23 +37,19 @@ protected:
         return condition;
     }
 
-    void CheckEverythingBack(World& world, const std::string& where) {
-        Check(!platform::FileExists(world.ContainerPath()), where + ": the container is still there");
-        World::CloseRegistry();
-        const WorldState now = world.Now();
-        Check(now.store == before_.store, where + ": the store folder differs from the original");
-        Check(now.identities == before_.identities,
-              where + ": the Identities key differs; now:" + ::testing::PrintToString(now.identities) +
-                  "before:" + ::testing::PrintToString(before_.identities));
-    }
-
     // The identity is whole in place, or a restore brings it back from the container.
     void CheckRecoverable(World& world, const std::string& where) {
         if (platform::FileExists(world.ContainerPath())) {
             TakeLog(world);
             Check(RunCli(world, "restore") == 0, where + ": the restore after the kill failed:\n" + TakeLog(world));
         }
-        CheckEverythingBack(world, where);
+        Check(!platform::FileExists(world.ContainerPath()), where + ": the container is still there");
+        World::CloseRegistry();
+        const WorldState now = world.Now();
+        Check(now.store == before_.store, where + ": the store folder differs from the original");
+        Check(now.identities == before_.identities, where + ": the Identities key differs; now:" +
+                                                         ::testing::PrintToString(now.identities) +
+                                                         "before:" + ::testing::PrintToString(before_.identities));
     }
 
     // Runs the command once whole, then once killed at each of its kill points in turn,
@@ -65,8 +61,7 @@ protected:
             ASSERT_EQ(RunCli(world, "hide"), 0) << TakeLog(world);
         }
         world.Save();
-        const KillPointTracer tracer(&World::Classify, &world);
-        const TracedRun full = tracer.Run(Cli(world, command), CliLog(world), 0);
+            const TracedRun full = TraceCli(world, command, 0);
         ASSERT_FALSE(full.killed);
         ASSERT_EQ(full.exitCode, 0) << TakeLog(world);
         ASSERT_FALSE(full.points.empty());
@@ -75,7 +70,7 @@ protected:
         for (size_t n = 1; n <= full.points.size() && failures_ < 5; ++n) {
             if (full.points[n - 1].place == "registry" && n % kRegistryStride != 0 && n != full.points.size()) continue;
             world.Reset();
-            const TracedRun run = tracer.Run(Cli(world, command), CliLog(world), n);
+            const TracedRun run = TraceCli(world, command, n);
             const std::string where = command + " killed at point " + std::to_string(n) + " (" +
                                       full.points[n - 1].Label() + ")";
             if (Check(run.killed, where + ": the run no longer reaches this point")) {
