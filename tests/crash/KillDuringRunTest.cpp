@@ -26,75 +26,55 @@ constexpr size_t kRegistryStride = 4;
 constexpr size_t kRegistryStride = 1;
 #endif
 
-class KillDuringRunTest : public ::testing::Test {
-protected:
-    // Records a failure; a flood of identical reports is cut short by the loop.
-    bool Check(bool condition, const std::string& message) {
-        if (!condition) {
-            ADD_FAILURE() << message;
-            ++failures_;
-        }
-        return condition;
-    }
-
+// Runs the command once whole, then once killed at each of its kill points in turn,
+// each time from the same saved world. The first kill point that fails ends the loop:
+// one fault would flood the report with the same failure at every later point.
+void KillEverywhere(int level, const std::string& command) {
+    World world(KillWorld(level));
+    const WorldState before = world.Now();
     // The identity is whole in place, or a restore brings it back from the container.
-    void CheckRecoverable(World& world, const std::string& where) {
+    const auto checkRecoverable = [&](const std::string& where) {
         if (platform::FileExists(world.ContainerPath())) {
             TakeLog(world);
-            Check(RunCli(world, "restore") == 0, where + ": the restore after the kill failed:\n" + TakeLog(world));
+            EXPECT_EQ(RunCli(world, "restore"), 0) << where << ": the restore after the kill failed:\n" << TakeLog(world);
         }
-        Check(!platform::FileExists(world.ContainerPath()), where + ": the container is still there");
+        EXPECT_FALSE(platform::FileExists(world.ContainerPath())) << where << ": the container is still there";
         World::CloseRegistry();
         const WorldState now = world.Now();
-        Check(now.store == before_.store, where + ": the store folder differs from the original");
-        Check(now.identities == before_.identities, where + ": the Identities key differs; now:" +
-                                                         ::testing::PrintToString(now.identities) +
-                                                         "before:" + ::testing::PrintToString(before_.identities));
+        EXPECT_TRUE(now.store == before.store) << where << ": the store folder differs from the original";
+        EXPECT_EQ(now.identities, before.identities) << where << ": the Identities key differs";
+    };
+    if (command == "restore") {
+        ASSERT_EQ(RunCli(world, "hide"), 0) << TakeLog(world);
     }
+    world.Save();
+    const TracedRun full = TraceCli(world, command, 0);
+    ASSERT_FALSE(full.killed);
+    ASSERT_EQ(full.exitCode, 0) << TakeLog(world);
+    ASSERT_FALSE(full.points.empty());
+    checkRecoverable("complete " + command);
 
-    // Runs the command once whole, then once killed at each of its kill points in turn,
-    // each time from the same saved world.
-    void KillEverywhere(int level, const std::string& command) {
-        World world(KillWorld(level));
-        before_ = world.Now();
+    for (size_t n = 1; n <= full.points.size() && !::testing::Test::HasFailure(); ++n) {
+        if (full.points[n - 1].place == "registry" && n % kRegistryStride != 0 && n != full.points.size()) continue;
+        world.Reset();
+        const TracedRun run = TraceCli(world, command, n);
+        const std::string where = command + " killed at point " + std::to_string(n) + " (" + full.points[n - 1].Label() + ")";
+        EXPECT_TRUE(run.killed) << where << ": the run no longer reaches this point";
+        if (run.killed) EXPECT_EQ(run.points.back().Label(), full.points[n - 1].Label()) << where << ": the run took another way";
         if (command == "restore") {
-            ASSERT_EQ(RunCli(world, "hide"), 0) << TakeLog(world);
-        }
-        world.Save();
-            const TracedRun full = TraceCli(world, command, 0);
-        ASSERT_FALSE(full.killed);
-        ASSERT_EQ(full.exitCode, 0) << TakeLog(world);
-        ASSERT_FALSE(full.points.empty());
-        CheckRecoverable(world, "complete " + command);
-
-        for (size_t n = 1; n <= full.points.size() && failures_ < 5; ++n) {
-            if (full.points[n - 1].place == "registry" && n % kRegistryStride != 0 && n != full.points.size()) continue;
-            world.Reset();
-            const TracedRun run = TraceCli(world, command, n);
-            const std::string where = command + " killed at point " + std::to_string(n) + " (" +
-                                      full.points[n - 1].Label() + ")";
-            if (Check(run.killed, where + ": the run no longer reaches this point")) {
-                Check(run.points.back().Label() == full.points[n - 1].Label(),
-                      where + ": the run took another way, to " + run.points.back().Label());
+            for (const auto& [name, bytes] : world.MessageFiles()) {
+                const auto original = world.original().find(name);
+                EXPECT_TRUE(original == world.original().end() || bytes == original->second) << where << ": " << name << " is torn";
             }
-            if (command == "restore") {
-                for (const auto& [name, bytes] : world.MessageFiles()) {
-                    const auto original = world.original().find(name);
-                    if (original != world.original().end()) Check(bytes == original->second, where + ": " + name + " is torn");
-                }
-            }
-            CheckRecoverable(world, where);
         }
+        checkRecoverable(where);
     }
+}
 
-    WorldState before_;
-    int failures_ = 0;
-};
+TEST(KillDuringRunTest, MediumLevelHideSurvivesAKillAtEveryPoint) { KillEverywhere(SecurityMedium, "hide"); }
 
-TEST_F(KillDuringRunTest, MediumLevelHideSurvivesAKillAtEveryPoint) { KillEverywhere(SecurityMedium, "hide"); }
+TEST(KillDuringRunTest, HighLevelHideSurvivesAKillAtEveryPoint) { KillEverywhere(SecurityHigh, "hide"); }
 
-TEST_F(KillDuringRunTest, HighLevelHideSurvivesAKillAtEveryPoint) { KillEverywhere(SecurityHigh, "hide"); }
-
-TEST_F(KillDuringRunTest, RestoreSurvivesAKillAtEveryPoint) { KillEverywhere(SecurityHigh, "restore"); }
+TEST(KillDuringRunTest, RestoreSurvivesAKillAtEveryPoint) { KillEverywhere(SecurityHigh, "restore"); }
 
 }  // namespace

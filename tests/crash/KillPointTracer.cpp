@@ -149,10 +149,8 @@ TracedRun TraceCli(World& world, const std::string& command, size_t killAt) {
 
     for (;;) {
         const pid_t tid = ::waitpid(-1, &status, __WALL);
-        if (tid < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
+        if (tid < 0 && errno == EINTR) continue;
+        if (tid < 0) break;
         if (WIFEXITED(status) || WIFSIGNALED(status)) {
             if (tid != pid) continue;  // a thread ended; the process goes on
             if (!run.killed) run.exitCode = ExitCodeOf(status);

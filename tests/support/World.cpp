@@ -1,5 +1,6 @@
 #include "support/World.h"
 
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -17,7 +18,6 @@
 #include "store/Container.h"
 #include "store/ContainerReader.h"
 #include "store/StoreWorkflows.h"
-#include "support/CommandOutput.h"
 
 namespace fs = std::filesystem;
 
@@ -32,10 +32,6 @@ std::string Bytes(size_t size, unsigned seed) {
 
 bool Below(const std::string& path, const std::string& folder) {
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // Copies every regular file of one folder into another that has been emptied first;
@@ -70,11 +66,8 @@ World::World(const WorldSetup& setup) : temp_(setup.inMemory), setup_(setup) {
     documents_ = fs::canonical(home.path() + "/Documents").string();
     registryFolder_ = fs::canonical(fs::path(registry.path()).parent_path()).string();
     if (setup.scriptedUser) ui = std::make_unique<ScriptedUserInterface>();
-    if (setup.applicationName.empty()) {
-        environment.Unset(kApplicationNameVariable);
-    } else {
-        environment.Set(kApplicationNameVariable, setup.applicationName);
-    }
+    if (setup.applicationName.empty()) environment.Unset(kApplicationNameVariable);
+    else environment.Set(kApplicationNameVariable, setup.applicationName);
     if (setup.mailClient) BuildMailClient();
 }
 
@@ -161,14 +154,14 @@ void World::MarkHidden(const std::string& keyName) {
 void World::RefuseRegistryValueWrites(bool refuse) {
     // A trigger in the registry database: the world's own connection sees it at its
     // next statement and reports the write as failed.
-    const std::string sql = refuse ? "CREATE TRIGGER full_insert BEFORE INSERT ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
+    const char* sql = refuse ? "CREATE TRIGGER full_insert BEFORE INSERT ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
                                      "CREATE TRIGGER full_update BEFORE UPDATE ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
                                    : "DROP TRIGGER full_insert; DROP TRIGGER full_update;";
-    int exitCode = -1;
-    CommandOutput("/usr/bin/python3 -c 'import sqlite3,sys; c=sqlite3.connect(sys.argv[1]); c.executescript(sys.argv[2]); "
-                  "c.commit()' '" + registry.path() + "' '" + sql + "'",
-                  &exitCode);
-    ASSERT_EQ(exitCode, 0);
+    sqlite3* db = nullptr;
+    const bool done = sqlite3_open(registry.path().c_str(), &db) == SQLITE_OK && sqlite3_busy_timeout(db, 5000) == SQLITE_OK &&
+                      sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    ASSERT_TRUE(done);
 }
 
 bool World::Listed() const { return IdentityCatalogue::Read().Find(kGuard) >= 0; }
@@ -255,14 +248,15 @@ std::vector<std::string> World::CliCommand(const std::string& cliPath, const std
 }
 
 std::string World::Classify(const std::string& path) const {
+    const fs::path extension = fs::path(path).extension();
     if (Below(path, registryFolder_)) return "registry";
     if (path == documents_) return "documents folder";
     if (Below(path, documents_)) {
-        if (EndsWith(path, ".dat")) return "container";
-        if (EndsWith(path, ".tmp")) return "container temp";
+        if (extension == ".dat") return "container";
+        if (extension == ".tmp") return "container temp";
         return "documents";
     }
     if (path == store_) return "store folder";
-    if (Below(path, store_)) return EndsWith(path, ".part") ? "store temp" : "store";
+    if (Below(path, store_)) return extension == ".part" ? "store temp" : "store";
     return std::string();
 }
