@@ -51,7 +51,7 @@ int ScriptedUserInterface::ShowMessageBox(const std::string& text, unsigned styl
         answer = answers_.front();
         answers_.pop_front();
     }
-    messages.push_back({text, style, answer});
+    messages.push_back({text, style});
     return answer;
 }
 

@@ -18,7 +18,6 @@ public:
     struct Message {
         std::string text;
         unsigned style;
-        int answer;
     };
 
     ScriptedUserInterface() = default;

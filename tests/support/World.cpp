@@ -155,8 +155,8 @@ void World::RefuseRegistryValueWrites(bool refuse) {
     // A trigger in the registry database: the world's own connection sees it at its
     // next statement and reports the write as failed.
     const char* sql = refuse ? "CREATE TRIGGER full_insert BEFORE INSERT ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
-                                     "CREATE TRIGGER full_update BEFORE UPDATE ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
-                                   : "DROP TRIGGER full_insert; DROP TRIGGER full_update;";
+                             "CREATE TRIGGER full_update BEFORE UPDATE ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
+                           : "DROP TRIGGER full_insert; DROP TRIGGER full_update;";
     sqlite3* db = nullptr;
     const bool done = sqlite3_open(registry.path().c_str(), &db) == SQLITE_OK && sqlite3_busy_timeout(db, 5000) == SQLITE_OK &&
                       sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
