@@ -16,17 +16,11 @@
 #include "identities/RegistryKey.h"
 #include "identities/RegistryRestore.h"
 #include "identities/MailClient.h"
+#include "support/RegistryTree.h"
 #include "support/World.h"
 
 namespace {
-
 const char kGuardId[] = "{F0220000-0000-0000-0000-000000000001}";
-
-bool IdentityKeyExists() {
-    RegistryKey key;
-    return key.Open(HKEY_CURRENT_USER, GetIdentityKeyPath(kGuardId), KEY_READ) == ERROR_SUCCESS;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -59,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
     if (ValidateRegistryBackup(backup) != wellFormed) std::abort();
 
     const bool restored = RestoreIdentityKey(kGuardId, backup);
-    if (restored != IdentityKeyExists()) std::abort();  // a failed restore takes back its key
+    if (restored != KeyExists(GetIdentityKeyPath(kGuardId))) std::abort();  // a failed restore takes back its key
     if (!wellFormed && restored) std::abort();
     if (restored) {
         RegistryKey identities;

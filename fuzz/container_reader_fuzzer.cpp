@@ -5,7 +5,6 @@
 // a file that is not even a compound file.
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "identities/Settings.h"
@@ -13,7 +12,6 @@
 #include "store/Container.h"
 
 namespace {
-
 const char kGuardId[] = "{F0220000-0000-0000-0000-000000000002}";
 }  // namespace
 
@@ -24,11 +22,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
-    const std::string path = GetContainerPath();
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(input), static_cast<std::streamsize>(size));
-    }
+    WriteWholeFile(GetContainerPath(), std::string(reinterpret_cast<const char*>(input), size));
     // Nobody answers: every question is declined, so no password is given and nothing
     // is ever written; only the checks run.
     const bool accepted = World::CheckContainer();

@@ -14,74 +14,42 @@
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 
 #include "support/World.h"
 
 namespace {
 
-// The call's operation, or nullptr when it is never a kill point. Reads are kill
-// points only where they touch the registry (that is all a registry backup does) or
-// the container (a hide's read-back check, a restore's checks).
-enum class Target { Fd, Path, AtPath, None };
+// Reads are kill points only where they touch the registry (that is all a registry
+// backup does) or the container (a hide's read-back check, a restore's checks).
+enum class Target { Fd, Path, AtPath };
 struct CallKind {
-    const char* operation = nullptr;
-    Target target = Target::None;
-    int argument = 0;  // index of the fd, the path, or the dirfd of an *at path
+    const char* operation;
+    Target target;
+    int argument;            // index of the fd, the path, or the dirfd of an *at path
     int flagsArgument = -1;  // open calls: only creating or truncating ones count
-    bool readOnly = false;
 };
 
-CallKind KindOf(uint64_t nr) {
-    switch (nr) {
-        case SYS_write:
-        case SYS_pwrite64:
-        case SYS_writev:
-        case SYS_pwritev:
-        case SYS_pwritev2:
-        case SYS_fallocate:
-            return {"write", Target::Fd, 0};
-        case SYS_fsync:
-        case SYS_fdatasync:
-        case SYS_sync_file_range:
-        case SYS_syncfs:
-            return {"flush", Target::Fd, 0};
-        case SYS_ftruncate:
-            return {"truncate", Target::Fd, 0};
-        case SYS_fchmod:
-            return {"attributes", Target::Fd, 0};
-        case SYS_renameat:
-        case SYS_renameat2:
-            return {"rename", Target::AtPath, 2};  // the name it gets
-        case SYS_unlinkat:
-            return {"delete", Target::AtPath, 0};
-        case SYS_fchmodat:
-            return {"attributes", Target::AtPath, 0};
-        case SYS_openat:
-            return {"create", Target::AtPath, 0, 2};
+// The calls that are kill points; any other call never is one.
+const std::map<uint64_t, CallKind> kKillCalls = {
+    {SYS_write, {"write", Target::Fd, 0}},          {SYS_pwrite64, {"write", Target::Fd, 0}},
+    {SYS_writev, {"write", Target::Fd, 0}},         {SYS_pwritev, {"write", Target::Fd, 0}},
+    {SYS_pwritev2, {"write", Target::Fd, 0}},       {SYS_fallocate, {"write", Target::Fd, 0}},
+    {SYS_fsync, {"flush", Target::Fd, 0}},          {SYS_fdatasync, {"flush", Target::Fd, 0}},
+    {SYS_sync_file_range, {"flush", Target::Fd, 0}}, {SYS_syncfs, {"flush", Target::Fd, 0}},
+    {SYS_ftruncate, {"truncate", Target::Fd, 0}},   {SYS_fchmod, {"attributes", Target::Fd, 0}},
+    {SYS_renameat, {"rename", Target::AtPath, 2}},  {SYS_renameat2, {"rename", Target::AtPath, 2}},  // the name it gets
+    {SYS_unlinkat, {"delete", Target::AtPath, 0}},  {SYS_fchmodat, {"attributes", Target::AtPath, 0}},
+    {SYS_openat, {"create", Target::AtPath, 0, 2}},
 #ifdef SYS_rename
-        case SYS_rename:
-            return {"rename", Target::Path, 1};
-        case SYS_unlink:
-            return {"delete", Target::Path, 0};
-        case SYS_chmod:
-            return {"attributes", Target::Path, 0};
-        case SYS_open:
-            return {"create", Target::Path, 0, 1};
-        case SYS_creat:
-            return {"create", Target::Path, 0};
-        case SYS_truncate:
-            return {"truncate", Target::Path, 0};
+    {SYS_rename, {"rename", Target::Path, 1}},      {SYS_unlink, {"delete", Target::Path, 0}},
+    {SYS_chmod, {"attributes", Target::Path, 0}},   {SYS_open, {"create", Target::Path, 0, 1}},
+    {SYS_creat, {"create", Target::Path, 0}},       {SYS_truncate, {"truncate", Target::Path, 0}},
 #endif
-        case SYS_read:
-        case SYS_pread64:
-        case SYS_readv:
-        case SYS_preadv:
-            return {"read", Target::Fd, 0, -1, true};
-        default:
-            return {};
-    }
-}
+    {SYS_read, {"read", Target::Fd, 0}},            {SYS_pread64, {"read", Target::Fd, 0}},
+    {SYS_readv, {"read", Target::Fd, 0}},           {SYS_preadv, {"read", Target::Fd, 0}},
+};
 
 std::string ReadLink(const std::string& link) {
     char buffer[4096];
@@ -89,34 +57,25 @@ std::string ReadLink(const std::string& link) {
     return n < 0 ? std::string() : std::string(buffer, static_cast<size_t>(n));
 }
 
+// A zero-terminated text in the child's memory (read up to the first page it cannot).
 std::string ReadChildString(pid_t pid, uint64_t address) {
-    std::string text;
-    while (text.size() < 4096) {
-        errno = 0;
-        const long word = ::ptrace(PTRACE_PEEKDATA, pid, reinterpret_cast<void*>(address + text.size()), nullptr);
-        if (errno != 0) break;
-        const char* bytes = reinterpret_cast<const char*>(&word);
-        for (size_t i = 0; i < sizeof word; ++i) {
-            if (bytes[i] == '\0') return text;
-            text.push_back(bytes[i]);
-        }
-    }
-    return text;
+    char buffer[4096];
+    const int memory = ::open(("/proc/" + std::to_string(pid) + "/mem").c_str(), O_RDONLY | O_CLOEXEC);
+    const ssize_t n = memory < 0 ? -1 : ::pread(memory, buffer, sizeof buffer, static_cast<off_t>(address));
+    if (memory >= 0) ::close(memory);
+    return n <= 0 ? std::string() : std::string(buffer, ::strnlen(buffer, static_cast<size_t>(n)));
 }
 
 // The absolute path a call is about, as the child sees it.
 std::string TargetPath(pid_t pid, const CallKind& kind, const uint64_t* args) {
     const std::string proc = "/proc/" + std::to_string(pid);
     if (kind.target == Target::Fd) return ReadLink(proc + "/fd/" + std::to_string(static_cast<int>(args[kind.argument])));
-    if (kind.target == Target::Path) {
-        const std::string path = ReadChildString(pid, args[kind.argument]);
-        return path.empty() || path[0] == '/' ? path : ReadLink(proc + "/cwd") + "/" + path;
-    }
-    const int dirfd = static_cast<int>(args[kind.argument]);
-    const std::string path = ReadChildString(pid, args[kind.argument + 1]);
+    // An *at call names the folder of a relative path by a descriptor; a plain one means the working folder.
+    const bool at = kind.target == Target::AtPath;
+    const int dirfd = at ? static_cast<int>(args[kind.argument]) : AT_FDCWD;
+    const std::string path = ReadChildString(pid, args[kind.argument + (at ? 1 : 0)]);
     if (path.empty() || path[0] == '/') return path;
-    const std::string base = dirfd == AT_FDCWD ? ReadLink(proc + "/cwd") : ReadLink(proc + "/fd/" + std::to_string(dirfd));
-    return base + "/" + path;
+    return ReadLink(dirfd == AT_FDCWD ? proc + "/cwd" : proc + "/fd/" + std::to_string(dirfd)) + "/" + path;
 }
 
 // The program makes itself not dumpable, and a process that is not dumpable keeps its
@@ -166,14 +125,21 @@ void KeepDumpable() {
 
 int ExitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
 
-}  // namespace
+std::string CliLog(const World& world) { return world.home.file("cli.log"); }
 
-TracedRun KillPointTracer::Run(const std::vector<std::string>& argv, const std::string& logPath,
-                               size_t killAt) const {
+// veilbox-cli started on the command, its output going to the world's log.
+pid_t StartCli(World& world, const std::string& command, bool traced) {
+    const std::vector<std::string> argv = world.CliCommand(VEILBOX_CLI_PATH, command);
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) ExecChild(argv, logPath, true);
+    if (pid == 0) ExecChild(argv, CliLog(world), traced);
+    return pid;
+}
 
+}  // namespace
+
+TracedRun TraceCli(World& world, const std::string& command, size_t killAt) {
+    const pid_t pid = StartCli(world, command, true);
     TracedRun run;
     int status = 0;
     if (::waitpid(pid, &status, 0) != pid || !WIFSTOPPED(status)) throw std::runtime_error("child did not stop");
@@ -183,10 +149,8 @@ TracedRun KillPointTracer::Run(const std::vector<std::string>& argv, const std::
 
     for (;;) {
         const pid_t tid = ::waitpid(-1, &status, __WALL);
-        if (tid < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
+        if (tid < 0 && errno == EINTR) continue;
+        if (tid < 0) break;
         if (WIFEXITED(status) || WIFSIGNALED(status)) {
             if (tid != pid) continue;  // a thread ended; the process goes on
             if (!run.killed) run.exitCode = ExitCodeOf(status);
@@ -199,14 +163,13 @@ TracedRun KillPointTracer::Run(const std::vector<std::string>& argv, const std::
             __ptrace_syscall_info info{};
             if (::ptrace(PTRACE_GET_SYSCALL_INFO, tid, sizeof info, &info) > 0 &&
                 info.op == PTRACE_SYSCALL_INFO_ENTRY) {
-                const CallKind kind = KindOf(info.entry.nr);
-                const bool counts = kind.operation &&
-                                    (kind.flagsArgument < 0 ||
-                                     (info.entry.args[kind.flagsArgument] & (O_CREAT | O_TRUNC)) != 0);
-                if (counts) {
-                    const std::string place = classify_(TargetPath(pid, kind, info.entry.args), context_);
-                    if (!place.empty() && (!kind.readOnly || place == "registry" || place == "container")) {
-                        run.points.push_back({kind.operation, place});
+                const auto call = kKillCalls.find(info.entry.nr);
+                const CallKind* kind = call == kKillCalls.end() ? nullptr : &call->second;
+                if (kind && (kind->flagsArgument < 0 || (info.entry.args[kind->flagsArgument] & (O_CREAT | O_TRUNC)) != 0)) {
+                    const std::string place = world.Classify(TargetPath(pid, *kind, info.entry.args));
+                    const bool read = std::string(kind->operation) == "read";
+                    if (!place.empty() && (!read || place == "registry" || place == "container")) {
+                        run.points.push_back({kind->operation, place});
                         if (run.points.size() == killAt) {
                             run.killed = true;
                             ::kill(pid, SIGKILL);
@@ -225,16 +188,6 @@ TracedRun KillPointTracer::Run(const std::vector<std::string>& argv, const std::
     return run;
 }
 
-int RunToEnd(const std::vector<std::string>& argv, const std::string& logPath) {
-    const pid_t pid = ::fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) ExecChild(argv, logPath, false);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return ExitCodeOf(status);
-}
-
 WorldSetup KillWorld(int securityLevel) {
     WorldSetup setup;
     setup.inMemory = true;
@@ -244,20 +197,17 @@ WorldSetup KillWorld(int securityLevel) {
     return setup;
 }
 
-std::vector<std::string> Cli(World& world, const std::string& command) {
-    return world.CliCommand(VEILBOX_CLI_PATH, command);
-}
-
-std::string CliLog(const World& world) { return world.home.file("cli.log"); }
-
 int RunCli(World& world, const std::string& command) {
     World::CloseRegistry();
-    return RunToEnd(Cli(world, command), CliLog(world));
+    const pid_t pid = StartCli(world, command, false);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return ExitCodeOf(status);
 }
 
 std::string TakeLog(const World& world) {
-    std::error_code ec;
     const std::string text = std::filesystem::exists(CliLog(world)) ? ReadWholeFile(CliLog(world)) : "";
-    std::filesystem::remove(CliLog(world), ec);
+    std::filesystem::remove(CliLog(world));
     return text;
 }

@@ -3,8 +3,7 @@
 // A kill point is the entry of a system call that changes something on disk (a write,
 // a flush, a rename, a delete, a truncation, a file creation, an attribute change) or
 // reads the registry database or the container, aimed at one of the places the test
-// cares about. The
-// program is SIGKILLed at the entry of the N-th such call, before the kernel runs it,
+// cares about. The program is SIGKILLed at the entry of the N-th such call, before the kernel runs it,
 // so killing at every N in turn leaves the disk in every state the program can ever
 // leave behind when it dies, without timing and without hooks in the program.
 #pragma once
@@ -24,26 +23,6 @@ struct TracedRun {
     int exitCode = -1;  // when not killed
 };
 
-class KillPointTracer {
-public:
-    // Names the place a path belongs to, or returns the empty text for paths that are
-    // not watched (terminals, /proc, libraries...).
-    using Classifier = std::string (*)(const std::string& path, const void* context);
-
-    KillPointTracer(Classifier classify, const void* context) : classify_(classify), context_(context) {}
-
-    // Runs argv (argv[0] is the program path) with its output going to logPath; kills it
-    // at the entry of kill point killAt (1-based), or lets it finish when killAt is 0.
-    TracedRun Run(const std::vector<std::string>& argv, const std::string& logPath, size_t killAt) const;
-
-private:
-    Classifier classify_;
-    const void* context_;
-};
-
-// Runs argv to the end without tracing; returns its exit status (-1 when it did not exit).
-int RunToEnd(const std::vector<std::string>& argv, const std::string& logPath);
-
 class World;
 struct WorldSetup;
 
@@ -51,9 +30,10 @@ struct WorldSetup;
 // leaves the page cache behind, so what counts is the order of the steps, not what
 // reaches the platter), the settings under the program's own name, a password.
 WorldSetup KillWorld(int securityLevel);
-// veilbox-cli's command line for the world; its output goes to CliLog(world).
-std::vector<std::string> Cli(World& world, const std::string& command);
-std::string CliLog(const World& world);
+// Runs veilbox-cli's command in the world under ptrace, the world naming the places
+// (World::Classify); kills it at the entry of kill point killAt (1-based), or lets it
+// finish when killAt is 0.
+TracedRun TraceCli(World& world, const std::string& command, size_t killAt);
 // Runs veilbox-cli to its end (untraced); its exit status.
 int RunCli(World& world, const std::string& command);
 // What the runs printed since the last call, for failure messages.

@@ -2,12 +2,33 @@
 // independent program.
 #pragma once
 
+#include <sys/wait.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // What the command wrote to its standard output; its exit status goes to *exitCode
 // (-1 when it did not exit normally).
-std::string CommandOutput(const std::string& command, int* exitCode = nullptr);
+inline std::string CommandOutput(const std::string& command, int* exitCode = nullptr) {
+    std::string output;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (exitCode) *exitCode = -1;
+    if (!pipe) return output;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return output;
+}
 
 // Lower-case hexadecimal digits of n bytes.
-std::string Hex(const uint8_t* bytes, size_t n);
+inline std::string Hex(const uint8_t* bytes, size_t n) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (size_t k = 0; k < n; ++k) {
+        out += digits[bytes[k] >> 4];
+        out += digits[bytes[k] & 15];
+    }
+    return out;
+}

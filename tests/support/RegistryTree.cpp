@@ -49,20 +49,16 @@ void SetValue(const std::string& path, const std::string& name, DWORD type, cons
 
 void SetText(const std::string& path, const std::string& name, const std::string& text) { SetValue(path, name, REG_SZ, text + '\0'); }
 
-bool GetValue(const std::string& path, const std::string& name, DWORD& type, std::string& bytes) {
+std::optional<std::string> GetText(const std::string& path, const std::string& name) {
     RegistryKey key;
-    DWORD size = 0;
+    DWORD type = 0, size = 0;
     if (key.Open(HKEY_CURRENT_USER, path, KEY_READ) != ERROR_SUCCESS ||
         RegQueryValueExA(key.Handle(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return false;
-    bytes.assign(size, '\0');
-    return RegQueryValueExA(key.Handle(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size) == ERROR_SUCCESS;
-}
-
-std::optional<std::string> GetText(const std::string& path, const std::string& name) {
-    DWORD type = 0;
-    std::string bytes;
-    return GetValue(path, name, type, bytes) ? std::optional<std::string>(bytes.c_str()) : std::nullopt;
+        return std::nullopt;
+    std::string bytes(size, '\0');
+    if (RegQueryValueExA(key.Handle(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(bytes.c_str());
 }
 
 void WriteTree(const std::string& path, const TreeKey& tree) {

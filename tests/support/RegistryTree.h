@@ -31,7 +31,6 @@ void CreateKeyPath(const std::string& path);
 void SetValue(const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
 // REG_SZ: text and its terminating zero.
 void SetText(const std::string& path, const std::string& name, const std::string& text);
-bool GetValue(const std::string& path, const std::string& name, DWORD& type, std::string& bytes);
 // A value as text, up to its first zero byte; nullopt when it is missing.
 std::optional<std::string> GetText(const std::string& path, const std::string& name);
 void WriteTree(const std::string& path, const TreeKey& tree);

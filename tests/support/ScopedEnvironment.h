@@ -2,6 +2,8 @@
 // when it goes out of scope.
 #pragma once
 
+#include <stdlib.h>
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -10,15 +12,30 @@
 class ScopedEnvironment {
 public:
     ScopedEnvironment() = default;
-    ~ScopedEnvironment();
+    ~ScopedEnvironment() {
+        // Newest first, so a variable changed twice ends with its original value.
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->second) setenv(it->first.c_str(), it->second->c_str(), 1);
+            else unsetenv(it->first.c_str());
+        }
+    }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
-    void Set(const std::string& name, const std::string& value);
-    void Unset(const std::string& name);
+    void Set(const std::string& name, const std::string& value) {
+        Remember(name);
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+    void Unset(const std::string& name) {
+        Remember(name);
+        unsetenv(name.c_str());
+    }
 
 private:
-    void Remember(const std::string& name);
+    void Remember(const std::string& name) {
+        const char* value = getenv(name.c_str());
+        saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
 
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };

@@ -8,34 +8,31 @@ class ScriptedUserInterface::Window final : public ProgressWindow {
 public:
     explicit Window(ScriptedUserInterface& owner) : owner_(owner) {
         ++owner_.openWindows;
-        owner_.progressLog.push_back("create");
+        Log("create");
     }
     ~Window() override {
         --owner_.openWindows;
-        owner_.progressLog.push_back("destroy");
+        Log("destroy");
     }
     void SetStatusText(const std::string& text) override {
-        owner_.progressLog.push_back("status:" + text);
+        Log("status:" + text);
         if (owner_.onStatus) owner_.onStatus(text);
     }
-    void SetRange(int low, int high) override {
-        owner_.progressLog.push_back("range:" + std::to_string(low) + "," + std::to_string(high));
-    }
+    void SetRange(int low, int high) override { Log("range:" + std::to_string(low) + "," + std::to_string(high)); }
     int SetPos(int position) override {
-        owner_.progressLog.push_back("pos:" + std::to_string(position));
-        owner_.positions.push_back(position);
+        Log("pos:" + std::to_string(position));
         return std::exchange(position_, position);
     }
     bool TakeCancelRequest() override {
-        int n = ++owner_.cancelRequestsTaken;
-        auto& at = owner_.cancelAt_;
-        bool cancel = std::find(at.begin(), at.end(), n) != at.end();
-        owner_.progressLog.push_back(cancel ? "cancel?:1" : "cancel?:0");
+        const auto& at = owner_.cancelAt_;
+        const bool cancel = std::find(at.begin(), at.end(), ++owner_.cancelRequestsTaken) != at.end();
+        Log(cancel ? "cancel?:1" : "cancel?:0");
         return cancel;
     }
-    void HideCancelButton() override { owner_.progressLog.push_back("hidecancel"); }
+    void HideCancelButton() override { Log("hidecancel"); }
 
 private:
+    void Log(const std::string& entry) { owner_.progressLog.push_back(entry); }
     ScriptedUserInterface& owner_;
     int position_ = 0;
 };
@@ -46,32 +43,20 @@ ScriptedUserInterface::~ScriptedUserInterface() {
     EXPECT_EQ(openWindows, 0) << "a progress window outlived the test";
 }
 
-void ScriptedUserInterface::QueueAnswer(int answer) { answers_.push_back(answer); }
-void ScriptedUserInterface::QueuePassword(const std::string& password) { passwords_.push_back(password); }
-void ScriptedUserInterface::QueuePasswordDecline() { passwords_.push_back(std::nullopt); }
-void ScriptedUserInterface::CancelAtRequest(int n) { cancelAt_.push_back(n); }
-
-void ScriptedUserInterface::ForgetAnswers() {
-    answers_.clear();
-    passwords_.clear();
-}
-
 int ScriptedUserInterface::ShowMessageBox(const std::string& text, unsigned style) {
-    int answer;
+    int answer = (style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
     if (answers_.empty()) {
         ADD_FAILURE() << "unexpected message box: " << text;
-        answer = (style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
     } else {
         answer = answers_.front();
         answers_.pop_front();
     }
-    messages.push_back({text, style, answer});
+    messages.push_back({text, style});
     return answer;
 }
 
 std::unique_ptr<ProgressWindow> ScriptedUserInterface::CreateProgressWindow() {
-    if (failProgress_) return nullptr;
-    return std::make_unique<Window>(*this);
+    return failProgress_ ? nullptr : std::make_unique<Window>(*this);
 }
 
 bool ScriptedUserInterface::RequestPassword(const std::string& prompt, std::string& password) {
@@ -80,11 +65,10 @@ bool ScriptedUserInterface::RequestPassword(const std::string& prompt, std::stri
         ADD_FAILURE() << "unexpected password request: " << prompt;
         return false;
     }
-    std::optional<std::string> next = passwords_.front();
+    const std::optional<std::string> next = passwords_.front();
     passwords_.pop_front();
-    if (!next) return false;
-    password = *next;
-    return true;
+    if (next) password = *next;
+    return next.has_value();
 }
 
 std::vector<std::string> ScriptedUserInterface::MessageTexts() const {

@@ -7,7 +7,6 @@
 
 #include <deque>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,7 +18,6 @@ public:
     struct Message {
         std::string text;
         unsigned style;
-        int answer;
     };
 
     ScriptedUserInterface() = default;
@@ -28,19 +26,17 @@ public:
     ScriptedUserInterface& operator=(const ScriptedUserInterface&) = delete;
 
     // The next message box gets this answer (IDOK, IDYES, ...).
-    void QueueAnswer(int answer);
+    void QueueAnswer(int answer) { answers_.push_back(answer); }
     // The next password request gets this password; QueuePasswordDecline declines.
-    void QueuePassword(const std::string& password);
-    void QueuePasswordDecline();
+    void QueuePassword(const std::string& password) { passwords_.push_back(password); }
+    void QueuePasswordDecline() { passwords_.push_back(std::nullopt); }
     // The n-th call (1-based, counted over the whole test) of TakeCancelRequest on any
     // progress window reports a cancel request.
-    void CancelAtRequest(int n);
+    void CancelAtRequest(int n) { cancelAt_.push_back(n); }
     // Progress windows cannot be made (the work must go on without one).
     void FailProgressWindows() { failProgress_ = true; }
     // Called with every status text a progress window is given, when set.
     std::function<void(const std::string&)> onStatus;
-    // Drops unused answers without failing the test.
-    void ForgetAnswers();
 
     int ShowMessageBox(const std::string& text, unsigned style) override;
     std::unique_ptr<ProgressWindow> CreateProgressWindow() override;
@@ -52,7 +48,6 @@ public:
     // Every progress call as a short text: "create", "destroy", "status:<text>",
     // "range:<low>,<high>", "pos:<n>", "cancel?:<0|1>", "hidecancel".
     std::vector<std::string> progressLog;
-    std::vector<int> positions;
     int openWindows = 0;
     int cancelRequestsTaken = 0;
 

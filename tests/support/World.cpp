@@ -1,17 +1,16 @@
 #include "support/World.h"
 
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <random>
-#include <stdexcept>
 
 #include "app/PageCommands.h"
 #include "base/OperationResult.h"
 #include "base/SilentUserInterface.h"
 #include "identities/IdentityCatalogue.h"
 #include "identities/MailClient.h"
-#include "identities/RegistryBackup.h"
 #include "identities/RegistryKey.h"
 #include "password/PasswordRecord.h"
 #include "platform/Registry.h"
@@ -19,7 +18,6 @@
 #include "store/Container.h"
 #include "store/ContainerReader.h"
 #include "store/StoreWorkflows.h"
-#include "support/CommandOutput.h"
 
 namespace fs = std::filesystem;
 
@@ -32,25 +30,8 @@ std::string Bytes(size_t size, unsigned seed) {
     return bytes;
 }
 
-std::string Text(const std::string& s) { return std::string(s.c_str(), s.size() + 1); }
-
-void Put(const std::string& path, const std::string& name, DWORD type, const std::string& bytes) {
-    RegistryKey key;
-    if (key.Create(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS) != ERROR_SUCCESS ||
-        RegSetValueExA(key.Handle(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                       static_cast<DWORD>(bytes.size())) != ERROR_SUCCESS) {
-        throw std::runtime_error("registry write failed at " + path);
-    }
-}
-
-std::string IdentityKey(const std::string& keyName) { return std::string(MailClient::kIdentitiesKey) + "\\" + keyName; }
-
 bool Below(const std::string& path, const std::string& folder) {
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // Copies every regular file of one folder into another that has been emptied first;
@@ -85,17 +66,13 @@ World::World(const WorldSetup& setup) : temp_(setup.inMemory), setup_(setup) {
     documents_ = fs::canonical(home.path() + "/Documents").string();
     registryFolder_ = fs::canonical(fs::path(registry.path()).parent_path()).string();
     if (setup.scriptedUser) ui = std::make_unique<ScriptedUserInterface>();
-    if (setup.applicationName.empty()) {
-        environment.Unset(kApplicationNameVariable);
-    } else {
-        environment.Set(kApplicationNameVariable, setup.applicationName);
-    }
+    if (setup.applicationName.empty()) environment.Unset(kApplicationNameVariable);
+    else environment.Set(kApplicationNameVariable, setup.applicationName);
     if (setup.mailClient) BuildMailClient();
 }
 
 World& World::ProcessWide() {
-    WorldSetup setup;
-    setup.mailClient = false;
+    WorldSetup setup = WorldSetup::Bare();
     setup.scriptedUser = false;
     static World world(setup);
     return world;
@@ -121,19 +98,18 @@ void World::BuildMailClient() {
     AddIdentity(kGuard, "Work", "work-user-id", "%UserProfile%/Mail/Store {6A1C}");
     AddIdentity(kOther, "Home", "home-user-id", "%userprofile%/mail/store {0f3b}");
     // Values of every kind a restore must bring back byte for byte.
-    const std::string guard = IdentityKey(kGuard);
-    Put(guard, "", REG_SZ, Text("default value"));
-    Put(guard, "Binary", REG_BINARY, std::string("\x00\xff\x10\x00\x7f", 5));
-    Put(guard, "Multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9));
-    Put(guard, "ZeroLength", REG_BINARY, std::string());
-    Put(guard, "EmptyText", REG_SZ, std::string("\0", 1));
-    Put(guard, "Counter", REG_DWORD, std::string("\x2a\0\0\0", 4));
-    Put(guard, "NoZeroText", REG_SZ, "unterminated");
-    Put(guard + "\\Level1\\Level2\\Level3", "Deep", REG_EXPAND_SZ, Text("%temp%\\x"));
-    Put(guard + "\\Level1", "Big", REG_BINARY, Bytes(70000, 9));
-    RegistryKey sibling;
-    if (sibling.Create(HKEY_CURRENT_USER, guard + "\\Level1\\Sibling", KEY_ALL_ACCESS) != ERROR_SUCCESS ||
-        !PointAt("work-user-id", "Work") || !SetGuardId(kGuard)) throw std::runtime_error("world not written");
+    const std::string guard = IdentityPath(kGuard);
+    SetText(guard, "", "default value");
+    SetValue(guard, "Binary", REG_BINARY, std::string("\x00\xff\x10\x00\x7f", 5));
+    SetValue(guard, "Multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9));
+    SetValue(guard, "ZeroLength", REG_BINARY, std::string());
+    SetText(guard, "EmptyText", "");
+    SetValue(guard, "Counter", REG_DWORD, std::string("\x2a\0\0\0", 4));
+    SetValue(guard, "NoZeroText", REG_SZ, "unterminated");
+    SetValue(guard + "\\Level1\\Level2\\Level3", "Deep", REG_EXPAND_SZ, std::string("%temp%\\x", 8));
+    SetValue(guard + "\\Level1", "Big", REG_BINARY, Bytes(70000, 9));
+    CreateKeyPath(guard + "\\Level1\\Sibling");
+    ASSERT_TRUE(PointAt("work-user-id", "Work") && SetGuardId(kGuard));
     SetLevel(setup_.level);
     SetPassword(setup_.password);
 }
@@ -141,7 +117,7 @@ void World::BuildMailClient() {
 bool World::WriteIdentity(const std::string& keyName, const std::string& username, const std::string& userId,
                           const std::string& storeRoot) {
     RegistryKey identity, version;
-    return identity.Create(HKEY_CURRENT_USER, IdentityKey(keyName), KEY_ALL_ACCESS) == ERROR_SUCCESS &&
+    return identity.Create(HKEY_CURRENT_USER, IdentityPath(keyName), KEY_ALL_ACCESS) == ERROR_SUCCESS &&
            version.Create(identity.Handle(), std::string(MailClient::kClientSoftwareKey) + "\\5.0", KEY_ALL_ACCESS) ==
                ERROR_SUCCESS &&
            WriteText(identity.Handle(), MailClient::kUsernameValue, username) == ERROR_SUCCESS &&
@@ -158,9 +134,7 @@ bool World::PointAt(const std::string& userId, const std::string& username) {
            WriteText(identities.Handle(), MailClient::kStartAsValue, userId) == ERROR_SUCCESS;
 }
 
-bool World::Protect(const std::string& keyName, int level) {
-    return SetGuardId(keyName) && SetSecurityLevel(level);
-}
+bool World::Protect(const std::string& keyName, int level) { return SetGuardId(keyName) && SetSecurityLevel(level); }
 
 void World::AddIdentity(const std::string& keyName, const std::string& username, const std::string& userId,
                         const std::string& storeRoot) {
@@ -169,7 +143,6 @@ void World::AddIdentity(const std::string& keyName, const std::string& username,
 }
 
 void World::SetLevel(int level) { ASSERT_TRUE(SetSecurityLevel(level)); }
-
 void World::SetPassword(const std::string& password) { ASSERT_TRUE(::SetPassword(password)); }
 
 void World::MarkHidden(const std::string& keyName) {
@@ -181,20 +154,14 @@ void World::MarkHidden(const std::string& keyName) {
 void World::RefuseRegistryValueWrites(bool refuse) {
     // A trigger in the registry database: the world's own connection sees it at its
     // next statement and reports the write as failed.
-    const std::string sql = refuse ? "CREATE TRIGGER full_insert BEFORE INSERT ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
-                                     "CREATE TRIGGER full_update BEFORE UPDATE ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
-                                   : "DROP TRIGGER full_insert; DROP TRIGGER full_update;";
-    int exitCode = -1;
-    CommandOutput("/usr/bin/python3 -c 'import sqlite3,sys; c=sqlite3.connect(sys.argv[1]); c.executescript(sys.argv[2]); "
-                  "c.commit()' '" + registry.path() + "' '" + sql + "'",
-                  &exitCode);
-    ASSERT_EQ(exitCode, 0);
-}
-
-std::string World::StoreRoot() const {
-    const IdentityCatalogue catalogue = IdentityCatalogue::Read();
-    const int position = catalogue.Find(kGuard);
-    return position < 0 ? std::string() : catalogue.At(static_cast<size_t>(position)).StoreRoot;
+    const char* sql = refuse ? "CREATE TRIGGER full_insert BEFORE INSERT ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
+                             "CREATE TRIGGER full_update BEFORE UPDATE ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
+                           : "DROP TRIGGER full_insert; DROP TRIGGER full_update;";
+    sqlite3* db = nullptr;
+    const bool done = sqlite3_open(registry.path().c_str(), &db) == SQLITE_OK && sqlite3_busy_timeout(db, 5000) == SQLITE_OK &&
+                      sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    ASSERT_TRUE(done);
 }
 
 bool World::Listed() const { return IdentityCatalogue::Read().Find(kGuard) >= 0; }
@@ -243,7 +210,7 @@ Outcome World::Run(bool hide, const std::vector<int>& later, int first) {
     const RunOutcome outcome = hide ? HideIdentity(Request(), *ui) : RestoreIdentity(Request(), *ui);
     // The page commands keep the code for the result page; so does the world.
     OperationResult = outcome.code();
-    return {outcome.succeeded(), outcome.code(), outcome.file()};
+    return {outcome.succeeded(), outcome.code()};
 }
 
 void World::CleanLeftovers() { ::CleanLeftovers(Request()); }
@@ -255,30 +222,21 @@ bool World::CheckContainer() {
 }
 
 int World::LastResult() const { return OperationResult; }
-
 void World::SetLastResult(int result) { OperationResult = result; }
-
 void World::OnShred(ShredObserver observer) { onShred_ = std::move(observer); }
-
 std::string World::StreamName(size_t index) { return CStoreOperation::StreamName(index); }
-
 uint64_t World::MaxStoreBytes() { return CStoreOperation::kMaxStoreBytes; }
-
 void World::CloseRegistry() { platform::RedirectRegistry(""); }
 
 void World::Save() {
     CloseRegistry();
     if (!saved_) saved_.emplace();
-    Mirror(registryFolder_, saved_->path() + "/registry");
-    Mirror(store_, saved_->path() + "/store");
-    Mirror(documents_, saved_->path() + "/documents");
+    for (const auto& [live, name] : SavedPlaces()) Mirror(live, saved_->path() + name);
 }
 
 void World::Reset() {
     CloseRegistry();
-    Mirror(saved_->path() + "/registry", registryFolder_);
-    Mirror(saved_->path() + "/store", store_);
-    Mirror(saved_->path() + "/documents", documents_);
+    for (const auto& [live, name] : SavedPlaces()) Mirror(saved_->path() + name, live);
 }
 
 std::vector<std::string> World::CliCommand(const std::string& cliPath, const std::string& command) {
@@ -289,16 +247,16 @@ std::vector<std::string> World::CliCommand(const std::string& cliPath, const std
     return argv;
 }
 
-std::string World::Classify(const std::string& path, const void* context) {
-    const auto* world = static_cast<const World*>(context);
-    if (Below(path, world->registryFolder_)) return "registry";
-    if (path == world->documents_) return "documents folder";
-    if (Below(path, world->documents_)) {
-        if (EndsWith(path, ".dat")) return "container";
-        if (EndsWith(path, ".tmp")) return "container temp";
+std::string World::Classify(const std::string& path) const {
+    const fs::path extension = fs::path(path).extension();
+    if (Below(path, registryFolder_)) return "registry";
+    if (path == documents_) return "documents folder";
+    if (Below(path, documents_)) {
+        if (extension == ".dat") return "container";
+        if (extension == ".tmp") return "container temp";
         return "documents";
     }
-    if (path == world->store_) return "store folder";
-    if (Below(path, world->store_)) return EndsWith(path, ".part") ? "store temp" : "store";
+    if (path == store_) return "store folder";
+    if (Below(path, store_)) return extension == ".part" ? "store temp" : "store";
     return std::string();
 }

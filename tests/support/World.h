@@ -65,7 +65,6 @@ inline void PrintTo(const WorldState& s, std::ostream* out) {
 struct Outcome {
     bool ok = false;
     int result = 0;
-    std::string file;  // the file the cause concerns, if any
 };
 
 class World {
@@ -99,8 +98,6 @@ public:
     std::string StorePath(const std::string& name) const { return store_ + "/" + name; }
     std::string ContainerPath() const { return documents_ + "/" + kGuard + ".dat"; }
     std::string AuthPath() const { return home.file("auth.dat"); }
-    // The protected identity's "Store Root" as the catalogue has it.
-    std::string StoreRoot() const;
     bool Listed() const;
 
     // State.
@@ -108,10 +105,8 @@ public:
     std::map<std::string, std::string> MessageFiles() const;  // without notes.txt
     std::vector<std::string> DocumentEntries() const;
     WorldState Now() const {
-        WorldState s;
+        WorldState s{TreeKey(), MessageFiles(), DocumentEntries()};
         ReadTree("Identities", s.identities);
-        s.store = MessageFiles();
-        s.documents = DocumentEntries();
         return s;
     }
     void DeleteIdentities();  // the whole Identities key
@@ -122,8 +117,6 @@ public:
     // the later answers in turn.
     Outcome Hide(const std::vector<int>& later = {}, int first = IDYES) { return Run(true, later, first); }
     Outcome Restore(const std::vector<int>& later = {}, int first = IDYES) { return Run(false, later, first); }
-    // The request the page commands would make now, with the world's shred observer.
-    RunRequest Request() const;
     void CleanLeftovers();
     // The checks a restore makes before it writes, with nobody to answer.
     static bool CheckContainer();
@@ -143,7 +136,7 @@ public:
     // veilbox-cli's command line, with the world's first password on a fresh pipe.
     std::vector<std::string> CliCommand(const std::string& cliPath, const std::string& command);
     // Names the watched place a path belongs to; empty for anything else.
-    static std::string Classify(const std::string& path, const void* world);
+    std::string Classify(const std::string& path) const;
 
     // Used by builders outside the tests (bench_world) as well: they write into the
     // registry the environment names.
@@ -158,6 +151,12 @@ private:
         ScopedEnvironment environment;
     };
     void BuildMailClient();
+    // The request the page commands would make now, with the world's shred observer.
+    RunRequest Request() const;
+    // What Save copies: each live folder and its name in the copy.
+    std::vector<std::pair<std::string, std::string>> SavedPlaces() const {
+        return {{registryFolder_, "/registry"}, {store_, "/store"}, {documents_, "/documents"}};
+    }
     Outcome Run(bool hide, const std::vector<int>& later, int first);
 
     Temp temp_;
