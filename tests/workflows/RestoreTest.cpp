@@ -7,11 +7,17 @@
 #include <filesystem>
 #include <functional>
 
-#include "ContainerBuilder.h"
 #include "base/OperationResult.h"
+#include "crypto/Rc4.h"
+#include "identities/RegistryBackup.h"
 #include "platform/CompoundFile.h"
 #include "store/Container.h"
+#include "store/ContainerSeal.h"
 #include "store/HeaderFields.h"
+#include "store/IndexHeader.h"
+#include "store/KeyCheck.h"
+#include "store/StoreKey.h"
+#include "store/StreamHeader.h"
 #include "support/World.h"
 
 namespace fs = std::filesystem;
@@ -116,19 +122,9 @@ TEST(RestoreFailureTest, NewerDataInPlaceIsNeverOverwritten) {
     }
 }
 
-class RestoreTest : public WorldTest {
-protected:
-    void HideForReal() {
-        ASSERT_TRUE(world.Hide().ok);
-        container_ = ReadWholeFile(world.ContainerPath());
-        ui.messages.clear();
-    }
-    std::string container_;
-};
-
-TEST_F(RestoreTest, WrongPasswordIsAskedAgainUntilTheRightOne) {
+TEST_F(WorldTest, WrongPasswordIsAskedAgainUntilTheRightOne) {
     world.SetPassword("old password");
-    HideForReal();
+    ASSERT_TRUE(world.Hide().ok);
     world.SetPassword("new password");
     ui.QueuePassword("a guess");
     ui.QueuePassword("old password");
@@ -138,17 +134,18 @@ TEST_F(RestoreTest, WrongPasswordIsAskedAgainUntilTheRightOne) {
     EXPECT_EQ(world.Now().store, before.store);
 }
 
-TEST_F(RestoreTest, InterruptedRestoreIsCompletedNotKeptAside) {
-    HideForReal();
+TEST_F(WorldTest, InterruptedRestoreIsCompletedNotKeptAside) {
+    ASSERT_TRUE(world.Hide().ok);
+    const std::string container = ReadWholeFile(world.ContainerPath());
     // Killed after the files and the registry were back, before the container went.
     ASSERT_TRUE(world.Restore().ok);
-    WriteWholeFile(world.ContainerPath(), container_);
+    WriteWholeFile(world.ContainerPath(), container);
     ASSERT_TRUE(world.Restore().ok);
     EXPECT_EQ(world.Now(), before);
 }
 
-TEST_F(RestoreTest, ContainerThatCannotBeDeletedIsMovedAsideAndTheUserTold) {
-    HideForReal();
+TEST_F(WorldTest, ContainerThatCannotBeDeletedIsMovedAsideAndTheUserTold) {
+    ASSERT_TRUE(world.Hide().ok);
     platform::InStorage held;  // another reader holds the container
     ASSERT_EQ(platform::kStorageOk, held.Open(world.ContainerPath()));
     ASSERT_TRUE(world.Restore({IDOK}).ok);
@@ -161,8 +158,9 @@ TEST_F(RestoreTest, ContainerThatCannotBeDeletedIsMovedAsideAndTheUserTold) {
     EXPECT_EQ(world.Now().store, before.store);
 }
 
-TEST_F(RestoreTest, LeftoversOfADeadRunAreErasedAsTheContainerErases) {
-    HideForReal();
+TEST_F(WorldTest, LeftoversOfADeadRunAreErasedAsTheContainerErases) {
+    ASSERT_TRUE(world.Hide().ok);
+    const std::string container = ReadWholeFile(world.ContainerPath());
     // What a killed restore leaves in the store, and a killed hide in the documents.
     const std::string part = world.StorePath("Inbox.dbx.0123abcd.part");
     WriteWholeFile(part, world.original().at("Inbox.dbx"));
@@ -172,67 +170,194 @@ TEST_F(RestoreTest, LeftoversOfADeadRunAreErasedAsTheContainerErases) {
     const std::map<std::string, std::string> users = {{"notes.part", "mine"}, {"Inbox.dbx.notours.part", "mine"}};
     for (const auto& [name, bytes] : users) WriteWholeFile(world.StorePath(name), bytes);
     size_t shredded = 0;
-    world.OnShred([&](const std::string& path, const uint8_t*, size_t n) {
-        if (path == part) shredded += n;
-    });
+    world.OnShred([&](const std::string& path, const uint8_t*, size_t n) { shredded += path == part ? n : 0; });
     world.CleanLeftovers();
     EXPECT_EQ(shredded, world.original().at("Inbox.dbx").size());  // the high level shreds plain copies
     auto files = world.StoreFiles();
     for (const auto& [name, bytes] : users) EXPECT_EQ(files[name], bytes);
     EXPECT_FALSE(fs::exists(part));
     EXPECT_EQ(world.DocumentEntries(), (std::vector<std::string>{"mine.tmp", std::string(World::kGuard) + ".dat"}));
-    EXPECT_EQ(ReadWholeFile(world.ContainerPath()), container_);
+    EXPECT_EQ(ReadWholeFile(world.ContainerPath()), container);
 }
 
-TEST_F(RestoreTest, LowLevelContainerRestoresTheRegistryOnly) {
+TEST_F(WorldTest, LowLevelContainerRestoresTheRegistryOnly) {
     world.SetLevel(SecurityLow);
-    HideForReal();
+    ASSERT_TRUE(world.Hide().ok);
     fs::remove(world.StorePath("Inbox.dbx"));  // proves no file is written
     ASSERT_TRUE(world.Restore().ok);
     EXPECT_FALSE(fs::exists(world.StorePath("Inbox.dbx")));
     EXPECT_EQ(world.Now().identities, before.identities);
 }
 
-// Containers written by hand, as an older writer or an attacker would.
+// Containers written by hand, the way a damaged disk, an older writer or a hostile
+// sender might: every field and stream can be set to anything before the file is written.
+struct BuiltFileStream {
+    StreamHeader header;
+    std::string plain;     // enciphered under the header's salt when written
+    bool present = true;   // false: the stream is left out
+    std::string raw;       // when set, written instead of header and data
+};
+
+template <class Header>
+std::string Serialized(const Header& h) {
+    uint8_t b[Header::kSize];
+    h.Serialize(b);
+    return std::string(reinterpret_cast<char*>(b), sizeof b);
+}
+
+Rc4State KeyFor(const uint8_t (&salt)[16], const std::string& password) {
+    Rc4State state;
+    DeriveStoreKey(salt, sizeof salt, password, state);
+    return state;
+}
+
+// The digest of one stream as the program computes it (see ContainerSeal).
+void Digest(const Rc4State& freshlyKeyed, DigestRole role, const uint8_t (&containerSalt)[16], uint32_t number,
+            const std::string& bytes, uint8_t (&digest)[Poly1305::kTagSize]) {
+    uint8_t key[Poly1305::kKeySize];
+    DeriveDigestKey(freshlyKeyed, role, key);
+    Poly1305 mac(key);
+    if (role == DigestRole::FileStream) StartStreamDigest(mac, containerSalt, number);
+    mac.Update(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    mac.Final(digest);
+}
+
+struct ContainerBuilder {
+    // A valid container of the identity's current registry key and the world's message
+    // files, keyed with the world's password, set here.
+    ContainerBuilder(World& world, const std::string& pw) : password(pw) {
+        world.SetPassword(pw);
+        RegistryBackup backup;
+        EXPECT_EQ(BackupIdentityKey(GetGuardId(), backup), KeyWalk::Done);
+        structure.assign(reinterpret_cast<const char*>(backup.StructureStream.Data()), backup.StructureStream.Length());
+        data.assign(reinterpret_cast<const char*>(backup.DataStream.Data()), backup.DataStream.Length());
+        EXPECT_TRUE(PutFieldText(index.defaultUserId, sizeof index.defaultUserId, backup.DefaultUserId));
+        EXPECT_TRUE(PutFieldText(index.lastUserId, sizeof index.lastUserId, backup.LastUserId));
+        EXPECT_TRUE(PutFieldText(index.lastUsername, sizeof index.lastUsername, backup.LastUsername));
+        EXPECT_TRUE(PutFieldText(index.startAs, sizeof index.startAs, backup.StartAs));
+        index.securityLevel = 2;
+        unsigned seed = 7;
+        for (const auto& [name, bytes] : world.original()) {
+            BuiltFileStream f;
+            for (uint8_t& b : f.header.salt) b = static_cast<uint8_t>(seed = seed * 1103515245u + 12345u);
+            EXPECT_TRUE(PutFieldText(f.header.sourcePath, sizeof f.header.sourcePath, world.StorePath(name)));
+            f.plain = bytes;
+            files.push_back(f);
+        }
+        Seal();
+    }
+
+    // Fills the counts and the file streams' check values from the current password and
+    // sizes, and with `digests` marks the index as sealed and every stream header as stamped.
+    void Seal() {
+        index.fileCount = static_cast<uint32_t>(files.size());
+        index.structureLength = static_cast<uint32_t>(structure.size());
+        index.dataLength = static_cast<uint32_t>(data.size());
+        index.totalBytes = 0;
+        index.reserved = digests ? ContainerSeal::kSealedMark : 0;
+        for (BuiltFileStream& f : files) {
+            index.totalBytes += static_cast<uint32_t>(f.plain.size());
+            f.header.marked = true;
+            f.header.stamped = digests;
+            f.header.mode = 0640;
+            f.header.modifiedSeconds = 1000000000;
+            f.header.modifiedNanoseconds = 5;
+            f.header.plainSize = f.plain.size();
+            ComputeKeyCheck(KeyFor(f.header.salt, password), f.header.keyCheck);
+        }
+    }
+
+    void Write(const std::string& path) const {
+        if (!rawFile.empty()) return WriteWholeFile(path, rawFile);
+        const std::string indexBytes = rawIndex.empty() ? Serialized(index) + structure + data : rawIndex;
+        std::vector<std::pair<std::string, std::string>> streams = {{"index", indexBytes}};
+        ContainerSeal seal;
+        const Rc4State indexKey = KeyFor(index.salt, password);
+        ComputeKeyCheck(indexKey, seal.keyCheck);
+        Digest(indexKey, DigestRole::Index, {}, 0, indexBytes, seal.indexDigest);
+        for (size_t k = 0; k < files.size(); ++k) {
+            const BuiltFileStream& f = files[k];
+            const Rc4State key = KeyFor(f.header.salt, password);
+            std::string bytes = f.raw;
+            if (bytes.empty()) {
+                std::string body = f.plain;
+                Rc4State cipher = key;
+                Rc4Crypt(reinterpret_cast<uint8_t*>(&body[0]), body.size(), cipher);
+                bytes = Serialized(f.header) + body;
+            }
+            seal.streamDigests.emplace_back();
+            Digest(key, DigestRole::FileStream, index.salt, static_cast<uint32_t>(k), bytes,
+                   seal.streamDigests.back().bytes);
+            if (f.present) streams.push_back({World::StreamName(k), bytes});
+        }
+        if (digests) {
+            const std::vector<uint8_t> sealBytes = seal.Serialize();
+            streams.push_back({ContainerSeal::kStreamName, std::string(sealBytes.begin(), sealBytes.end())});
+        }
+        streams.insert(streams.end(), extraStreams.begin(), extraStreams.end());
+        for (const auto& [name, offset] : flips) {
+            for (auto& stream : streams) {
+                if (stream.first == name) stream.second.at(offset) ^= 0x01;
+            }
+        }
+        platform::OutStorage storage;
+        ASSERT_EQ(platform::kStorageOk, storage.Create(path));
+        for (const auto& [name, bytes] : streams) {
+            platform::OutStream stream;
+            size_t written = 0;
+            ASSERT_EQ(platform::kStorageOk, storage.CreateStream(name, stream));
+            ASSERT_TRUE(bytes.empty() || stream.Write(bytes.data(), bytes.size(), &written) == platform::kStorageOk);
+            ASSERT_EQ(platform::kStorageOk, stream.Commit());
+        }
+        ASSERT_EQ(platform::kStorageOk, storage.Commit());
+    }
+
+    IndexHeader index;
+    std::string structure, data;
+    std::string rawIndex;  // when set, the whole index stream
+    std::string rawFile;   // when set, the whole file: not a compound file at all
+    std::vector<BuiltFileStream> files;
+    std::string password;
+    // Written as this program writes today: a seal stream with every digest. Without
+    // it the container is one of an older writer.
+    bool digests = true;
+    // Bytes flipped after the digests are computed: (stream name, offset in the stream).
+    std::vector<std::pair<std::string, size_t>> flips;
+    // Streams written besides the ones above: (name, bytes).
+    std::vector<std::pair<std::string, std::string>> extraStreams;
+};
+
 class HandMadeContainerTest : public WorldTest {
 protected:
-    HandMadeContainerTest() {
-        world.SetPassword("pw");
-        std::vector<std::pair<std::string, std::string>> files;
-        for (const auto& [name, bytes] : world.original()) files.push_back({world.StorePath(name), bytes});
-        builder_ = std::make_unique<ContainerBuilder>(files, "pw");
+    HandMadeContainerTest() : builder_(world, "pw") {
         for (const auto& [name, bytes] : world.original()) fs::remove(world.StorePath(name));
         hidden_ = world.Now();
     }
     void WriteContainer() {
-        builder_->Write(world.ContainerPath());
+        builder_.Write(world.ContainerPath());
         hidden_.documents = world.DocumentEntries();
     }
-    std::unique_ptr<ContainerBuilder> builder_;
+    ContainerBuilder builder_;
     WorldState hidden_;
 };
 
 TEST_F(HandMadeContainerTest, SoundContainersOfTodayAndOfOlderWritersRestore) {
-    WriteContainer();
-    ASSERT_TRUE(world.Restore().ok);
-    EXPECT_EQ(world.Now().store, before.store);
-
-    builder_->digests = false;
-    builder_->Seal();
-    for (const auto& [name, bytes] : world.original()) fs::remove(world.StorePath(name));
-    WriteContainer();
-    ASSERT_TRUE(world.Restore().ok);
-    EXPECT_EQ(world.Now().store, before.store);
-    for (const auto& [name, bytes] : world.original()) {
-        // Without a recorded mode the files are the user's alone.
-        EXPECT_EQ(fs::status(world.StorePath(name)).permissions(), fs::perms(0600)) << name;
+    // Today's writer; an older one without digests, modes or times; an older one still,
+    // that marked no stream.
+    for (int age : {0, 1, 2}) {
+        SCOPED_TRACE(age);
+        builder_.digests = age == 0;
+        builder_.Seal();
+        for (auto& f : builder_.files) f.header.marked = age < 2;
+        for (const auto& [name, bytes] : world.original()) fs::remove(world.StorePath(name));
+        WriteContainer();
+        ASSERT_TRUE(world.Restore().ok);
+        EXPECT_EQ(world.Now(), before);
+        for (const auto& [name, bytes] : world.original()) {
+            // Without a recorded mode the files are the user's alone.
+            EXPECT_EQ(fs::status(world.StorePath(name)).permissions(), fs::perms(age ? 0600 : 0640)) << name;
+        }
     }
-
-    for (auto& f : builder_->files) f.header.marked = false;
-    for (const auto& [name, bytes] : world.original()) fs::remove(world.StorePath(name));
-    WriteContainer();
-    ASSERT_TRUE(world.Restore().ok);
-    EXPECT_EQ(world.Now(), before);
 }
 
 struct Damage {
@@ -250,9 +375,9 @@ class HostileContainerTest : public HandMadeContainerTest,
 
 TEST_P(HostileContainerTest, FailsCleanlyAndTouchesNothing) {
     const auto& [damage, digests] = GetParam();
-    builder_->digests = digests;
-    builder_->Seal();
-    damage.apply(*builder_);
+    builder_.digests = digests;
+    builder_.Seal();
+    damage.apply(builder_);
     WriteContainer();
     const std::string container = ReadWholeFile(world.ContainerPath());
     EXPECT_FALSE(world.Restore({IDOK}).ok);
@@ -262,12 +387,6 @@ TEST_P(HostileContainerTest, FailsCleanlyAndTouchesNothing) {
     EXPECT_EQ(ReadWholeFile(world.ContainerPath()), container);
     EXPECT_TRUE(ui.passwordPrompts.empty());
     EXPECT_EQ(ui.openWindows, 0);
-}
-
-std::string Header(const StreamHeader& h) {
-    uint8_t b[StreamHeader::kSize];
-    h.Serialize(b);
-    return std::string(reinterpret_cast<char*>(b), sizeof b);
 }
 
 void SetPath(ContainerBuilder& b, const std::string& path, size_t k = 0) {
@@ -294,13 +413,13 @@ const Damage kDamages[] = {
     {"FileStreamShorterThanItsHeader", [](ContainerBuilder& b) { b.files[2].raw = std::string(539, 'x'); }},
     {"PlainSizeLargerThanTheStream", [](ContainerBuilder& b) { b.files[0].header.plainSize += 1; }},
     {"TruncatedFileStream",
-     [](ContainerBuilder& b) { b.files[3].raw = Header(b.files[3].header) + std::string(100, 'x'); }},
+     [](ContainerBuilder& b) { b.files[3].raw = Serialized(b.files[3].header) + std::string(100, 'x'); }},
     {"ParentFolderInPath", [](ContainerBuilder& b) { SetPath(b, "/tmp/../etc/evil.dbx"); }},
     {"RelativePath", [](ContainerBuilder& b) { SetPath(b, "evil.dbx"); }},
     {"NotAStoreFile", [](ContainerBuilder& b) { SetPath(b, "/tmp/.bashrc"); }},
     {"UnterminatedPath", [](ContainerBuilder& b) { SetPath(b, std::string(300, 'a') + ".dbx"); }},
     {"UnknownTailInStreamHeader", [](ContainerBuilder& b) {
-         b.files[0].raw = Header(b.files[0].header) + b.files[0].plain;
+         b.files[0].raw = Serialized(b.files[0].header) + b.files[0].plain;
          b.files[0].raw[500] = 9;
      }},
     {"UnterminatedIndexText",
