@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "app/PageCommands.h"
@@ -20,53 +19,39 @@
 
 namespace {
 
-class ScriptedHost : public CommandHost {
-public:
-    explicit ScriptedHost(UserInterface& user) : user_(user) {}
-    UserInterface& User() override { return user_; }
+struct ScriptedHost : CommandHost {
+    explicit ScriptedHost(UserInterface& scripted) : user(scripted) {}
+    UserInterface& User() override { return user; }
     void NavigateToPage(const std::string& page) override { pages.push_back(page); }
     void RunSetup() override { ++setupRuns; }
+    UserInterface& user;
     std::vector<std::string> pages;
     int setupRuns = 0;
-
-private:
-    UserInterface& user_;
 };
 
-// The stand-in running with its window up; stopped when the holder goes.
-class RunningMailClient {
-public:
-    explicit RunningMailClient(const std::string& identity) {
-        const std::string program = VEILBOX_BINARY_DIR "/bin/msimn";
+const char kClient[] = VEILBOX_BINARY_DIR "/bin/msimn";
+
+// The stand-in with its window up (it prints the window's id once the window is mapped),
+// stopped when the holder goes.
+struct RunningMailClient {
+    explicit RunningMailClient(const char* identity) {
         int out[2];
         if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
+        if ((pid = fork()) == 0) {
             dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            execl(program.c_str(), program.c_str(), "run", "--identity", identity.c_str(), nullptr);
+            execl(kClient, kClient, "run", "--identity", identity, nullptr);
             _exit(127);
         }
         close(out[1]);
-        // The stand-in prints its window's id once the window is mapped.
-        FILE* in = fdopen(out[0], "r");
-        char line[64];
-        up_ = in && std::fgets(line, sizeof line, in) != nullptr;
-        if (in) std::fclose(in);
+        char first;
+        up = read(out[0], &first, 1) == 1;
+        close(out[0]);
     }
-    ~RunningMailClient() { Stop(); }
-    bool IsUp() const { return up_; }
-    void Stop() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
+    ~RunningMailClient() {
+        if (pid > 0 && kill(pid, SIGTERM) == 0) waitpid(pid, nullptr, 0);
     }
-
-private:
-    pid_t pid_ = -1;
-    bool up_ = false;
+    pid_t pid = -1;
+    bool up = false;
 };
 
 class PageCommandsTest : public WorldTest {
@@ -126,12 +111,12 @@ const char kRunning[] = "Outlook Express is currently running. Please close Outl
 
 TEST_F(PageCommandsTest, CommandsWaitWhileTheMailClientWindowExists) {
     if (platform::GetEnvironmentVariable("DISPLAY").empty() ||
-        !std::filesystem::exists(VEILBOX_BINARY_DIR "/bin/msimn")) {
+        !std::filesystem::exists(kClient)) {
         GTEST_SKIP() << "needs a display and the mail-client stand-in";
     }
     {
         RunningMailClient client(World::kOther);
-        ASSERT_TRUE(client.IsUp());
+        ASSERT_TRUE(client.up);
         // Retry finds the window again; Cancel gives up and leaves everything as it is.
         ui.QueueAnswer(IDRETRY);
         ui.QueueAnswer(IDCANCEL);
