@@ -110,42 +110,37 @@ TEST_F(WorldTest, CancelDeclinedOrNoProgressWindowStillRoundTrips) {
 TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
     struct Case {
         const char* what;
-        std::function<void(World&)> make;
-        int first;       // the answer to the question
-        bool told;       // a message explains it (answered OK)
+        std::vector<int> answers;  // to the question, then to a message that explains it
         int result;
         const char* said;  // part of the last message
+        std::function<void(World&)> make;
     };
+    const std::vector<int> kTold = {IDYES, IDOK};
     std::optional<platform::File> held;
     std::optional<ScopedFileSizeLimit> diskFull;
     const Case cases[] = {
-        {"declined question", [](World&) {}, IDNO, false, ResultCanceled, "Are you sure"},
-        {"a container already there",
-         [](World& w) { WriteWholeFile(w.ContainerPath(), "someone else's container"); }, IDYES, false,
-         ResultAlreadyHidden, "Are you sure"},
-        {"the key gone after the catalogue was read",
+        {"declined question", {IDNO}, ResultCanceled, "Are you sure", [](World&) {}},
+        {"a container already there", {IDYES}, ResultAlreadyHidden, "Are you sure",
+         [](World& w) { WriteWholeFile(w.ContainerPath(), "someone else's container"); }},
+        {"the key gone after the catalogue was read", {IDYES}, ResultRegistryError, "Are you sure",
          [](World& w) {
              RegistryKey identities;
              ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS));
              ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(World::kGuard));
-         },
-         IDYES, false, ResultRegistryError, "Are you sure"},
-        {"a store file held by another program",
+         }},
+        {"a store file held by another program", kTold, ResultCopyError, "Folders.DBX",
          [&](World& w) {
-             held.emplace();
-             ASSERT_TRUE(platform::File::Open(w.StorePath("Folders.DBX"), platform::File::Mode::Read, *held).ok());
-         },
-         IDYES, true, ResultCopyError, "Folders.DBX"},
-        {"no message files",
+             const auto mode = platform::File::Mode::Read;
+             ASSERT_TRUE(platform::File::Open(w.StorePath("Folders.DBX"), mode, held.emplace()).ok());
+         }},
+        {"no message files", kTold, ResultCopyError, "Unable to open the Message Store",
          [](World& w) {
              for (const auto& [name, bytes] : w.original()) fs::remove(w.StorePath(name));
-         },
-         IDYES, true, ResultCopyError, "Unable to open the Message Store"},
-        {"cancel confirmed while encrypting", [](World& w) { w.ui->CancelAtRequest(3); w.ui->QueueAnswer(IDYES); },
-         IDYES, false, ResultCopyError, "Are you sure you want to cancel?"},
-        {"a full disk", [&](World&) { diskFull.emplace(64 * 1024); }, IDYES, true, ResultCopyError,
-         "could not be copied"},
-        {"a container that does not read back as written",
+         }},
+        {"cancel confirmed while encrypting", {IDYES}, ResultCopyError, "Are you sure you want to cancel?",
+         [](World& w) { w.ui->CancelAtRequest(3); w.ui->QueueAnswer(IDYES); }},
+        {"a full disk", kTold, ResultCopyError, "could not be copied", [&](World&) { diskFull.emplace(64 * 1024); }},
+        {"a container that does not read back as written", kTold, ResultCopyError, "did not pass its check",
          [](World& w) {
              w.ui->onStatus = [&w](const std::string& status) {
                  if (status != "Checking protected container") return;
@@ -154,32 +149,27 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
                  fs::permissions(w.ContainerPath(), fs::perms::owner_write, fs::perm_options::add);
                  WriteWholeFile(w.ContainerPath(), bytes);
              };
-         },
-         IDYES, true, ResultCopyError, "did not pass its check"},
-        {"a store file that links outside the store",
-         [](World& w) { fs::create_symlink(w.home.file("elsewhere.dbx"), w.StorePath("Link.dbx")); }, IDYES, true,
-         ResultCopyError, "Link.dbx"},
-        {"a store file that is a pipe", [](World& w) { ASSERT_EQ(0, ::mkfifo(w.StorePath("Pipe.dbx").c_str(), 0600)); },
-         IDYES, true, ResultCopyError, "Pipe.dbx"},
-        {"a store file name with a newline", [](World& w) { WriteWholeFile(w.StorePath("In\nbox.dbx"), "x"); }, IDYES,
-         true, ResultCopyError, "control characters"},
-        {"a registry key deeper than a restore accepts",
+         }},
+        {"a store file that links outside the store", kTold, ResultCopyError, "Link.dbx",
+         [](World& w) { fs::create_symlink(w.home.file("elsewhere.dbx"), w.StorePath("Link.dbx")); }},
+        {"a store file that is a pipe", kTold, ResultCopyError, "Pipe.dbx",
+         [](World& w) { ASSERT_EQ(0, ::mkfifo(w.StorePath("Pipe.dbx").c_str(), 0600)); }},
+        {"a store file name with a newline", kTold, ResultCopyError, "control characters",
+         [](World& w) { WriteWholeFile(w.StorePath("In\nbox.dbx"), "x"); }},
+        {"a registry key deeper than a restore accepts", kTold, ResultRegistryError, "too deep",
          [](World&) {
              std::string path = IdentityPath(World::kGuard);
              for (int level = 0; level < 600; ++level) path += "\\k";
              CreateKeyPath(path);
-         },
-         IDYES, true, ResultRegistryError, "too deep"},
-        {"a key name that is not a plain file name",
+         }},
+        {"a key name that is not a plain file name", kTold, ResultRegistryError, "cannot name a file",
          [](World& w) {
              w.AddIdentity("../../escaped", "Escaped", "escaped-id", "%userprofile%/Mail/Store {6A1C}");
              ASSERT_TRUE(SetGuardId("../../escaped"));
-         },
-         IDYES, true, ResultRegistryError, "cannot name a file"},
-        {"a text too long for the container",
-         [](World&) { SetText(MailClient::kIdentitiesKey, MailClient::kLastUsernameValue, std::string(256, 'n')); },
-         IDYES, true, ResultRegistryError, "too long"},
-        {"a container path of 260 characters",
+         }},
+        {"a text too long for the container", kTold, ResultRegistryError, "too long",
+         [](World&) { SetText(MailClient::kIdentitiesKey, MailClient::kLastUsernameValue, std::string(256, 'n')); }},
+        {"a container path of 260 characters", kTold, ResultCopyError, "too long",
          [](World& w) {
              const std::string base = w.home.path() + "/d";
              const size_t name = std::string(World::kGuard).size() + 5;  // "/" + guard + ".dat"
@@ -188,22 +178,19 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
              fs::create_directories(w.home.path() + "/config");
              WriteWholeFile(w.home.path() + "/config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"" + folder + "\"\n");
              ASSERT_EQ(GetContainerPath().size(), 260u);
-         },
-         IDYES, true, ResultCopyError, "too long"},
-        {"a store folder reached through ..",
+         }},
+        {"a store folder reached through ..", kTold, ResultCopyError, "..",
          [](World& w) {
              SetText(IdentityPath(World::kGuard) + "\\" + MailClient::kClientSoftwareKey + "\\5.0",
                      MailClient::kStoreRootValue, "%userprofile%/Mail/../Mail/Store {6A1C}");
-         },
-         IDYES, true, ResultCopyError, ".."},
-        {"a store of 2 GiB",
+         }},
+        {"a store of 2 GiB", kTold, ResultCopyError, "2 GB",
          [](World& w) {  // sparse: the size without the disk space
              platform::File big;
              ASSERT_TRUE(platform::File::Open(w.StorePath("Huge.dbx"), platform::File::Mode::CreateWrite, big).ok());
              ASSERT_TRUE(big.Seek(World::MaxStoreBytes() - 285536 - 1).ok());
              ASSERT_TRUE(big.Write("x", 1).ok());
-         },
-         IDYES, true, ResultCopyError, "2 GB"},
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -211,7 +198,7 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
         WriteWholeFile(world.home.file("elsewhere.dbx"), "not ours");
         c.make(world);
         const WorldState before = world.Now();
-        const Outcome outcome = c.told ? world.Hide({IDOK}, c.first) : world.Hide({}, c.first);
+        const Outcome outcome = world.Hide({c.answers.begin() + 1, c.answers.end()}, c.answers[0]);
         diskFull.reset();
         held.reset();
         EXPECT_FALSE(outcome.ok);
