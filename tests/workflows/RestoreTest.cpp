@@ -32,44 +32,40 @@ TEST(RestoreFailureTest, KeepsTheContainerAndCompletesOnceTheCauseIsGone) {
         const char* what;
         int level;
         const char* passwordAtHide;
-        std::function<void(World&)> make;  // after the hide
-        std::vector<int> later;
-        int first;
+        std::vector<int> answers;           // to the question, then to what follows
         int result;                         // -1: not looked at
         bool storeAsHidden;                 // else: every file complete or absent
+        std::function<void(World&)> make;   // after the hide
         std::function<void(World&)> fix;    // before the restore that completes
     };
+    const auto nothing = [](World&) {};
     const Case cases[] = {
-        {"declined question", SecurityHigh, "", [](World&) {}, {}, IDNO, ResultCanceled, true, [](World&) {}},
-        {"the store folder missing", SecurityHigh, "", [](World& w) { fs::remove_all(w.StoreFolder()); }, {IDOK},
-         IDYES, ResultUnspecified, true, [](World& w) {
+        {"declined question", SecurityHigh, "", {IDNO}, ResultCanceled, true, nothing, nothing},
+        {"the store folder missing", SecurityHigh, "", {IDYES, IDOK}, ResultUnspecified, true,
+         [](World& w) { fs::remove_all(w.StoreFolder()); },
+         [](World& w) {
              EXPECT_FALSE(fs::exists(w.StoreFolder()));
              EXPECT_NE(w.ui->messages.back().text.find(w.StoreFolder()), std::string::npos);  // the cause, named
              fs::create_directories(w.StoreFolder());
          }},
         // The third chunk belongs to Folders.DBX, after the first two files are complete.
-        {"cancel confirmed while deciphering", SecurityMedium, "",
-         [](World& w) { w.ui->CancelAtRequest(w.ui->cancelRequestsTaken + 3); }, {IDYES}, IDYES, -1,
-         false, [](World& w) { EXPECT_EQ(w.MessageFiles().count("Folders.DBX"), 0u); }},
-        {"every registry value write failing", SecurityHigh, "", [](World& w) { w.RefuseRegistryValueWrites(true); },
-         {IDOK}, IDYES, ResultRegistryError, false, [](World& w) { w.RefuseRegistryValueWrites(false); }},
-        {"three wrong passwords", SecurityHigh, "old password",
+        {"cancel confirmed while deciphering", SecurityMedium, "", {IDYES, IDYES}, -1, false,
+         [](World& w) { w.ui->CancelAtRequest(w.ui->cancelRequestsTaken + 3); },
+         [](World& w) { EXPECT_EQ(w.MessageFiles().count("Folders.DBX"), 0u); }},
+        {"every registry value write failing", SecurityHigh, "", {IDYES, IDOK}, ResultRegistryError, false,
+         [](World& w) { w.RefuseRegistryValueWrites(true); }, [](World& w) { w.RefuseRegistryValueWrites(false); }},
+        {"three wrong passwords", SecurityHigh, "old password", {IDYES, IDOK}, ResultUnspecified, true,
          [](World& w) {
-             w.SetPassword("");
              for (const char* guess : {"one", "two", "three"}) w.ui->QueuePassword(guess);
          },
-         {IDOK}, IDYES, ResultUnspecified, true, [](World& w) {
+         [](World& w) {
              ASSERT_EQ(w.ui->passwordPrompts.size(), 3u);
              EXPECT_NE(w.ui->passwordPrompts[0].find("different password"), std::string::npos);
              EXPECT_NE(w.ui->messages.back().text.find("password does not match"), std::string::npos);
              w.ui->QueuePassword("old password");  // asked again, the right one completes
          }},
-        {"the password prompt declined", SecurityHigh, "old password",
-         [](World& w) {
-             w.SetPassword("");
-             w.ui->QueuePasswordDecline();
-         },
-         {IDOK}, IDYES, ResultUnspecified, true, [](World& w) { w.SetPassword("old password"); }},
+        {"the password prompt declined", SecurityHigh, "old password", {IDYES, IDOK}, ResultUnspecified, true,
+         [](World& w) { w.ui->QueuePasswordDecline(); }, [](World& w) { w.ui->QueuePassword("old password"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -80,8 +76,9 @@ TEST(RestoreFailureTest, KeepsTheContainerAndCompletesOnceTheCauseIsGone) {
         ASSERT_TRUE(world.Hide().ok);
         const WorldState hidden = world.Now();
         const std::string container = ReadWholeFile(world.ContainerPath());
+        world.SetPassword("");  // a password changed since the hide, or none in force
         c.make(world);
-        const Outcome outcome = world.Restore(c.later, c.first);
+        const Outcome outcome = world.Restore({c.answers.begin() + 1, c.answers.end()}, c.answers[0]);
         EXPECT_FALSE(outcome.ok);
         EXPECT_TRUE(c.result < 0 || outcome.result == c.result) << outcome.result;
         EXPECT_EQ(ReadWholeFile(world.ContainerPath()), container);
