@@ -3,7 +3,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -116,6 +115,7 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
         std::function<void(World&)> make;
     };
     const std::vector<int> kTold = {IDYES, IDOK};
+    const auto kRead = platform::File::Mode::Read;
     std::optional<platform::File> held;
     std::optional<ScopedFileSizeLimit> diskFull;
     const Case cases[] = {
@@ -129,14 +129,9 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
              ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(World::kGuard));
          }},
         {"a store file held by another program", kTold, ResultCopyError, "Folders.DBX",
-         [&](World& w) {
-             const auto mode = platform::File::Mode::Read;
-             ASSERT_TRUE(platform::File::Open(w.StorePath("Folders.DBX"), mode, held.emplace()).ok());
-         }},
+         [&](World& w) { ASSERT_TRUE(platform::File::Open(w.StorePath("Folders.DBX"), kRead, held.emplace()).ok()); }},
         {"no message files", kTold, ResultCopyError, "Unable to open the Message Store",
-         [](World& w) {
-             for (const auto& [name, bytes] : w.original()) fs::remove(w.StorePath(name));
-         }},
+         [](World& w) { for (const auto& [name, bytes] : w.original()) fs::remove(w.StorePath(name)); }},
         {"cancel confirmed while encrypting", {IDYES}, ResultCopyError, "Are you sure you want to cancel?",
          [](World& w) { w.ui->CancelAtRequest(3); w.ui->QueueAnswer(IDYES); }},
         {"a full disk", kTold, ResultCopyError, "could not be copied", [&](World&) { diskFull.emplace(64 * 1024); }},

@@ -411,7 +411,8 @@ TEST(HostileContainerTest, FailsCleanlyAndTouchesNothing) {
             const std::string container = ReadWholeFile(world.ContainerPath());
             EXPECT_FALSE(world.Restore({IDOK}).ok);
             ASSERT_FALSE(world.ui->messages.empty());
-            EXPECT_EQ(world.ui->messages.back().text.rfind("The protected container is damaged", 0), 0u) << world.ui->messages.back().text;
+            const std::string said = world.ui->messages.back().text;
+            EXPECT_EQ(said.rfind("The protected container is damaged", 0), 0u) << said;
             EXPECT_EQ(world.Now(), hidden);
             EXPECT_EQ(ReadWholeFile(world.ContainerPath()), container);
             EXPECT_TRUE(world.ui->passwordPrompts.empty());
