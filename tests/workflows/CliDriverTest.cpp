@@ -70,8 +70,8 @@ struct TerminalRun {
     int status = 0;           // as waitpid has it
 };
 
-// Runs the driver at a terminal of its own and types keys once it asks.
-TerminalRun RunDriverAtTerminal(const std::string& command, const std::string& keys) {
+// Runs the driver's hide at a terminal of its own and types keys once it asks.
+TerminalRun RunDriverAtTerminal(const std::string& keys) {
     TerminalRun run;
     int terminal = -1;
     const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
@@ -84,7 +84,7 @@ TerminalRun RunDriverAtTerminal(const std::string& command, const std::string& k
         core.rlim_cur = core.rlim_max;
         ::setrlimit(RLIMIT_CORE, &core);
         ::prctl(PR_CAPBSET_DROP, CAP_SYS_PTRACE, 0, 0, 0);
-        ::execl(kDriver.c_str(), kDriver.c_str(), command.c_str(), nullptr);
+        ::execl(kDriver.c_str(), kDriver.c_str(), "hide", nullptr);
         ::_exit(127);
     }
     // The wait is only a guard against a driver that never asks.
@@ -125,13 +125,9 @@ protected:
 };
 
 TEST_F(CliDriverTest, HidesOnlyUnderThePasswordInForce) {
-    struct Case {
-        const char* what;
-        const char* password;                // the program password set before the run
-        std::optional<std::string> lines;    // on the descriptor; none: no --password-fd
-        int exitCode;
-    };
-    const Case cases[] = {
+    // The program password set before the run, the lines on the descriptor (none: no
+    // --password-fd) and the driver's exit code.
+    const std::tuple<const char*, const char*, std::optional<std::string>, int> cases[] = {
         {"a password is set, none given, no terminal", "driver pw", std::nullopt, 2},
         {"a wrong password", "driver pw", "wrong\n", 2},
         {"a password where none is set", "", "driver pw\n", 2},
@@ -139,11 +135,11 @@ TEST_F(CliDriverTest, HidesOnlyUnderThePasswordInForce) {
         {"the password at the end of input", "driver pw", "driver pw", 0},
         {"no password set, none given", "", std::nullopt, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        world.SetPassword(c.password);
-        ASSERT_EQ(RunDriver("hide", c.lines), c.exitCode);
-        ExpectHidden(c.exitCode == 0);
+    for (const auto& [what, password, lines, exitCode] : cases) {
+        SCOPED_TRACE(what);
+        world.SetPassword(password);
+        ASSERT_EQ(RunDriver("hide", lines), exitCode);
+        ExpectHidden(exitCode == 0);
     }
 }
 
@@ -161,26 +157,17 @@ TEST_F(CliDriverTest, RestoreTakesTheHidePasswordFromTheNextLine) {
 
 TEST_F(CliDriverTest, AsksAtTheTerminalWithoutEchoAndOutOfReach) {
     world.SetPassword("driver pw");
-    struct Case {
-        const char* what;
-        const char* keys;
-        bool hides;  // else Ctrl-C ends the driver
-    };
-    const Case cases[] = {
-        {"the password typed", "driver pw\n", true},
-        {"Ctrl-C at the prompt", "\x03", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const TerminalRun run = RunDriverAtTerminal("hide", c.keys);
+    for (bool typed : {true, false}) {  // the password, or Ctrl-C at the prompt
+        SCOPED_TRACE(typed);
+        const TerminalRun run = RunDriverAtTerminal(typed ? "driver pw\n" : "\x03");
         EXPECT_NE(run.screen.find("Password: "), std::string::npos) << run.screen;
         EXPECT_EQ(run.screen.find("driver pw"), std::string::npos) << run.screen;
         EXPECT_FALSE(run.exposed);
         EXPECT_TRUE(run.echoesAfter);
-        EXPECT_TRUE(c.hides ? WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0
-                            : WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGINT)
+        EXPECT_TRUE(typed ? WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0
+                          : WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGINT)
             << run.screen;
-        ExpectHidden(c.hides);
+        ExpectHidden(typed);
     }
 }
 
