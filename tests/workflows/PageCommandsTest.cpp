@@ -56,6 +56,11 @@ struct RunningMailClient {
 
 class PageCommandsTest : public WorldTest {
 protected:
+    // Runs a command with the user's answers queued.
+    void Run(void (*command)(CommandHost&), std::initializer_list<int> answers) {
+        for (int answer : answers) ui.QueueAnswer(answer);
+        command(host_);
+    }
     // What the error page would show now.
     std::string ErrorText() const { return GetResultDescription(world.LastResult()); }
     ScriptedHost host_{ui};
@@ -63,14 +68,11 @@ protected:
 
 TEST_F(PageCommandsTest, HideWithoutAKnownIdentityOffersSetupOrIsRefused) {
     ASSERT_TRUE(SetGuardId(""));
-    ui.QueueAnswer(IDNO);
-    HideCommand(host_);
-    ui.QueueAnswer(IDYES);
-    HideCommand(host_);
+    Run(HideCommand, {IDNO});
+    Run(HideCommand, {IDYES});
     EXPECT_EQ(host_.setupRuns, 1);
     ASSERT_TRUE(SetGuardId("{00000000-0000-0000-0000-000000000000}"));
-    ui.QueueAnswer(IDOK);
-    HideCommand(host_);
+    Run(HideCommand, {IDOK});
     ASSERT_EQ(ui.messages.size(), 3u);
     EXPECT_EQ(ui.messages[0].text, "Please specify an identity to protect. Would you like to do this now?");
     EXPECT_EQ(ui.messages[0].style, MB_YESNO);
@@ -81,55 +83,41 @@ TEST_F(PageCommandsTest, HideWithoutAKnownIdentityOffersSetupOrIsRefused) {
 }
 
 TEST_F(PageCommandsTest, EachCommandEndsOnThePageOfItsOutcome) {
-    RestoreCommand(host_);  // nothing hidden: nothing at all happens
+    Run(RestoreCommand, {});  // nothing hidden: nothing at all happens
     EXPECT_TRUE(ui.messages.empty());
-    ui.QueueAnswer(IDNO);
-    HideCommand(host_);  // declined: stays where it is
+    Run(HideCommand, {IDNO});  // declined: stays where it is
     EXPECT_TRUE(host_.pages.empty());
-
-    ui.QueueAnswer(IDYES);
-    HideCommand(host_);
-    ui.QueueAnswer(IDYES);
-    HideCommand(host_);
+    Run(HideCommand, {IDYES});
+    Run(HideCommand, {IDYES});
     EXPECT_EQ(ErrorText(), "This identity is already hidden.");
-    ui.QueueAnswer(IDNO);
-    RestoreCommand(host_);
+    Run(RestoreCommand, {IDNO});
     EXPECT_EQ(ErrorText(), "Operation has been canceled");
-    ui.QueueAnswer(IDYES);
-    RestoreCommand(host_);
-
+    Run(RestoreCommand, {IDYES});
     ui.CancelAtRequest(ui.cancelRequestsTaken + 1);
-    ui.QueueAnswer(IDYES);
-    ui.QueueAnswer(IDYES);
-    HideCommand(host_);
+    Run(HideCommand, {IDYES, IDYES});
     EXPECT_EQ(ErrorText(), "Copy error");
     EXPECT_EQ(host_.pages, (std::vector<std::string>{"done.htm", "error.htm", "error.htm", "done.htm", "error.htm"}));
     EXPECT_EQ(world.Now(), before);
 }
 
-const char kRunning[] = "Outlook Express is currently running. Please close Outlook Express and retry.";
-
 TEST_F(PageCommandsTest, CommandsWaitWhileTheMailClientWindowExists) {
-    if (platform::GetEnvironmentVariable("DISPLAY").empty() ||
-        !std::filesystem::exists(kClient)) {
+    if (platform::GetEnvironmentVariable("DISPLAY").empty() || !std::filesystem::exists(kClient)) {
         GTEST_SKIP() << "needs a display and the mail-client stand-in";
     }
     {
         RunningMailClient client(World::kOther);
         ASSERT_TRUE(client.up);
         // Retry finds the window again; Cancel gives up and leaves everything as it is.
-        ui.QueueAnswer(IDRETRY);
-        ui.QueueAnswer(IDCANCEL);
-        HideCommand(host_);
-        EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{kRunning, kRunning}));
+        Run(HideCommand, {IDRETRY, IDCANCEL});
+        const char running[] = "Outlook Express is currently running. Please close Outlook Express and retry.";
+        EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{running, running}));
         EXPECT_EQ(ui.messages[0].style, MB_RETRYCANCEL | MB_ICONSTOP);
         EXPECT_TRUE(host_.pages.empty());
         EXPECT_EQ(world.Now(), before);
         ui.messages.clear();
     }
     // Once the window is gone the hide goes ahead at once.
-    ui.QueueAnswer(IDYES);
-    HideCommand(host_);
+    Run(HideCommand, {IDYES});
     EXPECT_EQ(host_.pages, std::vector<std::string>{"done.htm"});
     EXPECT_EQ(ui.messages.size(), 1u);
 }
