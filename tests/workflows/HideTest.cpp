@@ -246,19 +246,16 @@ TEST(HideUndoTest, FailedRemovalUndoesTheHideOrKeepsTheContainer) {
 }
 
 TEST_F(WorldTest, HighLevelOverwritesEachFileWithItsOwnRandomBlockLastFileFirst) {
-    std::vector<std::pair<std::string, std::string>> writes;
-    world.OnShred([&](const std::string& path, const uint8_t* data, size_t n) {
-        writes.push_back({fs::path(path).filename().string(), std::string(reinterpret_cast<const char*>(data), n)});
-    });
-    ASSERT_TRUE(world.Hide().ok);
     // Discovery order is case-insensitive name order; erasing runs backwards and an
     // empty file gets no write.
     std::vector<std::string> order;
     std::map<std::string, std::vector<std::string>> perFile;
-    for (const auto& [name, bytes] : writes) {
+    world.OnShred([&](const std::string& path, const uint8_t* data, size_t n) {
+        const std::string name = fs::path(path).filename().string();
         if (order.empty() || order.back() != name) order.push_back(name);
-        perFile[name].push_back(bytes);
-    }
+        perFile[name].emplace_back(reinterpret_cast<const char*>(data), n);
+    });
+    ASSERT_TRUE(world.Hide().ok);
     EXPECT_EQ(order, (std::vector<std::string>{"Inbox.dbx", "Folders.DBX", "Deleted Items.dbx"}));
     const auto& inbox = perFile["Inbox.dbx"];
     ASSERT_EQ(inbox.size(), 3u);
