@@ -4,7 +4,6 @@
 // the terminal and keeps out of core files and other processes.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <linux/capability.h>
 #include <poll.h>
 #include <pty.h>
@@ -21,6 +20,7 @@
 #include <optional>
 
 #include "store/Container.h"
+#include "support/CommandOutput.h"
 #include "support/PasswordPipe.h"
 #include "support/World.h"
 
@@ -28,39 +28,17 @@ namespace {
 
 const std::string kDriver = VEILBOX_BINARY_DIR "/bin/veilbox-cli";
 
-// The driver's command line, made before a fork so that the child only calls exec.
-struct DriverCommand {
-    DriverCommand(const std::string& command, const PasswordPipe* pipe) : words{kDriver} {
-        for (const std::string& option : pipe ? pipe->Option() : std::vector<std::string>{}) words.push_back(option);
-        words.push_back(command);
-        for (std::string& word : words) argv.push_back(word.data());
-        argv.push_back(nullptr);
-    }
-    [[noreturn]] void Exec() const {
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    std::vector<std::string> words;
-    std::vector<char*> argv;
-};
-
 // Runs the driver in a session of its own, so that it has no terminal to ask at; the
-// lines, when given, are its passwords on a pipe. Its exit status, or -1.
+// lines, when given, are its passwords on a pipe. Its exit status.
 int RunDriver(const std::string& command, const std::optional<std::string>& lines = std::nullopt) {
     std::optional<PasswordPipe> pipe;
-    if (lines) pipe.emplace(*lines);
-    const DriverCommand driver(command, pipe ? &*pipe : nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setsid();
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, STDOUT_FILENO);
-        ::dup2(null, STDERR_FILENO);
-        driver.Exec();
+    std::string line = "setsid -w " + kDriver;
+    if (lines) {
+        for (const std::string& word : pipe.emplace(*lines).Option()) line += " " + word;
     }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    int exitCode = -1;
+    CommandOutput(line + " " + command + " >/dev/null 2>&1", &exitCode);
+    return exitCode;
 }
 
 // Whether pid would leave a core file ("Max core file size" is not 0), or another process
@@ -92,10 +70,9 @@ struct TerminalRun {
     int status = 0;           // as waitpid has it
 };
 
-// Runs the driver at a terminal of its own and types keys once it asks.
-TerminalRun RunDriverAtTerminal(const std::string& command, const std::string& keys) {
+// Runs the driver's hide at a terminal of its own and types keys once it asks.
+TerminalRun RunDriverAtTerminal(const std::string& keys) {
     TerminalRun run;
-    const DriverCommand driver(command, nullptr);
     int terminal = -1;
     const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
     if (pid == 0) {
@@ -107,7 +84,8 @@ TerminalRun RunDriverAtTerminal(const std::string& command, const std::string& k
         core.rlim_cur = core.rlim_max;
         ::setrlimit(RLIMIT_CORE, &core);
         ::prctl(PR_CAPBSET_DROP, CAP_SYS_PTRACE, 0, 0, 0);
-        driver.Exec();
+        ::execl(kDriver.c_str(), kDriver.c_str(), "hide", nullptr);
+        ::_exit(127);
     }
     // The wait is only a guard against a driver that never asks.
     auto readSome = [&] {
@@ -136,28 +114,20 @@ protected:
         if (!std::filesystem::exists(kDriver)) GTEST_SKIP() << "driver not built";
         world.environment.Set("VEILBOX_PROGRAM_NAME", GetApplicationName());
     }
-    void ExpectNothingChanged() {
-        EXPECT_FALSE(IsIdentityHidden());
-        EXPECT_EQ(world.Now(), before);
-    }
-    // The container is sealed under the password in force, which this process set too:
-    // its restore brings every byte back.
-    void ExpectHiddenAndRestorable() {
-        EXPECT_TRUE(IsIdentityHidden());
-        EXPECT_FALSE(world.Listed());
-        ASSERT_TRUE(world.Restore().ok);
+    // Either nothing changed, or the identity is hidden in a container sealed under the
+    // password in force, which this process set too: its restore brings every byte back.
+    void ExpectHidden(bool hidden) {
+        EXPECT_EQ(IsIdentityHidden(), hidden);
+        EXPECT_NE(world.Listed(), hidden);
+        if (hidden) ASSERT_TRUE(world.Restore().ok);
         EXPECT_EQ(world.Now(), before);
     }
 };
 
 TEST_F(CliDriverTest, HidesOnlyUnderThePasswordInForce) {
-    struct Case {
-        const char* what;
-        const char* password;                // the program password set before the run
-        std::optional<std::string> lines;    // on the descriptor; none: no --password-fd
-        int exitCode;
-    };
-    const Case cases[] = {
+    // The program password set before the run, the lines on the descriptor (none: no
+    // --password-fd) and the driver's exit code.
+    const std::tuple<const char*, const char*, std::optional<std::string>, int> cases[] = {
         {"a password is set, none given, no terminal", "driver pw", std::nullopt, 2},
         {"a wrong password", "driver pw", "wrong\n", 2},
         {"a password where none is set", "", "driver pw\n", 2},
@@ -165,15 +135,11 @@ TEST_F(CliDriverTest, HidesOnlyUnderThePasswordInForce) {
         {"the password at the end of input", "driver pw", "driver pw", 0},
         {"no password set, none given", "", std::nullopt, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        world.SetPassword(c.password);
-        ASSERT_EQ(RunDriver("hide", c.lines), c.exitCode);
-        if (c.exitCode == 0) {
-            ExpectHiddenAndRestorable();
-        } else {
-            ExpectNothingChanged();
-        }
+    for (const auto& [what, password, lines, exitCode] : cases) {
+        SCOPED_TRACE(what);
+        world.SetPassword(password);
+        ASSERT_EQ(RunDriver("hide", lines), exitCode);
+        ExpectHidden(exitCode == 0);
     }
 }
 
@@ -191,29 +157,17 @@ TEST_F(CliDriverTest, RestoreTakesTheHidePasswordFromTheNextLine) {
 
 TEST_F(CliDriverTest, AsksAtTheTerminalWithoutEchoAndOutOfReach) {
     world.SetPassword("driver pw");
-    struct Case {
-        const char* what;
-        const char* keys;
-        bool hides;  // else Ctrl-C ends the driver
-    };
-    const Case cases[] = {
-        {"the password typed", "driver pw\n", true},
-        {"Ctrl-C at the prompt", "\x03", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const TerminalRun run = RunDriverAtTerminal("hide", c.keys);
+    for (bool typed : {true, false}) {  // the password, or Ctrl-C at the prompt
+        SCOPED_TRACE(typed);
+        const TerminalRun run = RunDriverAtTerminal(typed ? "driver pw\n" : "\x03");
         EXPECT_NE(run.screen.find("Password: "), std::string::npos) << run.screen;
         EXPECT_EQ(run.screen.find("driver pw"), std::string::npos) << run.screen;
         EXPECT_FALSE(run.exposed);
         EXPECT_TRUE(run.echoesAfter);
-        if (c.hides) {
-            EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.screen;
-            ExpectHiddenAndRestorable();
-        } else {
-            EXPECT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGINT) << run.screen;
-            ExpectNothingChanged();
-        }
+        EXPECT_TRUE(typed ? WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0
+                          : WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGINT)
+            << run.screen;
+        ExpectHidden(typed);
     }
 }
 

@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "app/PageCommands.h"
@@ -20,57 +19,48 @@
 
 namespace {
 
-class ScriptedHost : public CommandHost {
-public:
-    explicit ScriptedHost(UserInterface& user) : user_(user) {}
-    UserInterface& User() override { return user_; }
+struct ScriptedHost : CommandHost {
+    explicit ScriptedHost(UserInterface& scripted) : user(scripted) {}
+    UserInterface& User() override { return user; }
     void NavigateToPage(const std::string& page) override { pages.push_back(page); }
     void RunSetup() override { ++setupRuns; }
+    UserInterface& user;
     std::vector<std::string> pages;
     int setupRuns = 0;
-
-private:
-    UserInterface& user_;
 };
 
-// The stand-in running with its window up; stopped when the holder goes.
-class RunningMailClient {
-public:
-    explicit RunningMailClient(const std::string& identity) {
-        const std::string program = VEILBOX_BINARY_DIR "/bin/msimn";
+const char kClient[] = VEILBOX_BINARY_DIR "/bin/msimn";
+
+// The stand-in with its window up (it prints the window's id once the window is mapped),
+// stopped when the holder goes.
+struct RunningMailClient {
+    explicit RunningMailClient(const char* identity) {
         int out[2];
         if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
+        if ((pid = fork()) == 0) {
             dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            execl(program.c_str(), program.c_str(), "run", "--identity", identity.c_str(), nullptr);
+            execl(kClient, kClient, "run", "--identity", identity, nullptr);
             _exit(127);
         }
         close(out[1]);
-        // The stand-in prints its window's id once the window is mapped.
-        FILE* in = fdopen(out[0], "r");
-        char line[64];
-        up_ = in && std::fgets(line, sizeof line, in) != nullptr;
-        if (in) std::fclose(in);
+        char first;
+        up = read(out[0], &first, 1) == 1;
+        close(out[0]);
     }
-    ~RunningMailClient() { Stop(); }
-    bool IsUp() const { return up_; }
-    void Stop() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
+    ~RunningMailClient() {
+        if (pid > 0 && kill(pid, SIGTERM) == 0) waitpid(pid, nullptr, 0);
     }
-
-private:
-    pid_t pid_ = -1;
-    bool up_ = false;
+    pid_t pid = -1;
+    bool up = false;
 };
 
 class PageCommandsTest : public WorldTest {
 protected:
+    // Runs a command with the user's answers queued.
+    void Run(void (*command)(CommandHost&), std::initializer_list<int> answers) {
+        for (int answer : answers) ui.QueueAnswer(answer);
+        command(host_);
+    }
     // What the error page would show now.
     std::string ErrorText() const { return GetResultDescription(world.LastResult()); }
     ScriptedHost host_{ui};
@@ -78,14 +68,11 @@ protected:
 
 TEST_F(PageCommandsTest, HideWithoutAKnownIdentityOffersSetupOrIsRefused) {
     ASSERT_TRUE(SetGuardId(""));
-    ui.QueueAnswer(IDNO);
-    HideCommand(host_);
-    ui.QueueAnswer(IDYES);
-    HideCommand(host_);
+    Run(HideCommand, {IDNO});
+    Run(HideCommand, {IDYES});
     EXPECT_EQ(host_.setupRuns, 1);
     ASSERT_TRUE(SetGuardId("{00000000-0000-0000-0000-000000000000}"));
-    ui.QueueAnswer(IDOK);
-    HideCommand(host_);
+    Run(HideCommand, {IDOK});
     ASSERT_EQ(ui.messages.size(), 3u);
     EXPECT_EQ(ui.messages[0].text, "Please specify an identity to protect. Would you like to do this now?");
     EXPECT_EQ(ui.messages[0].style, MB_YESNO);
@@ -96,55 +83,41 @@ TEST_F(PageCommandsTest, HideWithoutAKnownIdentityOffersSetupOrIsRefused) {
 }
 
 TEST_F(PageCommandsTest, EachCommandEndsOnThePageOfItsOutcome) {
-    RestoreCommand(host_);  // nothing hidden: nothing at all happens
+    Run(RestoreCommand, {});  // nothing hidden: nothing at all happens
     EXPECT_TRUE(ui.messages.empty());
-    ui.QueueAnswer(IDNO);
-    HideCommand(host_);  // declined: stays where it is
+    Run(HideCommand, {IDNO});  // declined: stays where it is
     EXPECT_TRUE(host_.pages.empty());
-
-    ui.QueueAnswer(IDYES);
-    HideCommand(host_);
-    ui.QueueAnswer(IDYES);
-    HideCommand(host_);
+    Run(HideCommand, {IDYES});
+    Run(HideCommand, {IDYES});
     EXPECT_EQ(ErrorText(), "This identity is already hidden.");
-    ui.QueueAnswer(IDNO);
-    RestoreCommand(host_);
+    Run(RestoreCommand, {IDNO});
     EXPECT_EQ(ErrorText(), "Operation has been canceled");
-    ui.QueueAnswer(IDYES);
-    RestoreCommand(host_);
-
+    Run(RestoreCommand, {IDYES});
     ui.CancelAtRequest(ui.cancelRequestsTaken + 1);
-    ui.QueueAnswer(IDYES);
-    ui.QueueAnswer(IDYES);
-    HideCommand(host_);
+    Run(HideCommand, {IDYES, IDYES});
     EXPECT_EQ(ErrorText(), "Copy error");
     EXPECT_EQ(host_.pages, (std::vector<std::string>{"done.htm", "error.htm", "error.htm", "done.htm", "error.htm"}));
     EXPECT_EQ(world.Now(), before);
 }
 
-const char kRunning[] = "Outlook Express is currently running. Please close Outlook Express and retry.";
-
 TEST_F(PageCommandsTest, CommandsWaitWhileTheMailClientWindowExists) {
-    if (platform::GetEnvironmentVariable("DISPLAY").empty() ||
-        !std::filesystem::exists(VEILBOX_BINARY_DIR "/bin/msimn")) {
+    if (platform::GetEnvironmentVariable("DISPLAY").empty() || !std::filesystem::exists(kClient)) {
         GTEST_SKIP() << "needs a display and the mail-client stand-in";
     }
     {
         RunningMailClient client(World::kOther);
-        ASSERT_TRUE(client.IsUp());
+        ASSERT_TRUE(client.up);
         // Retry finds the window again; Cancel gives up and leaves everything as it is.
-        ui.QueueAnswer(IDRETRY);
-        ui.QueueAnswer(IDCANCEL);
-        HideCommand(host_);
-        EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{kRunning, kRunning}));
+        Run(HideCommand, {IDRETRY, IDCANCEL});
+        const char running[] = "Outlook Express is currently running. Please close Outlook Express and retry.";
+        EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{running, running}));
         EXPECT_EQ(ui.messages[0].style, MB_RETRYCANCEL | MB_ICONSTOP);
         EXPECT_TRUE(host_.pages.empty());
         EXPECT_EQ(world.Now(), before);
         ui.messages.clear();
     }
     // Once the window is gone the hide goes ahead at once.
-    ui.QueueAnswer(IDYES);
-    HideCommand(host_);
+    Run(HideCommand, {IDYES});
     EXPECT_EQ(host_.pages, std::vector<std::string>{"done.htm"});
     EXPECT_EQ(ui.messages.size(), 1u);
 }
