@@ -60,7 +60,9 @@ void KillEverywhere(int level, const std::string& command) {
         const TracedRun run = TraceCli(world, command, n);
         const std::string where = command + " killed at point " + std::to_string(n) + " (" + full.points[n - 1].Label() + ")";
         EXPECT_TRUE(run.killed) << where << ": the run no longer reaches this point";
-        if (run.killed) EXPECT_EQ(run.points.back().Label(), full.points[n - 1].Label()) << where << ": the run took another way";
+        if (run.killed) {
+            EXPECT_EQ(run.points.back().Label(), full.points[n - 1].Label()) << where << ": the run took another way";
+        }
         if (command == "restore") {
             for (const auto& [name, bytes] : world.MessageFiles()) {
                 const auto original = world.original().find(name);

@@ -119,7 +119,9 @@ protected:
     void ExpectHidden(bool hidden) {
         EXPECT_EQ(IsIdentityHidden(), hidden);
         EXPECT_NE(world.Listed(), hidden);
-        if (hidden) ASSERT_TRUE(world.Restore().ok);
+        if (hidden) {
+            ASSERT_TRUE(world.Restore().ok);
+        }
         EXPECT_EQ(world.Now(), before);
     }
 };
