@@ -39,13 +39,6 @@ TEST_F(PageFillingTest, MainPageShowsTheVersionAndThePanelOfTheHiddenState) {
     EXPECT_EQ(LoadHtmlResource(RestorePanelId), Html(fillings, "act"));
 }
 
-TEST_F(PageFillingTest, PanelsAreWholeResourcesAndUnknownNumbersAreEmpty) {
-    const std::string hide = LoadHtmlResource(HidePanelId);
-    EXPECT_EQ(0u, hide.find("<table"));
-    EXPECT_EQ(hide.find_last_not_of("\r\n") + 1, hide.rfind("</table>") + 8);
-    EXPECT_EQ("", LoadHtmlResource(140));
-}
-
 TEST_F(PageFillingTest, ErrorPageTellsEveryResultCode) {
     const std::pair<int, const char*> cases[] = {
         {ResultCanceled, "Operation has been canceled"},

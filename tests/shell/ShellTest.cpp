@@ -4,6 +4,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -141,6 +143,21 @@ TEST(Shell, WindowSearch) {
 // Containers go to the documents folder named in user-dirs.dirs, made private. The last
 // usable entry counts; a relative path or a missing quote is not usable, and a folder that
 // cannot be made gives no folder, so names land in the root folder.
+// What a process holding a password does first: no core file, and closed to other
+// processes of the user (ptrace, /proc/<pid>/mem); looked at in a child.
+TEST(Shell, CoreDumpsOffAndNotDumpable) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        rlimit core{};
+        const bool off = platform::DisableCoreDumps() && ::getrlimit(RLIMIT_CORE, &core) == 0 && core.rlim_cur == 0 &&
+                         ::prctl(PR_GET_DUMPABLE) == 0;
+        ::_exit(off ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 // The version as the pages show it, read from a program file's version record.
 TEST(VersionString, FormsOfAVersion) {
     const std::tuple<const char*, int, const char*> cases[] = {

@@ -29,25 +29,7 @@ protected:
         main_->Destroy();
         PumpFor(20);
     }
-    // The button as drawn now: its two corner pixels and the middle row of its icon,
-    // which starts 3 pixels from the left edge (shift moves the row down and right).
-    struct Look {
-        wxColour top, bottom;
-        std::vector<wxColour> icon;
-    };
-    static Look Render(CHoverButton& button, int shift = 0) {
-        wxBitmap bitmap(button.GetClientSize());
-        wxMemoryDC dc(bitmap);
-        button.DrawItem(dc);
-        dc.SelectObject(wxNullBitmap);
-        const wxImage i = bitmap.ConvertToImage();
-        const auto pixel = [&](int x, int y) { return wxColour(i.GetRed(x, y), i.GetGreen(x, y), i.GetBlue(x, y)); };
-        Look look{pixel(1, 1), pixel(i.GetWidth() - 1, i.GetHeight() - 1), {}};
-        for (int x = 3; x < 19; ++x) look.icon.push_back(pixel(x + shift, i.GetHeight() / 2 + shift));
-        return look;
-    }
     static wxPoint Middle(wxWindow& w) { return {w.GetClientSize().x / 2, w.GetClientSize().y / 2}; }
-    void Hover(CHoverButton& b, bool leftDown = false) { SendMouse(b, wxEVT_MOTION, Middle(b), leftDown); }
 
     wxDialog* main_ = new wxDialog(nullptr, wxID_ANY, "Veilbox", wxDefaultPosition, wxSize(400, 200));
     wxTextCtrl* field_ = new wxTextCtrl(main_, 1010, "", wxPoint(10, 10), wxSize(100, 25));
@@ -64,31 +46,6 @@ int RunBox(unsigned style, const std::function<void(CMessageBoxDlg&)>& action) {
 }
 
 }  // namespace
-
-// Flat when idle; raised, on its own background and with the other icon while hovered;
-// sunk with the icon one pixel down and right while pressed. Only an active window's
-// buttons light, and not for a press dragged in from outside.
-TEST_F(uiWidgets, LooksFollowThePointerOnlyInTheActiveWindow) {
-    ASSERT_TRUE(main_->IsActive()) << "the display gave the test window no focus";
-    const Look idle = Render(*ok_);
-    EXPECT_EQ(idle.top, idle.bottom) << "an idle button is flat";
-    Hover(*ok_, true);
-    EXPECT_FALSE(ok_->IsHovered());
-    Hover(*ok_);
-    const Look hover = Render(*ok_);
-    EXPECT_NE(idle.top, hover.top) << "a hovered button has its own background";
-    EXPECT_NE(hover.top, hover.bottom) << "a raised border is dark below";
-    EXPECT_NE(idle.icon, hover.icon) << "hovered and idle icons look the same";
-    SendMouse(*ok_, wxEVT_LEFT_DOWN, Middle(*ok_), true);
-    EXPECT_EQ(hover.icon, Render(*ok_, 1).icon);
-    EXPECT_NE(Render(*ok_).bottom, hover.bottom) << "a sunk border is not the raised one";
-    SendMouse(*ok_, wxEVT_LEFT_UP, Middle(*ok_), false);
-    wxDialog front(nullptr, wxID_ANY, "front", wxPoint(600, 400), wxSize(100, 100));
-    ShowAndActivate(front);
-    EXPECT_FALSE(ok_->IsHovered());
-    Hover(*ok_);
-    EXPECT_FALSE(ok_->IsHovered());
-}
 
 TEST_F(uiWidgets, ClicksOnReleaseOverTheButtonOrSpaceNeverWhenDisabledAndTheFocusPassesOn) {
     // Pressed, dragged off and released outside: no click.
