@@ -3,8 +3,8 @@
 // and auth.dat, the program's settings under a chosen name, and, unless told otherwise,
 // the mail client's two identities with a message store on disk and a scripted user.
 //
-// Every call of the store's workflows and of the settings' test switches goes through
-// World.cpp; tests read outcomes off the world, never off the workflows' interface.
+// Every call of the store's workflows goes through World.cpp, with the request the page
+// commands would make; tests read outcomes off the world.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,7 +28,7 @@
 
 struct WorldSetup {
     bool mailClient = true;       // two identities, a store folder, the first one protected
-    bool scriptedUser = true;     // installs a ScriptedUserInterface for the world's life
+    bool scriptedUser = true;     // a ScriptedUserInterface that the workflows ask
     bool inMemory = false;        // temporary folders in /dev/shm, where a flush costs nothing
     std::string applicationName;  // the settings' program name; empty: the default one
     int level = SecurityHigh;

@@ -28,12 +28,15 @@ class WxEnvironment : public ::testing::Environment {
         int argc = 1;
         wxApp::SetInstance(new wxApp);
         ASSERT_TRUE(wxEntryStart(argc, argv)) << "no display (run under xvfb-run)";
-        activator_ = new wxEventLoopActivator(new wxGUIEventLoop);
+        loop_ = new wxGUIEventLoop;
+        activator_ = new wxEventLoopActivator(loop_);  // which does not own the loop
     }
     void TearDown() override {
         delete activator_;
+        delete loop_;
         wxEntryCleanup();
     }
+    wxGUIEventLoop* loop_ = nullptr;
     wxEventLoopActivator* activator_ = nullptr;
 };
 inline ::testing::Environment* const kWxEnvironment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
