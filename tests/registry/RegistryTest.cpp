@@ -98,8 +98,9 @@ TEST_F(RegistryTest, OnlyKeysWithoutSubkeysCanBeDeleted) {
 }
 
 // A new key of a deleted one's name is another key: the old handle stays dead. A
-// handle without the rights for a call is refused it, but not the keys below it.
-TEST_F(RegistryTest, DeletedAndUnderprivilegedHandlesAreRefused) {
+// handle without the rights for a call is refused it, but not the keys below it; a
+// closed or made-up handle is no handle at all.
+TEST_F(RegistryTest, DeletedClosedMadeUpAndUnderprivilegedHandlesAreRefused) {
     OwnedKey doomed, reborn, below, reader, writer;
     ASSERT_EQ(Create(root(), "Doomed", doomed), ERROR_SUCCESS);
     ASSERT_EQ(SetText(doomed.Get(), "v", "x"), ERROR_SUCCESS);
@@ -108,12 +109,19 @@ TEST_F(RegistryTest, DeletedAndUnderprivilegedHandlesAreRefused) {
     ASSERT_EQ(SetText(root(), "v", "x"), ERROR_SUCCESS);
     ASSERT_EQ(Open(root(), "", reader, KEY_READ), ERROR_SUCCESS);
     ASSERT_EQ(Open(root(), "", writer, KEY_SET_VALUE), ERROR_SUCCESS);
-    const LONG A = ERROR_ACCESS_DENIED, K = ERROR_KEY_DELETED, S = ERROR_SUCCESS;
+    HKEY closed = nullptr, untouched = root();
+    ASSERT_EQ(RegOpenKeyA(root(), "Doomed", &closed), ERROR_SUCCESS);
+    ASSERT_EQ(RegCloseKey(closed), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(closed), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegOpenKeyExA(nullptr, "Software", 0, KEY_READ, &untouched), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(untouched, root());
+    const HKEY madeUp = reinterpret_cast<HKEY>(uintptr_t{0x5a5a5a58});
+    const LONG A = ERROR_ACCESS_DENIED, K = ERROR_KEY_DELETED, S = ERROR_SUCCESS, I = ERROR_INVALID_HANDLE;
     const struct {
         HKEY key;
         LONG query, set, remove, enumValue, enumKey, info, create;
     } handles[] = {
-        {doomed.Get(), K, K, K, K, K, K, K},
+        {doomed.Get(), K, K, K, K, K, K, K}, {closed, I, I, I, I, I, I, I}, {madeUp, I, I, I, I, I, I, I},
         {reader.Get(), S, A, A, S, S, S, S},
         {writer.Get(), A, S, S, A, A, A, S},
     };
@@ -145,6 +153,40 @@ TEST_F(RegistryTest, SubkeysComeInCaseInsensitiveOrderAndNeedRoomForTheZero) {
     ASSERT_EQ(RegDeleteKeyA(root(), "Bravo"), ERROR_SUCCESS);
     ASSERT_EQ(RegEnumKeyA(root(), 1, name, sizeof name), ERROR_SUCCESS);
     EXPECT_STREQ(name, "bravo2") << "later keys move down when one goes";
+}
+
+// Names keep any character a name may hold; value names ignore case, and the unnamed
+// value is both the null and the empty name. Key information counts direct subkeys and
+// values and the longest of each.
+TEST_F(RegistryTest, NamesKeepUnusualCharactersAndKeyInformationCountsThem) {
+    const std::vector<std::string> names = {"{3A1F0C2D-5B6E-4F70-8A9B-0C1D2E3F4A5B}", "with  two spaces", "caf\xE9",
+                                            "!#$%&'()+,;=@~", std::string(255, 'k')};
+    OwnedKey key;
+    for (const std::string& name : names) {
+        ASSERT_EQ(Create(root(), (name + "\\Below").c_str(), key), ERROR_SUCCESS) << name;
+        ASSERT_EQ(SetText(root(), name.c_str(), name), ERROR_SUCCESS) << name;
+        EXPECT_EQ(ReadBytes(root(), name.c_str()), name + '\0');
+    }
+    ASSERT_EQ(SetText(root(), "CAF\xE9", "again"), ERROR_SUCCESS);
+    EXPECT_EQ(Names(root(), false), names) << "a name set again in other case is the same value, in its first spelling";
+    ASSERT_EQ(SetBytes(root(), nullptr, REG_BINARY, std::string(300, '\1')), ERROR_SUCCESS);
+    EXPECT_EQ(ReadBytes(root(), ""), std::string(300, '\1'));
+    DWORD subKeys = 0, maxSubKey = 0, values = 0, maxValueName = 0, maxValue = 0;
+    ASSERT_EQ(RegQueryInfoKeyA(root(), 0, 0, 0, &subKeys, &maxSubKey, 0, &values, &maxValueName, &maxValue, 0, 0), ERROR_SUCCESS);
+    EXPECT_EQ(std::vector<DWORD>({subKeys, maxSubKey, values, maxValueName, maxValue}),
+              std::vector<DWORD>({5, 255, 6, 255, 300}));
+    EXPECT_EQ(RegDeleteValueA(root(), ""), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(root(), nullptr), ERROR_FILE_NOT_FOUND);
+}
+
+// Windows keeps values in the order they were created; Wine sorts them by name, so a
+// run against Wine leaves this test out (--gtest_filter=-*CreationOrder*).
+TEST_F(RegistryTest, ValuesComeInCreationOrder) {
+    for (const char* name : {"zeta", "Alpha", "mid", "ZETA"}) ASSERT_EQ(SetText(root(), name, "1"), ERROR_SUCCESS);
+    EXPECT_EQ(Names(root(), false), (std::vector<std::string>{"zeta", "Alpha", "mid"})) << "set again, it keeps its place";
+    ASSERT_EQ(RegDeleteValueA(root(), "zeta"), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(root(), "zeta", "3"), ERROR_SUCCESS);
+    EXPECT_EQ(Names(root(), false), (std::vector<std::string>{"Alpha", "mid", "zeta"}));
 }
 
 // The second process of the sharing test is this program again, started with

@@ -69,7 +69,8 @@ inline void SendKey(wxWindow& window, wxEventType type, int keyCode) {
     wxKeyEvent event(type);
     event.m_keyCode = keyCode;
     window.GetEventHandler()->ProcessEvent(event);
-}inline void ClickMiddle(wxWindow& window) {
+}
+inline void ClickMiddle(wxWindow& window) {
     const wxPoint middle(window.GetClientSize().x / 2, window.GetClientSize().y / 2);
     SendMouse(window, wxEVT_LEFT_DOWN, middle, true);
     SendMouse(window, wxEVT_LEFT_UP, middle, false);
