@@ -21,6 +21,6 @@ std::vector<ElementFilling> GetPageFillings(const std::string& pageName) {
 }
 
 std::string LoadHtmlResource(unsigned id) {
-    const platform::Resource resource = platform::FindResource("HTML", id);
+    const platform::Resource resource = platform::FindEmbeddedResource("HTML", id);
     return resource ? std::string(reinterpret_cast<const char*>(resource.data), resource.size) : std::string();
 }

@@ -23,7 +23,7 @@ bool EndsWithFolder(const std::string& text, const char* name) {
 
 }  // namespace
 
-std::string GetModulePath() { return platform::GetModuleFileName(); }
+std::string GetModulePath() { return platform::ProgramFilePath(); }
 
 std::string GetProgramFolder(const std::string& programPath) {
     size_t last = programPath.rfind(kSeparator);

@@ -57,8 +57,8 @@ bool WriteNumber(const char* name, int32_t value) {
 }  // namespace
 
 std::string GetApplicationName() {
-    const std::string name = platform::GetEnvironmentVariable(kApplicationNameVariable);
-    return name.empty() ? ProgramBaseName(platform::GetModuleFileName()) : name;
+    const std::string name = platform::EnvironmentValue(kApplicationNameVariable);
+    return name.empty() ? ProgramBaseName(platform::ProgramFilePath()) : name;
 }
 
 std::string GetSettingsKeyPath() {

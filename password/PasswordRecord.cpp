@@ -22,7 +22,7 @@ constexpr AuthRecord kDefaultRecord = {
 };
 
 std::string AuthRecordPath() {
-    const std::string path = platform::GetEnvironmentVariable(kAuthRecordVariable);
+    const std::string path = platform::EnvironmentValue(kAuthRecordVariable);
     return path.empty() ? GetProgramFilePath("auth.dat") : path;
 }
 
@@ -95,7 +95,7 @@ bool WriteAuthRecord(const AuthRecord& record) {
     if (status.ok()) status = platform::RenameFile(temporary, path);
     if (status.ok()) return true;
     (void)file.Close();
-    (void)platform::DeleteFile(temporary);
+    (void)platform::RemoveFile(temporary);
     return false;
 }
 

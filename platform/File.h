@@ -1,6 +1,7 @@
 // Files as the core uses them: exclusive opens (no other opener while we hold a file),
 // statuses that name the file and the cause, flushing to stable storage. Nothing here
-// throws.
+// throws, and no name here is one that <windows.h> defines as a macro (DeleteFile,
+// GetFileAttributes...).
 #pragma once
 
 #include <cstddef>
@@ -93,9 +94,9 @@ bool FileExists(const std::string& path);
 // Deletes a file. As on Windows, a read-only
 // file (AccessDenied), a folder (AccessDenied) and a file that someone holds open
 // (SharingViolation) are not deleted.
-[[nodiscard]] FileStatus DeleteFile(const std::string& path);
+[[nodiscard]] FileStatus RemoveFile(const std::string& path);
 // Renames, replacing an existing target atomically, and makes the rename durable
-// (both folders are flushed). A read-only or held target is refused as by DeleteFile.
+// (both folders are flushed). A read-only or held target is refused as by RemoveFile.
 [[nodiscard]] FileStatus RenameFile(const std::string& from, const std::string& to);
 // As RenameFile, but leaves making it durable to the caller (FlushFolder), for runs
 // that rename many files into one folder and flush it once.
@@ -106,10 +107,10 @@ bool FileExists(const std::string& path);
 // Read-only maps to the permission bits: set, it removes every write bit; absent
 // (AttributeNormal or hidden alone), it gives the owner write permission back.
 // Hidden has no counterpart here and is accepted.
-bool SetFileAttributes(const std::string& path, uint32_t attributes);
+bool ApplyFileAttributes(const std::string& path, uint32_t attributes);
 // Returns the attributes (read-only when no write bit is set, directory, or normal
 // when neither), or 0xFFFFFFFF when nothing exists at path.
-uint32_t GetFileAttributes(const std::string& path);
+uint32_t ReadFileAttributes(const std::string& path);
 bool IsDirectory(const std::string& path);
 // Makes the folder's entries (a create, rename or delete in it) durable.
 bool FlushFolder(const std::string& folder);

@@ -1,5 +1,5 @@
 // How embedded files make themselves known: each generated resource source holds one
-// static ResourceRegistration, which adds its bytes to the table that FindResource
+// static ResourceRegistration, which adds its bytes to the table that FindEmbeddedResource
 // searches. Registration happens before main, so lookups never race with it.
 #pragma once
 

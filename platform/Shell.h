@@ -1,6 +1,8 @@
 // The shell and the process environment: where the program and the user's documents
 // are, environment variables, opening URLs and programs, finding the mail client's
 // window, embedded resources, the version record, and the values that seed randomness.
+// No name here is one that <windows.h> defines as a macro (GetModuleFileName,
+// FindResource...), so the header means the same on every system.
 #pragma once
 
 #include <cstddef>
@@ -12,13 +14,13 @@
 namespace platform {
 
 // Full path of the running program file.
-std::string GetModuleFileName();
+std::string ProgramFilePath();
 // The user's documents folder without a trailing separator, created if missing;
 // empty when it cannot be found or made.
 std::string GetDocumentsFolder();
 
 // Value of an environment variable; empty when it is not defined.
-std::string GetEnvironmentVariable(const std::string& name);
+std::string EnvironmentValue(const std::string& name);
 
 // Opens a URL (mailto: among them) with the desktop's handler. False if it cannot.
 bool OpenUrl(const std::string& url);
@@ -34,8 +36,8 @@ struct Resource {
     size_t size = 0;
     explicit operator bool() const { return data != nullptr; }
 };
-Resource FindResource(const std::string& type, const std::string& name);
-Resource FindResource(const std::string& type, unsigned number);
+Resource FindEmbeddedResource(const std::string& type, const std::string& name);
+Resource FindEmbeddedResource(const std::string& type, unsigned number);
 
 // The fixed part of a program file's version record.
 struct VersionRecord {

@@ -20,8 +20,8 @@ bool IsIdentityHidden() {
 
 platform::FileStatus DeleteContainer(const std::string& path) {
     if (path.empty()) return platform::FileStatus(platform::FileStatus::BadPath, path);
-    platform::SetFileAttributes(path, platform::AttributeNormal);
-    return platform::DeleteFile(path);
+    platform::ApplyFileAttributes(path, platform::AttributeNormal);
+    return platform::RemoveFile(path);
 }
 
 bool MoveContainerAside(const std::string& path, std::string& kept) {

@@ -59,7 +59,7 @@ RunOutcome ContainerWriter::Write(std::vector<StoreFile>& files) {
     if (status.ok() && !canceled_) return RunOutcome::Done();
 
     storage.Release();
-    (void)platform::DeleteFile(temp);
+    (void)platform::RemoveFile(temp);
     if (canceled_) return RunOutcome::Failed(ResultCopyError);
     run_.User().ShowMessageBox("The message store could not be copied into the protected container:\r\n" +
                                    status.text() + "\r\n\r\nNothing has been changed.",

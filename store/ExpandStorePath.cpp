@@ -53,7 +53,7 @@ std::string ExpandStorePath(const std::string& storeRoot, bool lowerCase) {
         for (char& c : text) c = Lower(c);
     }
     for (const Reference& r : kReferences) {
-        ReplaceAll(text, r.text, platform::GetEnvironmentVariable(r.variable));
+        ReplaceAll(text, r.text, platform::EnvironmentValue(r.variable));
     }
     return text;
 }

@@ -73,7 +73,7 @@ platform::FileStatus StoreEraser::EraseFile(StoreFile& store, bool overwrite) {
         if (!status.ok()) return failedAs(status);
     }
     if (const platform::FileStatus closed = store.file.Close(); !closed.ok()) return failedAs(closed);
-    return platform::DeleteFile(erasing);
+    return platform::RemoveFile(erasing);
 }
 
 void StoreEraser::EraseLeftover(const std::string& path, bool overwrite) {
@@ -83,7 +83,7 @@ void StoreEraser::EraseLeftover(const std::string& path, bool overwrite) {
         EraseFile(part, overwrite).ok()) {
         return;
     }
-    (void)platform::DeleteFile(path);  // what could not be overwritten still goes
+    (void)platform::RemoveFile(path);  // what could not be overwritten still goes
 }
 
 void StoreEraser::CleanLeftovers() {
@@ -94,7 +94,7 @@ void StoreEraser::CleanLeftovers() {
     for (const platform::FindEntry& entry : platform::FindFiles(documents, guardId + ".*tmp")) {
         if ((entry.isRegular || entry.isLink) &&
             (entry.name == guardId + ".tmp" || IsTemporaryName(entry.name, guardId, ".tmp"))) {
-            (void)platform::DeleteFile(documents + entry.name);
+            (void)platform::RemoveFile(documents + entry.name);
         }
     }
 

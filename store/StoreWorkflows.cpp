@@ -56,7 +56,7 @@ RunOutcome ProtectStore(CStoreOperation& run) {
         // Files that stay are named to the user; the hide itself is done.
         (void)StoreEraser(run).EraseStoreFiles(files, level == SecurityHigh);
     }
-    platform::SetFileAttributes(run.ContainerPath(), platform::AttributeHidden | platform::AttributeReadOnly);
+    platform::ApplyFileAttributes(run.ContainerPath(), platform::AttributeHidden | platform::AttributeReadOnly);
     return RunOutcome::Done();
 }
 

@@ -123,7 +123,7 @@ void CSetupDlg::OnListFocus(wxFocusEvent& event) {
 void CSetupDlg::CreateHelpPage() {
     // The help page is text only: its bytes are handed to the view directly, so no
     // address scheme has to be set up for it.
-    const platform::Resource page = platform::FindResource("HTML", "setup.htm");
+    const platform::Resource page = platform::FindEmbeddedResource("HTML", "setup.htm");
     if (!page || !wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) return;
     helpPage_ = wxWebView::New(this, HelpPageId, wxWebViewDefaultURLStr, DuPoint(0, 0), DuSize(192, 231));
     if (!helpPage_) return;

@@ -47,12 +47,12 @@ int ImageCount(const platform::Resource& res, wxBitmapType type) {
 }  // namespace
 
 wxBitmap LoadIconResource(unsigned id) {
-    wxImage image = ReadImage(platform::FindResource(IconType, id), wxBITMAP_TYPE_ICO, 0);
+    wxImage image = ReadImage(platform::FindEmbeddedResource(IconType, id), wxBITMAP_TYPE_ICO, 0);
     return image.IsOk() ? wxBitmap(image) : wxBitmap();
 }
 
 wxBitmap LoadIconResource(unsigned id, int size) {
-    platform::Resource res = platform::FindResource(IconType, id);
+    platform::Resource res = platform::FindEmbeddedResource(IconType, id);
     int count = ImageCount(res, wxBITMAP_TYPE_ICO);
     wxImage best;
     for (int i = 0; i < count; ++i) {
@@ -67,7 +67,7 @@ wxBitmap LoadIconResource(unsigned id, int size) {
 }
 
 wxCursor LoadCursorResource(unsigned id) {
-    wxImage image = ReadImage(platform::FindResource(CursorType, id), wxBITMAP_TYPE_CUR, 0);
+    wxImage image = ReadImage(platform::FindEmbeddedResource(CursorType, id), wxBITMAP_TYPE_CUR, 0);
     // The cursor reader leaves the file's hot spot in the image options, which the
     // cursor constructor reads back.
     return image.IsOk() ? wxCursor(image) : wxCursor();

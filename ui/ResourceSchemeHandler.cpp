@@ -16,7 +16,7 @@ ResourceSchemeHandler::ResourceSchemeHandler(std::string programPath)
 wxFSFile* ResourceSchemeHandler::GetFile(const wxString& uri) {
     const std::string name = GetResourceNameFromAddress(uri.utf8_string(), programPath_);
     if (name.empty()) return nullptr;
-    const platform::Resource resource = platform::FindResource("HTML", name);
+    const platform::Resource resource = platform::FindEmbeddedResource("HTML", name);
     if (!resource) return nullptr;
     // The embedded bytes live as long as the program; the stream only reads them.
     lastFile_ = std::make_unique<wxFSFile>(new wxMemoryInputStream(resource.data, resource.size), uri,

@@ -28,7 +28,7 @@ void ReportPageLoaded() {
     TraceState& state = State();
     if (state.reported) return;
     state.reported = true;
-    if (platform::GetEnvironmentVariable("VEILBOX_TRACE_STARTUP") != "1") return;
+    if (platform::EnvironmentValue("VEILBOX_TRACE_STARTUP") != "1") return;
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - state.start);
     std::fprintf(stderr, "veilbox: first page loaded after %lld ms\n", static_cast<long long>(elapsed.count()));

@@ -52,7 +52,7 @@ bool ParseDocumentsLine(const std::string& line, const std::string& home, std::s
 }
 
 std::string ConfiguredDocumentsFolder(const std::string& home) {
-    std::string config = GetEnvironmentVariable("XDG_CONFIG_HOME");
+    std::string config = EnvironmentValue("XDG_CONFIG_HOME");
     if (config.empty() || config[0] != '/') {
         if (home.empty()) return std::string();
         config = home + "/.config";

@@ -7,12 +7,12 @@
 
 namespace platform {
 
-std::string GetEnvironmentVariable(const std::string& name) {
+std::string EnvironmentValue(const std::string& name) {
     const char* value = std::getenv(name.c_str());
     return value ? std::string(value) : std::string();
 }
 
-std::string GetModuleFileName() {
+std::string ProgramFilePath() {
     std::vector<char> buffer(4096);
     ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
     if (n <= 0) return std::string();

@@ -29,7 +29,7 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-FileStatus DeleteFile(const std::string& path) {
+FileStatus RemoveFile(const std::string& path) {
     int refusal = CheckRemovable(path);
     if (refusal != 0) return FileStatus::FromErrno(refusal, path);
     if (::unlink(path.c_str()) != 0) return FileStatus::FromErrno(errno, path);
@@ -68,7 +68,7 @@ FileStatus RenameFileNoReplace(const std::string& from, const std::string& to) {
     return FlushFoldersOf(from, to);
 }
 
-bool SetFileAttributes(const std::string& path, uint32_t attributes) {
+bool ApplyFileAttributes(const std::string& path, uint32_t attributes) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) return false;
     mode_t mode = st.st_mode & 07777;
@@ -80,7 +80,7 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
     return mode == (st.st_mode & 07777) || ::chmod(path.c_str(), mode) == 0;
 }
 
-uint32_t GetFileAttributes(const std::string& path) {
+uint32_t ReadFileAttributes(const std::string& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) return 0xFFFFFFFFu;
     uint32_t attributes = 0;

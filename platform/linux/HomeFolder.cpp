@@ -10,7 +10,7 @@
 namespace platform {
 
 std::string HomeFolder() {
-    std::string home = GetEnvironmentVariable("HOME");
+    std::string home = EnvironmentValue("HOME");
     if (!home.empty()) return home;
     std::vector<char> buffer(16384);
     passwd entry{};

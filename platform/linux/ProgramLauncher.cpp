@@ -29,7 +29,7 @@ bool IsExecutableFile(const std::string& path) {
 std::string FindOnPath(const std::string& name) {
     if (name.empty()) return std::string();
     if (name.find('/') != std::string::npos) return IsExecutableFile(name) ? name : std::string();
-    std::string path = GetEnvironmentVariable("PATH");
+    std::string path = EnvironmentValue("PATH");
     if (path.empty()) path = "/usr/local/bin:/usr/bin:/bin";
     size_t start = 0;
     while (start <= path.size()) {

@@ -25,10 +25,10 @@ bool MakeParentFolders(const std::string& path) {
 }  // namespace
 
 std::string DefaultRegistryLocation() {
-    std::string explicitPath = platform::GetEnvironmentVariable("VEILBOX_REGISTRY");
+    std::string explicitPath = platform::EnvironmentValue("VEILBOX_REGISTRY");
     if (!explicitPath.empty()) return explicitPath;
     // Relative XDG values are invalid by the base-directory rules and are ignored.
-    std::string data = platform::GetEnvironmentVariable("XDG_DATA_HOME");
+    std::string data = platform::EnvironmentValue("XDG_DATA_HOME");
     if (data.empty() || data[0] != '/') {
         std::string home = platform::HomeFolder();
         if (home.empty()) return std::string();

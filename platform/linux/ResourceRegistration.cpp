@@ -47,7 +47,7 @@ ResourceRegistration::ResourceRegistration(const char* type, const char* name,
 
 // Types and names are matched without regard to case: page addresses and the names
 // written in pages may arrive in any case.
-Resource FindResource(const std::string& type, const std::string& name) {
+Resource FindEmbeddedResource(const std::string& type, const std::string& name) {
     for (const Entry& entry : Table()) {
         if (strcasecmp(entry.type, type.c_str()) == 0 && strcasecmp(entry.name, name.c_str()) == 0)
             return Resource{entry.data, entry.size};
@@ -55,7 +55,7 @@ Resource FindResource(const std::string& type, const std::string& name) {
     return Resource{};
 }
 
-Resource FindResource(const std::string& type, unsigned number) {
+Resource FindEmbeddedResource(const std::string& type, unsigned number) {
     for (const Entry& entry : Table()) {
         if (entry.number >= 0 && static_cast<unsigned long>(entry.number) == number &&
             strcasecmp(entry.type, type.c_str()) == 0)

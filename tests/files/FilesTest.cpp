@@ -78,7 +78,7 @@ TEST(File, EveryCallRefusesWhatWindowsWouldAndNamesTheFileAndTheCause) {
     };
     const std::function<FileStatus(const std::string&)> calls[] = {
         open(Mode::Read), open(Mode::ReadWrite), open(Mode::CreateWrite), open(Mode::CreateNew),
-        DeleteFile, rename(RenameFile), rename(RenameFileDeferred), rename(RenameFileNoReplace)};
+        RemoveFile, rename(RenameFile), rename(RenameFileDeferred), rename(RenameFileNoReplace)};
     const std::map<char, std::pair<FileStatus::Cause, std::string>> causes = {
         {'S', {FileStatus::SharingViolation, "A sharing violation occurred while accessing %."}},
         {'A', {FileStatus::AccessDenied, "Access to % was denied."}},

@@ -60,7 +60,7 @@ TEST_F(uiDialogs, ChangeDialogClosesOnlyOnceTheNewPasswordIsInForce) {
         world.SetPassword("old");
         const std::string before = AuthBytes();
         if (c.readOnly) {
-            ASSERT_TRUE(platform::SetFileAttributes(world.AuthPath(), platform::AttributeReadOnly));
+            ASSERT_TRUE(platform::ApplyFileAttributes(world.AuthPath(), platform::AttributeReadOnly));
         }
         bool delayed = false, open = false;
         wxString fields;
@@ -77,7 +77,7 @@ TEST_F(uiDialogs, ChangeDialogClosesOnlyOnceTheNewPasswordIsInForce) {
         });
         if (c.message) script.Answer({c.answer});
         const int result = CChangePasswordDlg().ShowModal();
-        (void)platform::SetFileAttributes(world.AuthPath(), 0);
+        (void)platform::ApplyFileAttributes(world.AuthPath(), 0);
         EXPECT_EQ(c.closes ? IDOK : IDCANCEL, result);
         EXPECT_EQ(!c.closes, open);
         EXPECT_EQ(c.delayed, delayed);

@@ -11,7 +11,7 @@
 // script that refuses the right button.
 TEST(uiPages, EveryLinkLeadsSomewhereAndEveryPageHasTheSharedLook) {
     const auto html = [](auto name) {
-        const platform::Resource res = platform::FindResource("HTML", name);
+        const platform::Resource res = platform::FindEmbeddedResource("HTML", name);
         return res ? std::string(reinterpret_cast<const char*>(res.data), res.size) : std::string();
     };
     const auto has = [](const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; };
@@ -30,7 +30,7 @@ TEST(uiPages, EveryLinkLeadsSomewhereAndEveryPageHasTheSharedLook) {
             if (to.rfind("act://", 0) == 0) {
                 EXPECT_NE(PageCommand::None, FindPageCommand(to)) << to;
             } else if (to.rfind("http://", 0) != 0) {
-                EXPECT_TRUE(platform::FindResource("HTML", to)) << to;
+                EXPECT_TRUE(platform::FindEmbeddedResource("HTML", to)) << to;
             }
         }
         EXPECT_TRUE(panel || has(page, "#FFFFF0"));

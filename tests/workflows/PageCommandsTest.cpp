@@ -101,7 +101,7 @@ TEST_F(PageCommandsTest, EachCommandEndsOnThePageOfItsOutcome) {
 }
 
 TEST_F(PageCommandsTest, CommandsWaitWhileTheMailClientWindowExists) {
-    if (platform::GetEnvironmentVariable("DISPLAY").empty() || !std::filesystem::exists(kClient)) {
+    if (platform::EnvironmentValue("DISPLAY").empty() || !std::filesystem::exists(kClient)) {
         GTEST_SKIP() << "needs a display and the mail-client stand-in";
     }
     {

@@ -38,7 +38,7 @@ int RunCommand(const CommandLine& line) {
     platform::ToolDesktop desktop = platform::ToolDesktop::Open();
     if (!desktop) {
         std::cerr << "msimn: no X display to open the window on (DISPLAY=\""
-                  << platform::GetEnvironmentVariable("DISPLAY") << "\")\n";
+                  << platform::EnvironmentValue("DISPLAY") << "\")\n";
         return ExitNoDisplay;
     }
 

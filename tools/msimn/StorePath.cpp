@@ -26,7 +26,7 @@ std::string Upper(std::string text) {
 bool Lookup(const std::string& name, std::string& value) {
     for (const std::string& candidate : {name, Upper(name)}) {
         if (std::getenv(candidate.c_str())) {
-            value = platform::GetEnvironmentVariable(candidate);
+            value = platform::EnvironmentValue(candidate);
             return true;
         }
     }
@@ -57,8 +57,8 @@ std::string StorePath::Expand(const std::string& storeRoot) {
 }
 
 std::string StorePath::DefaultBase() {
-    std::string data = platform::GetEnvironmentVariable("XDG_DATA_HOME");
-    if (data.empty()) data = platform::GetEnvironmentVariable("HOME") + "/.local/share";
+    std::string data = platform::EnvironmentValue("XDG_DATA_HOME");
+    if (data.empty()) data = platform::EnvironmentValue("HOME") + "/.local/share";
     return data + "/veilbox-demo";
 }
 

@@ -223,7 +223,7 @@ int main(int argc, char** argv) {
         wxEventLoopActivator active(&loop);
         setenv(kApplicationNameVariable, "veilbox", 1);
         // The password record of the private home, not one beside this program.
-        setenv(kAuthRecordVariable, (platform::GetEnvironmentVariable("HOME") + "/auth.dat").c_str(), 1);
+        setenv(kAuthRecordVariable, (platform::EnvironmentValue("HOME") + "/auth.dat").c_str(), 1);
         WxUserInterface ui;
         if (argc > 2 && std::string(argv[2]) == "one-identity") {
             TakeStartQuestion();
