@@ -10,7 +10,7 @@
 RunRequest MakeRunRequest();
 // True when the mail client's main window is gone, after letting the user close it
 // (Retry) as often as needed; false when the user gives up.
-bool IsMailClientClosed(UserInterface& ui);
+[[nodiscard]] bool IsMailClientClosed(UserInterface& ui);
 // Each ends on "done.htm" or "error.htm", or leaves the page as it is. A registry walk
 // that cannot go on (the internal failure) ends on the error page with an unspecified
 // error; the program stays usable.

@@ -13,6 +13,8 @@ const char kSelectIdentityText[] = "Please select an identity to protect.";
 const char kNoPasswordWarningText[] =
     "No password currently set. We highly recommend to set a non-empty password, otherwise anyone "
     "may restore your hidden identity using this program! Would you like to set a password now?";
+const char kSetupNotSavedText[] =
+    "Your choice could not be saved in the registry, so it is not in force. Please try again.";
 
 bool RefuseSetupWhileHidden(UserInterface& ui) {
     if (!IsIdentityHidden()) return false;
@@ -43,8 +45,11 @@ bool ConfirmSetup(UserInterface& ui, const IdentityCatalogue& catalogue, int lin
     if (!IsPasswordSet() && ui.ShowMessageBox(kNoPasswordWarningText, MB_YESNO) == IDYES) {
         offerPasswordChange();
     }
-    // Settings writes are not reported; the choice holds for this run either way.
-    SetGuardId(keyName);
-    SetSecurityLevel(level);
+    // The hide reads the choice back from the registry: one that was not saved must not
+    // close the dialog as if it had been.
+    if (!SetGuardId(keyName) || !SetSecurityLevel(level)) {
+        ui.ShowMessageBox(kSetupNotSavedText, MB_OK | MB_ICONSTOP);
+        return false;
+    }
     return true;
 }

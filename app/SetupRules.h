@@ -12,10 +12,11 @@
 extern const char kSetupRefusedText[];
 extern const char kSelectIdentityText[];
 extern const char kNoPasswordWarningText[];
+extern const char kSetupNotSavedText[];
 
 // While an identity is hidden its identity and level must stay as they were when it was
 // hidden, so setup does not open: the user is told why and true is returned.
-bool RefuseSetupWhileHidden(UserInterface& ui);
+[[nodiscard]] bool RefuseSetupWhileHidden(UserInterface& ui);
 
 // One line per identity of the catalogue the dialog shows, its user name, in catalogue
 // order, so that a line's position is the identity's catalogue position.
@@ -31,6 +32,7 @@ int LevelButtonFor(int level);
 // checked level button (-1 for none). Without a selection the user is asked for one and
 // nothing is saved. Otherwise, when no password is set, the user is warned and may set
 // one (offerPasswordChange runs on Yes); either way the identity's key name is then
-// saved as guardid, followed by the level. True when saved, so the dialog may close.
-bool ConfirmSetup(UserInterface& ui, const IdentityCatalogue& catalogue, int line, int level,
+// saved as guardid, followed by the level. True when saved, so the dialog may close;
+// when the registry refuses either, the user is told and the dialog stays.
+[[nodiscard]] bool ConfirmSetup(UserInterface& ui, const IdentityCatalogue& catalogue, int line, int level,
                   const std::function<void()>& offerPasswordChange);

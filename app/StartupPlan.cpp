@@ -37,7 +37,8 @@ StartupPlan PlanStartup(UserInterface& ui) {
     if (plan.tourOnly) {
         plan.firstPage = "tour.htm";
     } else if (IsFirstRun()) {
-        ClearFirstRun();
+        // A mark that cannot be cleared only brings the welcome page back next time.
+        (void)ClearFirstRun();
         plan.firstPage = "welcome.htm";
     } else {
         plan.firstPage = "index.htm";

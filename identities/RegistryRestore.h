@@ -20,7 +20,7 @@
 [[nodiscard]] bool FindStoreRootInBackup(const RegistryBackup& backup, std::string& storeRoot);
 
 // How the key of the identity keyName, if it exists now, stands against a backup.
-enum class KeyInPlace {
+enum class [[nodiscard]] KeyInPlace {
     Missing,        // no key: the identity is not listed
     PartOfBackup,   // every key and value in place is the backup's own (an interrupted restore)
     Differs,        // something in place is not in the backup: it is newer than the container

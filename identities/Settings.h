@@ -30,6 +30,6 @@ bool IsFirstRun();
 
 // Writers create missing keys. They return false when the write failed; the program
 // carries on either way.
-bool SetSecurityLevel(int level);
-bool SetGuardId(const std::string& keyName);
-bool ClearFirstRun();
+[[nodiscard]] bool SetSecurityLevel(int level);
+[[nodiscard]] bool SetGuardId(const std::string& keyName);
+[[nodiscard]] bool ClearFirstRun();

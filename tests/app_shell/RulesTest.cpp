@@ -57,6 +57,14 @@ TEST_F(RulesTest, SetupWithoutAPasswordWarnsOnceAndSavesTheChoice) {
         EXPECT_EQ(GetSecurityLevel(), SecurityLow);
         EXPECT_EQ(ProtectedIdentityLine(catalogue), 1);
     }
+    // A choice the registry refuses is said to be lost, and the dialog stays open.
+    world.RefuseRegistryValueWrites(true);
+    ui.QueueAnswer(IDNO);
+    ui.QueueAnswer(IDOK);
+    EXPECT_FALSE(ConfirmSetup(ui, catalogue, 0, SecurityMedium, [] {}));
+    EXPECT_EQ(ui.messages.back().text, kSetupNotSavedText);
+    world.RefuseRegistryValueWrites(false);
+    EXPECT_EQ(GetGuardId(), catalogue.At(1).KeyName);
 }
 
 }  // namespace
