@@ -49,6 +49,14 @@ PageCommand FindPageCommand(const std::string& url) {
     return PageCommand::None;
 }
 
+bool IsWebAddress(const std::string& url) {
+    return StartsWithFolded(url, 0, "http://") || StartsWithFolded(url, 0, "https://");
+}
+
+std::string NoMailProgramText() {
+    return std::string("No mail program could be started. Please write to ") + kSupportMailbox + ".";
+}
+
 std::string BuildSupportMailUrl(unsigned buildNumber) {
     char subject[64];
     std::snprintf(subject, sizeof subject, "?subject=Hushpost build %u", buildNumber);

@@ -25,6 +25,12 @@ enum class PageCommand {
 // is not a command either.
 PageCommand FindPageCommand(const std::string& url);
 
+// True for an http: or https: address (scheme in any case): a page from the network,
+// which the user's browser shows, never the program's own window.
+bool IsWebAddress(const std::string& url);
+
 // The support mail: a new message to the support mailbox whose subject carries the
 // build number.
 std::string BuildSupportMailUrl(unsigned buildNumber);
+// What the user is told when no mail program takes the support mail.
+std::string NoMailProgramText();

@@ -117,7 +117,15 @@ void CMainDlg::FillPage(const std::string& pageName) {
 }
 
 void CMainDlg::OnNavigating(wxWebViewEvent& event) {
-    const PageCommand command = FindPageCommand(event.GetURL().utf8_string());
+    const std::string url = event.GetURL().utf8_string();
+    if (IsWebAddress(url)) {
+        // Without a way back, a page from the network (or the error page of a missing
+        // network) would trap the window: the user's browser shows it, and the page stays.
+        event.Veto();
+        (void)platform::OpenUrl(url);
+        return;
+    }
+    const PageCommand command = FindPageCommand(url);
     if (command == PageCommand::None) return;
     event.Veto();
     // The command may run a long workflow with its own nested loops; it runs after
@@ -131,8 +139,9 @@ void CMainDlg::RunPageCommand(int value) {
             RunSetup();
             break;
         case PageCommand::Email:
-            // Without a mail program nothing happens, as the user would expect.
-            platform::OpenUrl(BuildSupportMailUrl(GetBuildNumber(std::string())));
+            if (!platform::OpenUrl(BuildSupportMailUrl(GetBuildNumber(std::string())))) {
+                ui_.ShowMessageBox(NoMailProgramText(), MB_OK | MB_ICONINFORMATION);
+            }
             break;
         case PageCommand::Exit:
             EndRun(0);

@@ -81,6 +81,9 @@ TEST(PageCommand, EveryLinkFindsItsCommandAndNothingElseDoes) {
     };
     for (const auto& [link, command] : links) EXPECT_EQ(command, FindPageCommand(link)) << link;
     EXPECT_EQ("mailto:support@veilbox.invalid?subject=Hushpost build 384", BuildSupportMailUrl(384));
+    for (const char* web : {"http://a.invalid/", "HTTPS://a.invalid/x"}) EXPECT_TRUE(IsWebAddress(web)) << web;
+    for (const char* other : {"act://hide", "res:///p/index.htm", "mailto:a@b", "httpx://a", "about:blank"})
+        EXPECT_FALSE(IsWebAddress(other)) << other;
 }
 
 TEST(UninstallRequest, OnlyTheSwitchAloneInAnyCase) {

@@ -12,6 +12,7 @@
 #include "identities/Settings.h"
 #include "identities/RegistryKey.h"
 #include "password/PasswordRecord.h"
+#include "platform/Shell.h"
 #include "support/CommandOutput.h"
 #include "support/World.h"
 #include "ui/CMainDlg.h"
@@ -169,6 +170,17 @@ TEST_F(MainWindowTest, TextArrivesIntactEndTourGoesBackExitEndsTheRunAndUnknownC
     EXPECT_TRUE(window_->SetElementHtml("act", "x</script><b>y</b>"));
     EXPECT_EQ("x<b>y</b>", ElementHtml("act"));
     EXPECT_FALSE(window_->SetElementHtml("no-such-element", "z"));
+    // A web address goes to the browser launcher (here one that notes it), and the page stays.
+    const std::string launcher = world_.home.file("bin/xdg-open"), noted = world_.home.file("opened");
+    std::filesystem::create_directories(world_.home.file("bin"));
+    WriteWholeFile(launcher, "#!/bin/sh\necho \"$1\" > '" + noted + ".new' && mv '" + noted + ".new' '" + noted + "'\n");
+    std::filesystem::permissions(launcher, std::filesystem::perms::owner_all);
+    world_.environment.Set("PATH", world_.home.file("bin") + ":" + platform::EnvironmentValue("PATH"));
+    loaded_.clear();
+    Go("https://www.veilbox.invalid/faq.html");
+    for (int i = 0; i < 100 && !std::filesystem::exists(noted); ++i) PumpFor(50);
+    EXPECT_EQ("https://www.veilbox.invalid/faq.html\n", ReadWholeFile(noted));
+    EXPECT_TRUE(loaded_.empty() && failedUrls_.empty());
     Go("tour.htm");
     ASSERT_TRUE(WaitForPage("tour"));
     loaded_.clear();
