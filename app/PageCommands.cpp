@@ -58,8 +58,7 @@ void HideCommand(CommandHost& host) {
     if (!IsMailClientClosed(host.User())) return;
     // A hidden identity is no longer listed; its hide goes on to be refused as hidden.
     // A listed identity always has a store folder, so an empty one means not listed.
-    const bool hidden = !request.containerPath.empty() && platform::FileExists(request.containerPath);
-    if (!hidden && request.storeRoot.empty()) {
+    if (request.storeRoot.empty() && !platform::FileExists(request.containerPath)) {
         host.User().ShowMessageBox("Unable to locate message store for the selected identity", MB_OK | MB_ICONSTOP);
         return;
     }
