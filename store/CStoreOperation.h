@@ -15,11 +15,12 @@
 #include "crypto/Poly1305.h"
 #include "crypto/Rc4.h"
 #include "identities/RegistryBackup.h"
+#include "store/ChunkPipeline.h"
 #include "store/RunRequest.h"
 
 class CStoreOperation {
 public:
-    static constexpr size_t kChunkSize = 65536;
+    static constexpr size_t kChunkSize = ChunkPipeline::kChunkSize;
     // Sizes are kept in 32-bit header fields and progress arithmetic: a store of 2 GiB
     // or more is refused before anything changes.
     static constexpr uint64_t kMaxStoreBytes = 0x80000000u;
@@ -51,7 +52,10 @@ public:
     void KeyCipher(const uint8_t* salt, size_t saltLength);
     // Keys the cipher for a stream and gives the one-time key of its digest.
     void KeyStream(const uint8_t (&salt)[16], uint8_t (&digestKey)[Poly1305::kKeySize]);
-    // One buffer for every chunk of the run, and one for the file in place that a
+    // The second thread that reads and writes the chunks of the run's copies, with its
+    // ring of chunk buffers.
+    ChunkPipeline& Pipeline() { return pipeline_; }
+    // One buffer for the shredder's blocks, and one for the file in place that a
     // restore compares its chunks with; kChunkSize bytes each.
     uint8_t* Buffer() { return buffer_.get(); }
     uint8_t* CompareBuffer() { return compareBuffer_.get(); }
@@ -87,4 +91,5 @@ private:
     uint64_t done_ = 0;
     std::unique_ptr<uint8_t[]> buffer_;
     std::unique_ptr<uint8_t[]> compareBuffer_;
+    ChunkPipeline pipeline_;
 };

@@ -123,18 +123,40 @@ RunOutcome ContainerReader::WriteStream(platform::InStream& stream, size_t k, bo
         platform::File::Open(partPath, platform::File::Mode::CreateNew, out, platform::File::OwnerOnly);
     if (!created.ok()) return NotWrittenBack(created);
     plan.partPath = partPath;  // from now on it is ours to erase
-    uint8_t* buffer = run_.Buffer();
-    for (uint64_t left = plan.plainSize; left > 0;) {
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(left, CStoreOperation::kChunkSize));
-        if (!ReadExact(stream, buffer, n)) return Damaged(plan.targetPath);
-        mac.Update(buffer, n);
-        Rc4Crypt(buffer, n, run_.Cipher());
-        if (existing.IsOpen() && !differs) differs = !SameAsInPlace(existing, buffer, n, run_.CompareBuffer());
+    // The worker reads and digests the enciphered chunks ahead, and compares each
+    // deciphered chunk with the file in place and writes it; the cipher, the progress
+    // and the question to cancel stay here, between chunks.
+    uint64_t left = plan.plainSize;
+    bool damaged = false;
+    platform::FileStatus written;
+    ChunkPipeline::Pass pass(
+        run_.Pipeline(), plan.plainSize,
+        [&](uint8_t* buffer, size_t& size) {
+            size = static_cast<size_t>(std::min<uint64_t>(left, size));
+            if (size > 0 && !ReadExact(stream, buffer, size)) {
+                damaged = true;
+                return false;
+            }
+            mac.Update(buffer, size);
+            left -= size;
+            return true;
+        },
+        [&](const uint8_t* buffer, size_t size) {
+            if (existing.IsOpen() && !differs) differs = !SameAsInPlace(existing, buffer, size, run_.CompareBuffer());
+            written = out.Write(buffer, size);
+            return written.ok();
+        });
+    uint8_t* chunk = nullptr;
+    for (size_t n = 0; pass.Next(chunk, n);) {
+        Rc4Crypt(chunk, n, run_.Cipher());
         run_.Count(n);
         if (run_.CancelConfirmed()) return RunOutcome::Failed(ResultUnspecified);
-        if (const platform::FileStatus written = out.Write(buffer, n); !written.ok()) return NotWrittenBack(written);
-        left -= n;
+        pass.Done();
     }
+    const bool finished = pass.Finish();
+    if (damaged) return Damaged(plan.targetPath);
+    if (!written.ok()) return NotWrittenBack(written);
+    if (!finished) return NotWrittenBack(platform::FileStatus(platform::FileStatus::HardIO, partPath));
     if (existing.IsOpen() && !differs) {
         uint8_t more;
         size_t got = 0;
@@ -252,19 +274,31 @@ std::string ContainerReader::VerifyStreams(platform::InStorage& storage, bool& c
         Poly1305 mac(key);
         platform::SecureZero(key, sizeof key);
         StartStreamDigest(mac, plan_.index.salt, static_cast<uint32_t>(k));
+        // The worker reads the stream ahead; the digest, the progress and the question
+        // to cancel are here.
         uint64_t left = in.Size();
-        while (left > 0) {
-            size_t got = 0;
-            const size_t want = static_cast<size_t>(std::min<uint64_t>(left, CStoreOperation::kChunkSize));
-            if (!platform::StorageSucceeded(in.Read(run_.Buffer(), want, &got)) || got == 0) break;
-            mac.Update(run_.Buffer(), got);
-            left -= got;
-            run_.Count(got);
+        ChunkPipeline::Pass pass(
+            run_.Pipeline(), left,
+            [&](uint8_t* buffer, size_t& size) {
+                size_t got = 0;
+                const size_t want = static_cast<size_t>(std::min<uint64_t>(left, size));
+                // A stream that reads short leaves bytes unread, which fails the check below.
+                if (want > 0 && platform::StorageSucceeded(in.Read(buffer, want, &got))) left -= got;
+                size = got;
+                return true;
+            },
+            {});
+        uint8_t* chunk = nullptr;
+        for (size_t n = 0; pass.Next(chunk, n);) {
+            mac.Update(chunk, n);
+            run_.Count(n);
             if (run_.CancelConfirmed()) {
                 canceled = true;
                 return std::string();
             }
+            pass.Done();
         }
+        if (!pass.Finish()) left = 1;
         uint8_t digest[Poly1305::kTagSize];
         mac.Final(digest);
         if (left != 0 || !SameDigest(digest, plan_.seal.streamDigests[k].bytes)) {

@@ -148,23 +148,41 @@ platform::FileStatus ContainerWriter::EncryptFileToStream(size_t k, StoreFile& s
     mac.Update(bytes, sizeof bytes);
     platform::FileStatus status = WriteBytes(stream, bytes, sizeof bytes, run_.ContainerPath());
     if (status.ok()) status = file.Seek(0);
+    if (!status.ok()) return status;
 
-    uint8_t* buffer = run_.Buffer();
+    // The worker reads the file ahead and digests and writes each enciphered chunk; the
+    // cipher, the progress and the question to cancel stay here, between chunks.
+    platform::FileStatus readStatus;
+    platform::FileStatus writeStatus;
+    ChunkPipeline::Pass pass(
+        run_.Pipeline(), store.size,
+        [&](uint8_t* buffer, size_t& size) {
+            size_t got = 0;
+            readStatus = file.Read(buffer, size, got);
+            size = got;
+            return readStatus.ok();
+        },
+        [&](const uint8_t* buffer, size_t size) {
+            mac.Update(buffer, size);
+            writeStatus = WriteBytes(stream, buffer, size, run_.ContainerPath());
+            return writeStatus.ok();
+        });
     uint64_t copied = 0;
-    for (size_t n = 0; status.ok();) {
-        status = file.Read(buffer, CStoreOperation::kChunkSize, n);
-        if (!status.ok() || n == 0) break;
+    uint8_t* chunk = nullptr;
+    for (size_t n = 0; pass.Next(chunk, n);) {
         copied += n;
         run_.Count(n);
         if (run_.CancelConfirmed()) {
             canceled_ = true;
             return platform::FileStatus();
         }
-        Rc4Crypt(buffer, n, run_.Cipher());
-        mac.Update(buffer, n);
-        status = WriteBytes(stream, buffer, n, run_.ContainerPath());
+        Rc4Crypt(chunk, n, run_.Cipher());
+        pass.Done();
     }
-    if (!status.ok()) return status;
+    const bool finished = pass.Finish();
+    if (!readStatus.ok()) return readStatus;
+    if (!writeStatus.ok()) return writeStatus;
+    if (!finished) return platform::FileStatus(platform::FileStatus::HardIO, run_.ContainerPath());
     // The header promises this many bytes; a file that changed under our lock would
     // make the stream disagree with it.
     if (copied != store.size) return platform::FileStatus(platform::FileStatus::HardIO, file.Path());

@@ -85,6 +85,61 @@ std::string DecodeName(const uint8_t* entry) {
 
 }  // namespace
 
+// A window onto the allocation table: the run of its sectors that holds the entry
+// asked for, read when the walk gets there. Chains written in one go are runs of
+// consecutive sectors, so a walk reads each part of the table once.
+class CompoundFileReader::FatWindow {
+public:
+    explicit FatWindow(const CompoundFileReader& file)
+        : file_(file), perSector_((size_t(1) << file.sectorShift_) / 4) {}
+
+    // The entry of sector at; false when at lies outside the table or the table
+    // cannot be read there.
+    bool Next(uint32_t at, uint32_t& next) {
+        if (at >= file_.fatEntries_) return false;
+        const size_t sector = at / perSector_;
+        if ((sector < first_ || sector >= first_ + count_) && !Load(sector)) return false;
+        next = Le32(&bytes_[((sector - first_) * perSector_ + at % perSector_) * 4]);
+        return true;
+    }
+
+private:
+    static constexpr size_t kBytes = 16384;
+
+    bool Load(size_t sector) {
+        const std::vector<uint32_t>& sectors = file_.fatSectors_;
+        const size_t most = kBytes >> file_.sectorShift_;
+        size_t count = 1;
+        while (count < most && sector + count < sectors.size() &&
+               sectors[sector + count] == sectors[sector + count - 1] + 1) {
+            ++count;
+        }
+        count_ = 0;
+        if (!file_.ReadAt(file_.SectorOffset(sectors[sector]), bytes_, count << file_.sectorShift_)) return false;
+        first_ = sector;
+        count_ = count;
+        return true;
+    }
+
+    const CompoundFileReader& file_;
+    const size_t perSector_;
+    size_t first_ = 0;
+    size_t count_ = 0;
+    uint8_t bytes_[kBytes];
+};
+
+template <typename Visit>
+bool CompoundFileReader::WalkFatChain(uint32_t first, uint64_t n, Visit visit) const {
+    if (n == 0) return true;  // writers disagree on the start of an empty stream
+    if (n > fatEntries_) return false;
+    FatWindow fat(*this);
+    uint32_t at = first;
+    for (uint64_t i = 0; i < n; ++i) {
+        if (at >= fatEntries_ || !visit(i, at) || !fat.Next(at, at)) return false;
+    }
+    return at == kEndOfChain;
+}
+
 StorageStatus CompoundFileReader::Open(UniqueFd fd, std::shared_ptr<const CompoundFileReader>& out) {
     struct stat st;
     if (::fstat(fd.Get(), &st) != 0) return StorageStatusFromErrno(errno);
@@ -123,13 +178,16 @@ StorageStatus CompoundFileReader::ReadHeaderAndTables() {
     sectorShift_ = shift;
     miniCutoff_ = Le32(header + 0x38);
 
-    std::vector<uint32_t> fatSectors;
     std::vector<uint8_t> directory;
     std::vector<uint32_t> miniFatSectors;
-    if (!ReadFatSectorList(header, Le32(header + 0x2C), Le32(header + 0x44), Le32(header + 0x48), fatSectors) ||
-        !ReadTable(fatSectors, fat_) || !ReadDirectory(Le32(header + 0x30), directory)) {
+    if (!ReadFatSectorList(header, Le32(header + 0x2C), Le32(header + 0x44), Le32(header + 0x48), fatSectors_)) {
         return kStorageInvalidHeader;
     }
+    for (uint32_t sector : fatSectors_) {
+        if (!IsWholeSector(sector)) return kStorageInvalidHeader;
+    }
+    fatEntries_ = fatSectors_.size() * ((size_t(1) << sectorShift_) / 4);
+    if (!ReadDirectory(Le32(header + 0x30), directory)) return kStorageInvalidHeader;
     const uint32_t miniFatFirst = Le32(header + 0x3C);
     if (miniFatFirst != kEndOfChain &&
         (!FollowChain(miniFatFirst, WholeSectors(), miniFatSectors) || !ReadTable(miniFatSectors, miniFat_))) {
@@ -142,10 +200,12 @@ StorageStatus CompoundFileReader::ReadHeaderAndTables() {
     miniStreamSize_ = major == 3 ? Le32(root + 0x78) : Le64(root + 0x78);
     const uint64_t miniStreamSectors =
         (miniStreamSize_ >> sectorShift_) + ((miniStreamSize_ & ((1u << sectorShift_) - 1)) != 0);
-    if (!ChainOfLength(fat_, Le32(root + 0x74), miniStreamSectors, miniStreamSectors_)) return kStorageInvalidHeader;
-    for (uint32_t sector : miniStreamSectors_) {
-        if (!IsWholeSector(sector)) return kStorageInvalidHeader;
-    }
+    miniStreamSectors_.clear();
+    const bool chained = WalkFatChain(Le32(root + 0x74), miniStreamSectors, [this](uint64_t, uint32_t sector) {
+        miniStreamSectors_.push_back(sector);
+        return IsWholeSector(sector);
+    });
+    if (!chained) return kStorageInvalidHeader;
     return CollectRootEntries(directory, major) ? kStorageOk : kStorageInvalidHeader;
 }
 
@@ -186,9 +246,11 @@ bool CompoundFileReader::ReadTable(const std::vector<uint32_t>& sectors, std::ve
 
 bool CompoundFileReader::FollowChain(uint32_t first, size_t limit, std::vector<uint32_t>& chain) const {
     chain.clear();
-    for (uint32_t at = first; at != kEndOfChain; at = fat_[at]) {
-        if (chain.size() >= limit || at >= fat_.size()) return false;
+    FatWindow fat(*this);
+    for (uint32_t at = first; at != kEndOfChain;) {
+        if (chain.size() >= limit || at >= fatEntries_) return false;
         chain.push_back(at);
+        if (!fat.Next(at, at)) return false;
     }
     return true;
 }
@@ -264,14 +326,14 @@ StorageStatus CompoundFileReader::StreamExtents(const DirectoryEntry& entry, std
         return kStorageOk;
     }
     const uint64_t unit = uint64_t(1) << sectorShift_;
-    if (!ChainOfLength(fat_, entry.start, (entry.size >> sectorShift_) + ((entry.size & (unit - 1)) != 0), chain)) {
-        return kStorageReadFault;
-    }
-    for (size_t i = 0; i < chain.size(); ++i) {
-        if (!IsWholeSector(chain[i])) return kStorageReadFault;
-        AddExtent(out, i * unit, SectorOffset(chain[i]), std::min(unit, entry.size - i * unit));
-    }
-    return kStorageOk;
+    const uint64_t sectors = (entry.size >> sectorShift_) + ((entry.size & (unit - 1)) != 0);
+    const bool chained = WalkFatChain(entry.start, sectors, [&](uint64_t i, uint32_t sector) {
+        if (!IsWholeSector(sector)) return false;
+        AddExtent(out, i * unit, SectorOffset(sector), std::min(unit, entry.size - i * unit));
+        return true;
+    });
+    if (!chained) out.clear();
+    return chained ? kStorageOk : kStorageReadFault;
 }
 
 }  // namespace platform

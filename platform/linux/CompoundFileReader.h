@@ -1,6 +1,8 @@
-// Reads a compound file straight from its descriptor: the header, the allocation
-// tables and the directory are read once, at Open; after that, finding the bytes of
-// a stream costs in proportion to that stream's length only. libgsf's reader keeps
+// Reads a compound file straight from its descriptor: the header, the directory and
+// the small tables are read once, at Open. The main allocation table, 4 bytes for every
+// 512 of the file, is not held: a chain is followed through a small window of it, read
+// as it is needed, so memory stays flat at any container size. Finding the bytes of a
+// stream costs in proportion to that stream's length only. libgsf's reader keeps
 // the entries of a storage in a sorted linked list that every lookup walks from its
 // head, so opening all N streams of a container cost N^2 and more; that is why the
 // reading side does not go through libgsf (the writing side still does).
@@ -67,9 +69,14 @@ private:
     size_t WholeSectors() const { return static_cast<size_t>(fileSize_ >> sectorShift_); }
     // True for a sector number that names a whole sector inside the file.
     bool IsWholeSector(uint32_t sector) const;
+    class FatWindow;
     // Follows a chain of the allocation table from first until its end; false when it
     // leaves the table, comes round again or runs over limit sectors.
     bool FollowChain(uint32_t first, size_t limit, std::vector<uint32_t>& chain) const;
+    // Calls visit(index, sector) for the n links of the chain that starts at first, which
+    // must end right after them; false when it does not or leaves the table or the file.
+    template <typename Visit>
+    bool WalkFatChain(uint32_t first, uint64_t n, Visit visit) const;
     bool ReadFatSectorList(const uint8_t* header, uint32_t fatSectors, uint32_t difatFirst,
                            uint32_t difatSectors, std::vector<uint32_t>& list) const;
     bool ReadTable(const std::vector<uint32_t>& sectors, std::vector<uint32_t>& table) const;
@@ -85,7 +92,8 @@ private:
     uint64_t fileSize_ = 0;
     unsigned sectorShift_ = 9;
     uint32_t miniCutoff_ = 4096;
-    std::vector<uint32_t> fat_;
+    std::vector<uint32_t> fatSectors_;  // where the allocation table's sectors lie
+    size_t fatEntries_ = 0;
     std::vector<uint32_t> miniFat_;
     std::vector<uint32_t> miniStreamSectors_;  // the root entry's chain: the mini sectors live there
     uint64_t miniStreamSize_ = 0;
