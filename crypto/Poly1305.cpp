@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/Poly1305Lanes.h"
 #include "platform/Shell.h"
 
 // The sum h and the multiplier r are numbers below 2^130 held in five limbs of 26 bits,
@@ -68,6 +69,10 @@ inline void Carry(uint64_t (&d)[5], uint32_t (&h)[5]) {
     h[4] = uint32_t(d[4]) & kMask26;
 }
 
+// Shorter runs stay scalar: preparing the lanes' multipliers (once per key) and
+// bringing the lanes together at the end cost about as much as a dozen blocks.
+constexpr size_t kLaneMinBlocks = 16;
+
 }  // namespace
 
 Poly1305::Poly1305(const uint8_t (&key)[kKeySize]) {
@@ -95,11 +100,41 @@ Poly1305::~Poly1305() {
     platform::SecureZero(h_, sizeof h_);
     platform::SecureZero(pad_, sizeof pad_);
     platform::SecureZero(block_, sizeof block_);
+    platform::SecureZero(lanes_, sizeof lanes_);
+}
+
+void Poly1305::PrepareLanes() {
+    static_assert(sizeof lanes_ / sizeof lanes_[0] == platform::kPoly1305LaneWords, "the kernel's layout");
+    uint32_t r8[kLimbs];
+    uint64_t d[kLimbs] = {};
+    MultiplyAdd(r_[3], r_[3], s_[3], d);
+    Carry(d, r8);
+    // Lane i holds block 0, 2, 1 or 3 of each group and is multiplied at the end by r
+    // to the power 4 less that block's place.
+    const uint32_t* const powers[3][4] = {{r8, r8, r8, r8}, {r_[3], r_[3], r_[3], r_[3]}, {r_[3], r_[1], r_[2], r_[0]}};
+    for (int m = 0; m < 3; ++m) {
+        for (int lane = 0; lane < 4; ++lane) {
+            uint64_t* const vectors = lanes_ + 36 * m + lane;
+            for (int k = 0; k < kLimbs; ++k) vectors[4 * k] = powers[m][lane][k];
+            for (int k = 1; k < kLimbs; ++k) vectors[4 * (4 + k)] = uint64_t(powers[m][lane][k]) * 5;
+        }
+    }
+    platform::SecureZero(r8, sizeof r8);
+    platform::SecureZero(d, sizeof d);
+    lanesReady_ = true;
 }
 
 void Poly1305::Absorb(const uint8_t* p, size_t count, uint32_t padBit) {
     uint32_t h[5], m[5];
     std::memcpy(h, h_, sizeof h);
+    if (count >= kLaneMinBlocks && platform::HasPoly1305Lanes()) {
+        if (!lanesReady_) PrepareLanes();
+        uint64_t d[5];
+        platform::AbsorbPoly1305Lanes(p, count / 4, padBit, lanes_, h, d);
+        Carry(d, h);
+        p += count / 4 * 64;
+        count %= 4;
+    }
     for (; count >= 4; count -= 4, p += 64) {
         LoadBlock(p, padBit, m);
         for (int k = 0; k < 5; ++k) h[k] += m[k];

@@ -34,6 +34,8 @@ private:
     // Adds whole 16-byte blocks; padBit is 1 for message blocks and 0 for the last,
     // already padded, short block.
     void Absorb(const uint8_t* blocks, size_t count, uint32_t padBit);
+    // Fills lanes_ on the first run long enough for the vector kernel.
+    void PrepareLanes();
 
     uint32_t r_[kPowers][kLimbs];  // the powers of r, lowest first
     uint32_t s_[kPowers][kLimbs];  // their limbs times 5, the factor the reduction folds in
@@ -41,4 +43,8 @@ private:
     uint32_t pad_[4];
     uint8_t block_[16];
     size_t blockUsed_ = 0;
+    // The vector kernel's multipliers (see platform/Poly1305Lanes.h), where the
+    // processor has one.
+    alignas(32) uint64_t lanes_[3 * 9 * 4];
+    bool lanesReady_ = false;
 };
