@@ -22,7 +22,8 @@ megabytes=${1:-${VEILBOX_BENCH_MB:-1024}}
 repeat=${VEILBOX_BENCH_REPEAT:-3}
 cli=$build/bin/veilbox-cli
 world=$build/bin/bench_world
-for tool in "$cli" "$world" /usr/bin/time openssl; do
+rc4=$build/bench/bench_rc4
+for tool in "$cli" "$world" "$rc4" /usr/bin/time openssl; do
   [ -x "$tool" ] || command -v "$tool" >/dev/null || { echo "missing: $tool (build first; scripts/install-deps.sh)" >&2; exit 2; }
 done
 
@@ -100,12 +101,28 @@ for ((run = 1; run <= repeat; run++)); do
 done
 echo "restored files match their checksums after each of $repeat runs"
 
+# The cipher's own time on these bytes: our RC4 and OpenSSL's over 64 KiB buffers in
+# memory (bench_rc4, fastest repetition), measured now, under the same load.
+"$rc4" --benchmark_filter=Rc4 >"$root/rc4.out" 2>&1 || { cat "$root/rc4.out" >&2; echo "bench_rc4 failed" >&2; exit 1; }
+ours_mbs=$(awk '/^Veilbox RC4/ { print $3 }' "$root/rc4.out")
+theirs_mbs=$(awk '/^OpenSSL RC4/ { print $3 }' "$root/rc4.out")
+cipher_s=$(awk -v b="$bytes" -v r="$ours_mbs" 'BEGIN { print b / (r * 1e6) }')
+
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) processors; fastest of $repeat runs"
-printf '\n%-12s %9s %9s %7s %10s %9s %11s\n' operation "wall s" "MiB/s" "x cp" "cpu s" "MiB/cpu-s" "peak RSS"
+printf '\n%-12s %9s %9s %7s %8s %10s %9s %11s\n' operation "wall s" "MiB/s" "x cp" "x RC4" "cpu s" "MiB/cpu-s" \
+  "peak RSS"
 for name in "${names[@]}"; do
   awk -v name="$name" -v ns="${best_ns[$name]}" -v kib="${peak_kib[$name]}" -v cpu="${best_cpu[$name]}" \
-      -v bytes="$bytes" -v cp="${best_ns[cp]}" 'BEGIN {
+      -v bytes="$bytes" -v cp="${best_ns[cp]}" -v cipher="$cipher_s" 'BEGIN {
     mib = bytes / 1048576; wall = ns / 1e9
-    printf "%-12s %9.3f %9.1f %7.2f %10.2f %9.1f %7.1f MiB\n", name, wall, mib / wall, ns / cp, cpu,
-           (cpu > 0 ? mib / cpu : 0), kib / 1024 }'
+    printf "%-12s %9.3f %9.1f %7.2f %8.2f %10.2f %9.1f %7.1f MiB\n", name, wall, mib / wall, ns / cp,
+           wall / cipher, cpu, (cpu > 0 ? mib / cpu : 0), kib / 1024 }'
 done
+# "x RC4": the step's wall time over the time our RC4 alone takes on the same bytes.
+awk -v ours="$ours_mbs" -v theirs="$theirs_mbs" -v cipher="$cipher_s" -v hide="${best_ns[hide]}" \
+    -v restore="${best_ns[restore]}" -v openssl="${best_ns[openssl-rc4]}" 'BEGIN {
+  printf "\nRC4 in memory: ours %.1f MB/s, OpenSSL %.1f MB/s, ratio %.3f; on these bytes %.3f s\n",
+         ours, theirs, ours / theirs, cipher
+  printf "hide    / openssl-rc4 %.2f    hide    / RC4 %.2f\n", hide / openssl, hide / 1e9 / cipher
+  printf "restore / openssl-rc4 %.2f    restore / RC4 %.2f\n", restore / openssl, restore / 1e9 / cipher
+  printf "restore / hide        %.2f\n", restore / hide }'

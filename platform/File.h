@@ -80,6 +80,7 @@ public:
 private:
     int fd_ = -1;
     std::string path_;
+    uint64_t sinceWriteback_ = 0;  // bytes written since the disk was last given them
 };
 
 enum FileAttributes : uint32_t {

@@ -127,6 +127,7 @@ FileStatus File::Write(const void* buffer, size_t size) {
         if (n == 0) return FileStatus(FileStatus::DiskFull, path_, ENOSPC);
         done += static_cast<size_t>(n);
     }
+    CountWritten(fd_, size, sinceWriteback_);
     return FileStatus();
 }
 

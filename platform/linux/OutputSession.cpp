@@ -108,6 +108,7 @@ StorageStatus OutputSession::Write(GsfOutput* child, const void* data, size_t si
         StorageStatus status = SinkStatus();
         return Remember(StorageSucceeded(status) ? kStorageWriteFault : status);
     }
+    CountWritten(::fileno(file_), size, sinceWriteback_);
     return Remember(SinkStatus());
 }
 

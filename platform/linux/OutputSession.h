@@ -47,6 +47,7 @@ private:
 
     std::string path_;
     FILE* file_ = nullptr;  // ours: libgsf leaves it open, we sync and close it
+    uint64_t sinceWriteback_ = 0;
     GObjectRef<GsfOutput> sink_;
     GObjectRef<GsfOutfile> root_;
     GsfOutput* current_ = nullptr;  // the open stream; its OutStream owns the reference

@@ -86,4 +86,12 @@ bool ReadFullyAt(int fd, uint64_t offset, void* data, size_t size) {
     return true;
 }
 
+void CountWritten(int fd, uint64_t size, uint64_t& sinceWriteback) {
+    sinceWriteback += size;
+    if (sinceWriteback < kWritebackEvery) return;
+    sinceWriteback = 0;
+    // Only a hint: a failure here is found again by the flush, which waits and reports.
+    (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 }  // namespace platform

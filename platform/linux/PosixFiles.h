@@ -42,4 +42,11 @@ std::string FolderOf(const std::string& path);
 // an error or when the file ends first.
 bool ReadFullyAt(int fd, uint64_t offset, void* data, size_t size);
 
+// Long writes hand their data to the disk as they go: every kWritebackEvery bytes the
+// file's dirty pages are queued for writing, without waiting. The flush that makes the
+// file durable then finds little left to wait for, instead of all of it at the end.
+constexpr uint64_t kWritebackEvery = uint64_t(8) << 20;
+// Counts size more bytes written to fd and queues its writeback when due.
+void CountWritten(int fd, uint64_t size, uint64_t& sinceWriteback);
+
 }  // namespace platform
