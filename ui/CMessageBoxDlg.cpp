@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <wx/artprov.h>
+#include <wx/dcclient.h>
 #include <wx/display.h>
 #include <wx/scrolwin.h>
 #include <wx/settings.h>
@@ -94,7 +95,11 @@ wxSize CMessageBoxDlg::CreateMessageArea() {
     auto* area = new wxScrolledWindow(this, wxID_ANY, DuPoint(53, 7), least);
     message_ = new wxStaticText(area, MessageId, text_, wxPoint(0, 0));
     message_->Wrap(least.x);
-    const wxSize text = message_->GetBestSize();
+    // Measured in the box's font: before the box is shown the label's own best size may
+    // still be that of the toolkit's default font.
+    wxClientDC dc(message_);
+    dc.SetFont(GetFont());
+    const wxSize text = dc.GetMultiLineTextExtent(message_->GetLabel()) + wxSize(2, 2);
     message_->SetSize(text);
 
     // As large as the text, never smaller than the layout, at most what leaves the box

@@ -23,8 +23,6 @@ public:
     CHoverButton& FirstButton() { return *first_; }
     CHoverButton& SecondButton() { return *second_; }
     const wxString& Text() const { return text_; }
-    // The message as shown, inside the area that scrolls when the text is too large.
-    wxStaticText& Message() { return *message_; }
 
 protected:
     // Yes and No must be answered; every other set treats Escape as Cancel.
