@@ -4,7 +4,7 @@
 
 #include <wx/artprov.h>
 #include <wx/dcclient.h>
-#include <wx/display.h>
+#include <wx/gdicmn.h>
 #include <wx/scrolwin.h>
 #include <wx/settings.h>
 #include <wx/statbmp.h>
@@ -106,11 +106,13 @@ wxSize CMessageBoxDlg::CreateMessageArea() {
     // within most of the screen; beyond that the text scrolls.
     const wxRect screen = wxGetClientDisplayRect();
     const wxSize frame = GetSize() - GetClientSize() + DuSize(BoxWidth, BoxHeight) - least;
-    const wxSize most(screen.width * MostOfTheScreen / 100 - frame.x, screen.height * MostOfTheScreen / 100 - frame.y);
-    wxSize size(std::clamp(text.x, least.x, std::max(most.x, least.x)), std::clamp(text.y, least.y, std::max(most.y, least.y)));
+    const wxSize most(std::max(screen.width * MostOfTheScreen / 100 - frame.x, least.x),
+                      std::max(screen.height * MostOfTheScreen / 100 - frame.y, least.y));
+    wxSize size(std::clamp(text.x, least.x, most.x), std::clamp(text.y, least.y, most.y));
+    // A scroll bar takes room from the text beside or below it.
     const int bar = wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this);
-    if (text.y > size.y) size.x = std::min(size.x + bar, std::max(most.x, least.x));
-    if (text.x > size.x) size.y = std::min(size.y + bar, std::max(most.y, least.y));
+    if (text.y > size.y) size.x = std::min(size.x + bar, most.x);
+    if (text.x > size.x) size.y = std::min(size.y + bar, most.y);
     area->SetSize(size);
     area->SetVirtualSize(text);
     area->SetScrollRate(message_->GetCharHeight() / 2, message_->GetCharHeight());
