@@ -17,7 +17,7 @@ grep -v 'running with root privileges' <<<"$report" || true
 [ "$lint_status" -eq 0 ]
 scratch=$(mktemp -d)
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o DPkg::Lock::Timeout=300 "$deb" >/dev/null
-trap 'rm -rf "$scratch"; "${sudo[@]}" apt-get remove -y -qq -o DPkg::Lock::Timeout=300 veilbox >/dev/null' EXIT
+trap 'rm -rf "$scratch"; "${sudo[@]}" apt-get remove -y -qq -o DPkg::Lock::Timeout=300 veilbox >/dev/null 2>&1' EXIT
 # With nothing hidden, /uninstall removes the program's settings and ends without a
 # window; it still needs a display to start.
 HOME=$scratch XDG_DATA_HOME= XDG_CONFIG_HOME= VEILBOX_REGISTRY= VEILBOX_AUTH= \
