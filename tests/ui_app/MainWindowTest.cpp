@@ -208,10 +208,10 @@ TEST_F(MainWindowTest, TextArrivesIntactEndTourGoesBackExitEndsTheRunAndUnknownC
 // Shell functions that answer the real program's windows: answer TITLE KEY gives the
 // visible window of that title the focus and presses the key until the window is gone.
 // With no window manager nothing takes the focus by itself, and a slow start could eat
-// a single press.
+// a single press. The waits are long: a sanitized build on a busy machine starts slowly.
 const std::string kAnswerWindows =
-    "answer() { id=$(timeout 30 xdotool search --sync --onlyvisible --name \"$1\" | head -1); "
-    "for i in $(seq 60); do sleep 0.5; xdotool windowfocus \"$id\"; sleep 0.2; xdotool key \"$2\"; "
+    "answer() { id=$(timeout 120 xdotool search --sync --onlyvisible --name \"$1\" | head -1); "
+    "for i in $(seq 240); do sleep 0.5; xdotool windowfocus \"$id\"; sleep 0.2; xdotool key \"$2\"; "
     "xdotool search --onlyvisible --name \"$1\" | grep -qx \"$id\" || return 0; done; }; ";
 
 // One run of a copy of the real program in a home of its own, with everything at its
@@ -238,9 +238,9 @@ TEST_F(MainWindowTest, ARunInAFreshHomeLeavesFilesOnlyInTheDocumentedPlaces) {
     };
     const std::set<std::string> before = tree();
     const std::string trace = world_.home.file("trace");
-    CommandOutput("( " + kAnswerWindows + "for i in $(seq 300); do grep -q 'first page' '" + trace +
+    CommandOutput("( " + kAnswerWindows + "for i in $(seq 1200); do grep -q 'first page' '" + trace +
                   "' && break; sleep 0.1; done; answer '^Veilbox$' Escape ) >/dev/null 2>&1 & " + run +
-                  "VEILBOX_TRACE_STARTUP=1 timeout 60 '" + program + "' 2>'" + trace + "'");
+                  "VEILBOX_TRACE_STARTUP=1 timeout 180 '" + program + "' 2>'" + trace + "'");
     EXPECT_EQ(0u, ReadWholeFile(trace).find("veilbox: first page \"welcome\" loaded after ")) << ReadWholeFile(trace);
 
     std::set<std::string> added, removed;
@@ -263,7 +263,7 @@ TEST_F(MainWindowTest, UninstallRemovesTheProgramsKeysOrIsRefusedWhileAnIdentity
     const auto keyExists = [](const char* path) { return RegistryKey().Open(HKEY_CURRENT_USER, path, KEY_READ) == ERROR_SUCCESS; };
     int exitCode = -1;
     ASSERT_EQ(ERROR_SUCCESS, RegistryKey().Create(HKEY_CURRENT_USER, "Software\\Orlen\\Veilbox\\main", KEY_ALL_ACCESS));
-    CommandOutput("timeout 60 '" + program + "' /UNINSTALL 2>/dev/null", &exitCode);
+    CommandOutput("timeout 180 '" + program + "' /UNINSTALL 2>/dev/null", &exitCode);
     EXPECT_EQ(0, exitCode);
     EXPECT_FALSE(keyExists("Software\\Orlen"));
 
@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, UninstallRemovesTheProgramsKeysOrIsRefusedWhileAnIdentity
     // The refusal comes first, with the caption of a box that names none ("Error");
     // Enter answers it. Then the ordinary window opens and Escape closes it without
     // restoring.
-    CommandOutput("( " + kAnswerWindows + "answer '^Error$' Return; answer '^Veilbox$' Escape ) >/dev/null 2>&1 & timeout 60 '" +
+    CommandOutput("( " + kAnswerWindows + "answer '^Error$' Return; answer '^Veilbox$' Escape ) >/dev/null 2>&1 & timeout 180 '" +
                       program + "' /uninstall",
                   &exitCode);
     EXPECT_EQ(6505 & 0xFF, exitCode) << "6505 reaches the parent as its low byte";
