@@ -42,6 +42,11 @@ std::string GetProgramFilePath(const std::string& name) {
     return GetProgramFolder(GetModulePath()) + name;
 }
 
+std::string GetUserDataFilePath(const std::string& name) {
+    const std::string folder = platform::UserDataFolder();
+    return folder.empty() ? GetProgramFilePath(name) : folder + kSeparator + name;
+}
+
 std::string GetSpecialFolder(int folderId) {
     if (folderId == CSIDL_PERSONAL) return platform::GetDocumentsFolder();
     return std::string();

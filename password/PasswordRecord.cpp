@@ -21,9 +21,36 @@ constexpr AuthRecord kDefaultRecord = {
     {0x77, 0x70, 0x26, 0x9b, 0x73, 0x12, 0x5f, 0x47, 0x25, 0x2e, 0x68, 0x97, 0xc6, 0x71, 0x4e, 0xbb},
 };
 
+const char kAuthFileName[] = "auth.dat";
+
+// The user's record; while an older one beside the program has not been moved yet (its
+// move failed), that one stays in force, so a password once set is never lost.
 std::string AuthRecordPath() {
     const std::string path = platform::EnvironmentValue(kAuthRecordVariable);
-    return path.empty() ? GetProgramFilePath("auth.dat") : path;
+    if (!path.empty()) return path;
+    const std::string user = GetUserDataFilePath(kAuthFileName), beside = GetProgramFilePath(kAuthFileName);
+    return !platform::FileExists(user) && platform::FileExists(beside) ? beside : user;
+}
+
+// Writes bytes under a temporary name beside path, flushes them and only then renames
+// them to path, so a failure at any point (disk full, a crash) leaves what was at path
+// intact. noReplace: the rename refuses to replace anything at path.
+platform::FileStatus WriteWhole(const std::string& path, const void* bytes, size_t size, bool noReplace) {
+    const std::string temporary = path + ".new";
+    platform::File file;
+    platform::FileStatus status =
+        platform::File::Open(temporary, platform::File::Mode::CreateWrite, file, platform::File::OwnerOnly);
+    if (status.ok()) status = file.Write(bytes, size);
+    if (status.ok()) status = file.Flush();
+    if (status.ok()) status = file.Close();
+    // Refused, as on Windows, when auth.dat is read-only or someone holds it open.
+    if (status.ok()) {
+        status = noReplace ? platform::RenameFileNoReplace(temporary, path) : platform::RenameFile(temporary, path);
+    }
+    if (status.ok()) return status;
+    (void)file.Close();
+    (void)platform::RemoveFile(temporary);
+    return status;
 }
 
 void ComputeDigest(const uint8_t salt[8], const std::string& password, uint8_t digest[16]) {
@@ -80,23 +107,28 @@ void ReadAuthRecord(AuthRecord& record) {
 }
 
 bool WriteAuthRecord(const AuthRecord& record) {
-    // Written whole under another name and renamed over auth.dat, so a failure at any
-    // point (disk full, a crash) leaves the old record intact rather than a short file
-    // that would let the default, empty password in.
-    const std::string path = AuthRecordPath();
-    const std::string temporary = path + ".new";
+    // Never a short file, which would let the default, empty password in.
+    return WriteWhole(AuthRecordPath(), &record, sizeof(record), false).ok();
+}
+
+platform::FileStatus MoveAuthRecordToUserData() {
+    if (!platform::EnvironmentValue(kAuthRecordVariable).empty()) return {};
+    const std::string beside = GetProgramFilePath(kAuthFileName), user = GetUserDataFilePath(kAuthFileName);
+    if (beside == user || !platform::FileExists(beside) || platform::FileExists(user)) return {};
+    // Copied, not renamed: the program folder may be on another file system. The copy
+    // is complete and on disk under its final name before the original goes.
     platform::File file;
-    platform::FileStatus status =
-        platform::File::Open(temporary, platform::File::Mode::CreateWrite, file, platform::File::OwnerOnly);
-    if (status.ok()) status = file.Write(&record, sizeof(record));
-    if (status.ok()) status = file.Flush();
+    platform::FileStatus status = platform::File::Open(beside, platform::File::Mode::Read, file);
+    AuthRecord record{};
+    size_t got = 0;
+    if (status.ok()) status = file.Read(&record, sizeof(record), got);
     if (status.ok()) status = file.Close();
-    // Refused, as on Windows, when auth.dat is read-only or someone holds it open.
-    if (status.ok()) status = platform::RenameFile(temporary, path);
-    if (status.ok()) return true;
-    (void)file.Close();
-    (void)platform::RemoveFile(temporary);
-    return false;
+    if (status.ok()) status = WriteWhole(user, &record, got, true);
+    platform::SecureZero(&record, sizeof(record));
+    // A program folder the user may not change (an installed program) keeps its copy;
+    // the user's record is the one in force from now on.
+    if (status.ok()) (void)platform::RemoveFile(beside);
+    return status;
 }
 
 bool VerifyPassword(const std::string& candidate) {

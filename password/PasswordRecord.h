@@ -1,4 +1,4 @@
-// The program password. It is never stored: auth.dat beside the program holds a salted
+// The program password. It is never stored: auth.dat in the user's data folder holds a salted
 // MD5 digest of it, and the password accepted or set in this run (CurrentPassword) is
 // kept in memory as key material for the store cipher. "No password" means the record
 // in force accepts the empty password.
@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <string>
+
+#include "platform/FileStatus.h"
 
 // The same 24 bytes in memory and in auth.dat; no header, version or checksum.
 struct AuthRecord {
@@ -33,6 +35,11 @@ void ReadAuthRecord(AuthRecord& record);
 // A copy of CurrentPassword: empty at start, then the password accepted or set.
 std::string GetCurrentPassword();
 
-// auth.dat lives beside the program; the environment variable VEILBOX_AUTH, when set,
-// names another file (the command-line tool and tests keep one of their own).
+// Moves an auth.dat beside the program (where older versions kept it) to the user's data
+// folder, unless one is there already; the old file is removed only once the new one
+// is complete on disk. Ok when there was nothing to move.
+[[nodiscard]] platform::FileStatus MoveAuthRecordToUserData();
+
+// auth.dat lives in the user's data folder; the environment variable VEILBOX_AUTH, when
+// set, names another file (the command-line tool and tests keep one of their own).
 constexpr char kAuthRecordVariable[] = "VEILBOX_AUTH";

@@ -8,8 +8,8 @@ const char kOldPasswordWrongText[] = "Old password is not valid";
 const char kPasswordsDifferText[] = "Passwords don't match! Please try again";
 const char kDisablePasswordQuestion[] = "Are you sure you want to disable the password feature?";
 const char kPasswordNotSavedText[] =
-    "The new password could not be saved, because the password file auth.dat beside the program "
-    "cannot be written. Your old password is still in force.";
+    "The new password could not be saved, because the password file auth.dat cannot be written. "
+    "Your old password is still in force.";
 
 bool IsPasswordSet() { return !VerifyPassword(std::string()); }
 

@@ -18,14 +18,25 @@ std::string ProgramFilePath();
 // The user's documents folder without a trailing separator, created if missing;
 // empty when it cannot be found or made.
 std::string GetDocumentsFolder();
+// The folder of the program's own files for this user (the registry database, the
+// password record) without a trailing separator, created private to the user if
+// missing; empty when it cannot be found or made. Linux: the XDG data folder's
+// "veilbox", ${XDG_DATA_HOME:-~/.local/share}/veilbox.
+std::string UserDataFolder();
 
 // Value of an environment variable; empty when it is not defined.
 std::string EnvironmentValue(const std::string& name);
 
 // Opens a URL (mailto: among them) with the desktop's handler. False if it cannot.
 bool OpenUrl(const std::string& url);
+// How a started program is asked to show its first window, as the Windows shell's show
+// command asks it (SW_SHOWNORMAL, SW_SHOWMAXIMIZED). On Linux the request travels in
+// the started program's environment as VEILBOX_WINDOW_SHOW=maximized, which the tools'
+// windows (ToolWindow) follow.
+enum class WindowShow { Normal, Maximized };
+constexpr char kWindowShowVariable[] = "VEILBOX_WINDOW_SHOW";
 // Starts a program found on PATH (name also tried without ".exe"); false if none.
-bool StartProgram(const std::string& name);
+bool StartProgram(const std::string& name, WindowShow show = WindowShow::Normal);
 // True when a top-level window of that class exists (X11: WM_CLASS res_class, whole
 // window tree); false when there is no display.
 bool FindTopLevelWindow(const std::string& className);

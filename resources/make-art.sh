@@ -59,8 +59,10 @@ emblem() {  # emblem <size> <out.png>
     -stroke none -fill "$navy" -draw "circle 188,186 188,176" \
     -resize "$1x$1" "$2"
 }
-for s in 16 32 48 64; do emblem $s "$tmp/emblem$s.png"; done
-convert "$tmp/emblem16.png" "$tmp/emblem32.png" "$tmp/emblem48.png" icon/128.ico
+for s in 16 32 48 64 256; do emblem $s "$tmp/emblem$s.png"; done
+# The 256-pixel image is kept as PNG inside the icon file; desktops take it for menus
+# and docks.
+convert "$tmp/emblem16.png" "$tmp/emblem32.png" "$tmp/emblem48.png" "$tmp/emblem256.png" icon/128.ico
 convert "$tmp/emblem16.png" "$tmp/emblem32.png" icon/20009.ico
 cp "$tmp/emblem64.png" html/logo.png
 

@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   python3 python3-olefile
   time
+  lintian dpkg-dev
   xvfb xauth xdotool imagemagick x11-utils
 )
 

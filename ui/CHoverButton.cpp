@@ -350,6 +350,17 @@ void CHoverButton::DrawItem(wxDC& dc) {
     }
 }
 
+void CHoverButton::FitCaption() {
+    wxClientDC dc(this);
+    dc.SetFont(GetFont());
+    // The icon sits 3 pixels in, the caption 3 pixels after it; a margin of the same
+    // on the right keeps the text off the border.
+    const int needed = dc.GetTextExtent(GetLabelText()).x + (inIcon_.IsOk() ? inIcon_.GetWidth() + 6 : 6) + 3;
+    const wxRect now = GetRect();
+    if (needed <= now.width) return;
+    SetSize(now.x - (needed - now.width) / 2, now.y, needed, now.height);
+}
+
 wxSize CHoverButton::DoGetBestSize() const {
     wxClientDC dc(const_cast<CHoverButton*>(this));
     dc.SetFont(GetFont());

@@ -51,6 +51,10 @@ public:
     bool HasOutIcon() const { return outIcon_.IsOk(); }
     bool HasOwnCursor() const { return cursor_.IsOk(); }
 
+    // Widens the button about its middle when its caption does not fit on one line
+    // beside its icon, so the text is never cut or broken.
+    void FitCaption();
+
     // Sends the click to the parent, as a mouse click or the space bar does.
     void Click();
     // Draws the button as it looks now into dc, at the origin, at the client size.

@@ -19,6 +19,7 @@
 #include "ui/CPasswordDlg.h"
 #include "platform/Shell.h"
 #include "ui/DialogLook.h"
+#include "ui/PageAlerts.h"
 #include "ui/ResourceImages.h"
 #include "ui/ResourceSchemeHandler.h"
 
@@ -36,10 +37,12 @@ CMainDlg::CMainDlg()
     : wxDialog(nullptr, wxID_ANY, "Veilbox", wxDefaultPosition, kWindowSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       programPath_(GetModulePath()) {
     SetBackgroundColour(DialogBackgroundColour());
+    // Every size of both icons goes to the window manager, which picks what it needs
+    // (a title bar, a task switcher, a dock); for a size both have, the big icon's
+    // image, added last, wins.
     wxIconBundle icons;
-    for (unsigned id : {kBigIconId, kSmallIconId}) {
-        const wxBitmap bitmap = LoadIconResource(id);
-        if (bitmap.IsOk()) {
+    for (unsigned id : {kSmallIconId, kBigIconId}) {
+        for (const wxBitmap& bitmap : LoadIconImages(id)) {
             wxIcon icon;
             icon.CopyFromBitmap(bitmap);
             icons.AddIcon(icon);
@@ -52,6 +55,7 @@ CMainDlg::CMainDlg()
     webView_ = wxWebView::New();
     webView_->Create(this, kWebViewId, wxWebViewDefaultURLStr, wxPoint(0, 0), GetClientSize());
     webView_->EnableContextMenu(false);
+    ShowPageAlertsInMessageBox(*webView_);
     webView_->Bind(wxEVT_WEBVIEW_NAVIGATING, &CMainDlg::OnNavigating, this);
     webView_->Bind(wxEVT_WEBVIEW_LOADED, &CMainDlg::OnDocumentComplete, this);
     // The web view fills the window whatever its size.
@@ -105,11 +109,13 @@ bool CMainDlg::SetElementHtml(const std::string& id, const std::string& html) {
 }
 
 void CMainDlg::OnDocumentComplete(wxWebViewEvent& event) {
-    ReportPageLoaded();
-    // The event also comes for the page that stays after a failed load, and for
-    // addresses outside the program: only the program's own pages are filled.
+    // The event also comes for the blank page the view starts on, for the page that
+    // stays after a failed load, and for addresses outside the program: only the
+    // program's own pages are filled.
     const std::string pageName = GetPageName(event.GetURL().utf8_string(), programPath_);
-    if (!pageName.empty()) FillPage(pageName);
+    if (pageName.empty()) return;
+    FillPage(pageName);
+    ReportPageLoaded(pageName);
 }
 
 void CMainDlg::FillPage(const std::string& pageName) {
@@ -160,7 +166,8 @@ void CMainDlg::RunPageCommand(int value) {
             RestoreCommand(*this);
             break;
         case PageCommand::StartMailClient:
-            platform::StartProgram(MailClient::kExecutable);
+            // The client opens over the whole screen, as the user expects it back.
+            (void)platform::StartProgram(MailClient::kExecutable, platform::WindowShow::Maximized);
             break;
         case PageCommand::None:
             break;

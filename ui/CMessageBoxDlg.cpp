@@ -1,6 +1,12 @@
 #include "ui/CMessageBoxDlg.h"
 
+#include <algorithm>
+
 #include <wx/artprov.h>
+#include <wx/dcclient.h>
+#include <wx/gdicmn.h>
+#include <wx/scrolwin.h>
+#include <wx/settings.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
@@ -10,8 +16,12 @@
 
 namespace {
 
-// The box is a fixed layout in dialog units.
+// The box's layout in dialog units, for a text that fits the message area; a longer
+// text makes the area, and the box with it, larger.
 constexpr int BoxWidth = 272, BoxHeight = 137;
+constexpr int AreaWidth = 212, AreaHeight = 85;
+// The most of the screen's work area the box may take, in percent.
+constexpr int MostOfTheScreen = 85;
 
 wxArtID IconFor(unsigned style) {
     switch (style & MB_ICONMASK) {
@@ -34,12 +44,14 @@ CMessageBoxDlg::CMessageBoxDlg(const wxString& text, unsigned style)
 
     icon_ = new wxStaticBitmap(this, IconId, wxArtProvider::GetBitmap(IconFor(style_), wxART_MESSAGE_BOX),
                                DuPoint(7, 7), DuSize(20, 20));
-    auto* message = new wxStaticText(this, MessageId, text_, DuPoint(53, 7), DuSize(212, 85),
-                                     wxST_NO_AUTORESIZE);
-    message->Wrap(DuSize(212, 85).x);
-    auto* separator = new wxWindow(this, wxID_ANY, DuPoint(7, 105), DuSize(258, 1));
-    first_ = new CHoverButton(this, FirstButtonId, "Button1", DuPoint(59, 116), DuSize(50, 14));
-    second_ = new CHoverButton(this, SecondButtonId, "Button2", DuPoint(162, 116), DuSize(50, 14));
+    const wxSize grown = CreateMessageArea() - DuSize(AreaWidth, AreaHeight);
+    SetClientSize(DuSize(BoxWidth, BoxHeight) + grown);
+    // Everything below the message moves down by what it grew; the buttons stay centred.
+    const auto below = [&](int x, int y) { return DuPoint(x, y) + wxPoint(grown.x / 2, grown.y); };
+    auto* separator = new wxWindow(this, wxID_ANY, DuPoint(7, 105) + wxPoint(0, grown.y),
+                                   DuSize(258, 1) + wxSize(grown.x, 0));
+    first_ = new CHoverButton(this, FirstButtonId, "Button1", below(59, 116), DuSize(50, 14));
+    second_ = new CHoverButton(this, SecondButtonId, "Button2", below(162, 116), DuSize(50, 14));
 
     DialogCtlColor(*this);
     separator->SetBackgroundColour(*wxBLACK);
@@ -76,6 +88,35 @@ CMessageBoxDlg::CMessageBoxDlg(const wxString& text, unsigned style)
     Bind(wxEVT_BUTTON, &CMessageBoxDlg::OnSecondButton, this, SecondButtonId);
     CentreOverOwner();
     first_->SetFocus();
+}
+
+wxSize CMessageBoxDlg::CreateMessageArea() {
+    const wxSize least = DuSize(AreaWidth, AreaHeight);
+    auto* area = new wxScrolledWindow(this, wxID_ANY, DuPoint(53, 7), least);
+    message_ = new wxStaticText(area, MessageId, text_, wxPoint(0, 0));
+    message_->Wrap(least.x);
+    // Measured in the box's font: before the box is shown the label's own best size may
+    // still be that of the toolkit's default font.
+    wxClientDC dc(message_);
+    dc.SetFont(GetFont());
+    const wxSize text = dc.GetMultiLineTextExtent(message_->GetLabel()) + wxSize(2, 2);
+    message_->SetSize(text);
+
+    // As large as the text, never smaller than the layout, at most what leaves the box
+    // within most of the screen; beyond that the text scrolls.
+    const wxRect screen = wxGetClientDisplayRect();
+    const wxSize frame = GetSize() - GetClientSize() + DuSize(BoxWidth, BoxHeight) - least;
+    const wxSize most(std::max(screen.width * MostOfTheScreen / 100 - frame.x, least.x),
+                      std::max(screen.height * MostOfTheScreen / 100 - frame.y, least.y));
+    wxSize size(std::clamp(text.x, least.x, most.x), std::clamp(text.y, least.y, most.y));
+    // A scroll bar takes room from the text beside or below it.
+    const int bar = wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this);
+    if (text.y > size.y) size.x = std::min(size.x + bar, most.x);
+    if (text.x > size.x) size.y = std::min(size.y + bar, most.y);
+    area->SetSize(size);
+    area->SetVirtualSize(text);
+    area->SetScrollRate(message_->GetCharHeight() / 2, message_->GetCharHeight());
+    return size;
 }
 
 unsigned CMessageBoxDlg::ButtonSet() const {

@@ -1,5 +1,6 @@
 // The program's own message box: the message, one of four icons, and one of four
-// button sets, in the program's colours. Its results are those of the system's
+// button sets, in the program's colours. It grows with a long message, up to most of
+// the screen, and the message scrolls beyond that. Its results are those of the system's
 // message box (IDOK, IDCANCEL, IDRETRY, IDYES, IDNO).
 #pragma once
 
@@ -31,10 +32,14 @@ private:
     void OnFirstButton(wxCommandEvent& event);
     void OnSecondButton(wxCommandEvent& event);
     unsigned ButtonSet() const;
+    // The message in an area as large as the text needs, from the layout's size up to
+    // most of the screen; returns the area's size.
+    wxSize CreateMessageArea();
 
     unsigned style_;
     wxStaticBitmap* icon_ = nullptr;
     CHoverButton* first_ = nullptr;
     wxString text_;
+    wxStaticText* message_ = nullptr;
     CHoverButton* second_ = nullptr;
 };

@@ -4,10 +4,10 @@
 #include <cstdint>
 
 #include <wx/evtloop.h>
-#include <wx/gauge.h>
 #include <wx/stattext.h>
 
 #include "ui/CHoverButton.h"
+#include "ui/CProgressBar.h"
 #include "ui/DialogLook.h"
 
 namespace {
@@ -34,7 +34,7 @@ CProgressDlg::CProgressDlg() : CBaseDlg(nullptr, "Working hard...", DlgWidth, Dl
                                wxST_NO_AUTORESIZE);
     percent_ = new wxStaticText(this, PercentId, " 0 %", DuPoint(98, 23), DuSize(18, 8),
                                 wxST_NO_AUTORESIZE);
-    bar_ = new wxGauge(this, BarId, high_ - low_, DuPoint(7, 34), DuSize(201, 13));
+    bar_ = new CProgressBar(this, BarId, high_ - low_, DuPoint(7, 34), DuSize(201, 13));
     cancel_ = new CHoverButton(this, CancelId, "Cancel", DuPoint(82, 58), DuSize(50, 14));
     cancel_->SetDefault();
 

@@ -13,7 +13,7 @@
 #include "ui/CBaseDlg.h"
 
 class CHoverButton;
-class wxGauge;
+class CProgressBar;
 class wxStaticText;
 
 class CProgressDlg : public CBaseDlg, public ProgressWindow {
@@ -48,7 +48,7 @@ private:
     void ReleaseOwner();
     wxString FormatPercent() const;
 
-    wxGauge* bar_ = nullptr;
+    CProgressBar* bar_ = nullptr;
     CHoverButton* cancel_ = nullptr;
     wxStaticText* status_ = nullptr;
     wxStaticText* percent_ = nullptr;

@@ -14,6 +14,7 @@
 #include "platform/Shell.h"
 #include "ui/CHoverButton.h"
 #include "ui/DialogLook.h"
+#include "ui/PageAlerts.h"
 
 namespace {
 
@@ -128,6 +129,7 @@ void CSetupDlg::CreateHelpPage() {
     helpPage_ = wxWebView::New(this, HelpPageId, wxWebViewDefaultURLStr, DuPoint(0, 0), DuSize(192, 231));
     if (!helpPage_) return;
     helpPage_->EnableContextMenu(false);
+    ShowPageAlertsInMessageBox(*helpPage_);
     helpPage_->SetPage(wxString::FromUTF8(reinterpret_cast<const char*>(page.data), page.size), wxString());
 }
 

@@ -3,10 +3,12 @@
 #include <string>
 #include <vector>
 
-#include <wx/msgdlg.h>
 #include <wx/utils.h>
 
 #include "ui/CMainDlg.h"
+#include "ui/CMessageBoxDlg.h"
+#include "base/UserInterface.h"
+#include "password/PasswordRecord.h"
 #include "base/FileLocations.h"
 #include "app/UninstallCleanup.h"
 #include "app/UninstallRequest.h"
@@ -15,13 +17,16 @@
 #include "app/PageCommands.h"
 #include "store/StoreWorkflows.h"
 #include "ui/DialogLook.h"
+#include "platform/EmbeddedBrowser.h"
 
 namespace {
 
-// Without GPU access (Xvfb, remote X) WebKitGTK's accelerated compositing can leave
-// the page blank; plain drawing is fast enough for these pages. A value the user set
-// wins.
 void PrepareWebEngine() {
+    // A privacy tool leaves no browsing data behind: its pages are viewed privately.
+    (void)platform::MakeEmbeddedBrowsersEphemeral();
+    // Without GPU access (Xvfb, remote X) WebKitGTK's accelerated compositing can leave
+    // the page blank; plain drawing is fast enough for these pages. A value the user
+    // set wins.
     wxString ignored;
     if (!wxGetEnv("WEBKIT_DISABLE_COMPOSITING_MODE", &ignored)) wxSetEnv("WEBKIT_DISABLE_COMPOSITING_MODE", "1");
 }
@@ -37,6 +42,9 @@ bool CShellApp::OnInit() {
     // The dialog look (ivory brush and colours) is made once for the whole run.
     DialogBrush();
     SetAppName(wxString::FromUTF8(GetApplicationName()));
+    // Older versions kept the password record beside the program. Should the move fail,
+    // that record stays in force where it is, so nothing is lost either way.
+    (void)MoveAuthRecordToUserData();
     // A hide or restore that died (power cut, kill) may have left a half-written
     // container or plain copies of mail that were never put in place.
     CleanLeftovers(MakeRunRequest());
@@ -54,9 +62,11 @@ bool CShellApp::OnInit() {
             runMainWindow_ = false;
             return true;
         }
-        // No window of the program exists yet, so this one box is the system's, with
-        // the caption the system gives a box that names none.
-        wxMessageDialog refusal(nullptr, UninstallRefusedText, "Error", wxOK | wxICON_STOP);
+        // No window of the program exists yet, so the box has the caption the system
+        // gives a box that names none; it is the program's own box, which shows the
+        // stop sign on every desktop.
+        CMessageBoxDlg refusal(UninstallRefusedText, MB_OK | MB_ICONSTOP);
+        refusal.SetTitle("Error");
         refusal.ShowModal();
     }
     return true;

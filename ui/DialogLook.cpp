@@ -44,4 +44,5 @@ void ApplyButtonStyle(CHoverButton& button, int roleId) {
     }
     // Without the hand cursor the button keeps the standard pointer and still works.
     (void)button.SetCursorResource(HandCursorId, true);
+    button.FitCaption();
 }

@@ -27,5 +27,5 @@ constexpr unsigned HandCursorId = 136;
 // Colours, role icons and the hand cursor for one button. roleId 0 means the
 // button's own window id; ids below 100 are dialog results (OK 1 ... No 7) whose
 // icons are 10000 + id (hovered) and 20000 + id (idle); other ids use id and
-// id + 10000.
+// id + 10000. The button is widened, if need be, until its caption fits beside the icon.
 void ApplyButtonStyle(CHoverButton& button, int roleId);

@@ -1,6 +1,5 @@
 #include "ui/ResourceImages.h"
 
-#include <cstdlib>
 
 #include <wx/image.h>
 #include <wx/imagpng.h>
@@ -51,19 +50,14 @@ wxBitmap LoadIconResource(unsigned id) {
     return image.IsOk() ? wxBitmap(image) : wxBitmap();
 }
 
-wxBitmap LoadIconResource(unsigned id, int size) {
-    platform::Resource res = platform::FindEmbeddedResource(IconType, id);
-    int count = ImageCount(res, wxBITMAP_TYPE_ICO);
-    wxImage best;
-    for (int i = 0; i < count; ++i) {
-        wxImage image = ReadImage(res, wxBITMAP_TYPE_ICO, i);
-        if (!image.IsOk()) continue;
-        if (!best.IsOk() ||
-            std::abs(image.GetWidth() - size) < std::abs(best.GetWidth() - size)) {
-            best = image;
-        }
+std::vector<wxBitmap> LoadIconImages(unsigned id) {
+    const platform::Resource res = platform::FindEmbeddedResource(IconType, id);
+    std::vector<wxBitmap> images;
+    for (int i = 0, count = ImageCount(res, wxBITMAP_TYPE_ICO); i < count; ++i) {
+        const wxImage image = ReadImage(res, wxBITMAP_TYPE_ICO, i);
+        if (image.IsOk()) images.emplace_back(image);
     }
-    return best.IsOk() ? wxBitmap(best) : wxBitmap();
+    return images;
 }
 
 wxCursor LoadCursorResource(unsigned id) {

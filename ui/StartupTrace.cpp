@@ -24,12 +24,13 @@ void MarkProgramStart() {
     State().reported = false;
 }
 
-void ReportPageLoaded() {
+void ReportPageLoaded(const std::string& pageName) {
     TraceState& state = State();
     if (state.reported) return;
     state.reported = true;
     if (platform::EnvironmentValue("VEILBOX_TRACE_STARTUP") != "1") return;
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - state.start);
-    std::fprintf(stderr, "veilbox: first page loaded after %lld ms\n", static_cast<long long>(elapsed.count()));
+    std::fprintf(stderr, "veilbox: first page \"%s\" loaded after %lld ms\n", pageName.c_str(),
+                 static_cast<long long>(elapsed.count()));
 }

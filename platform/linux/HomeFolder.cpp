@@ -21,4 +21,16 @@ std::string HomeFolder() {
     return std::string();
 }
 
+std::string DataHome() {
+    std::string data = EnvironmentValue("XDG_DATA_HOME");
+    if (!data.empty() && data[0] == '/') return data;
+    const std::string home = HomeFolder();
+    return home.empty() ? std::string() : home + "/.local/share";
+}
+
+std::string ProgramDataFolderPath() {
+    const std::string data = DataHome();
+    return data.empty() ? std::string() : data + "/veilbox";
+}
+
 }  // namespace platform

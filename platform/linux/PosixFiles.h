@@ -35,6 +35,10 @@ bool IsReadOnlyMode(mode_t mode);
 // EWOULDBLOCK when someone holds the file). A missing path gives ENOENT.
 int CheckRemovable(const std::string& path);
 
+// mkdir -p for the folders above path (up to its last '/'), each new one private to the
+// user; false when one could not be made.
+bool MakeFoldersAbove(const std::string& path);
+
 // The folder part of path ("/" for a file in the root, "." for a bare name).
 std::string FolderOf(const std::string& path);
 

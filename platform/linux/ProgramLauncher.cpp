@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <vector>
 
 #include "platform/Shell.h"
@@ -64,15 +65,24 @@ void WriteErrorAndExit(int fd, int code) {
     _exit(code);
 }
 
-// Runs program with args (args[0] is the name it sees) in its own session. True once
-// the program has really been executed; a failed exec is reported back through a pipe
-// that closes on exec, so "started" never means "tried".
-bool SpawnDetached(const std::string& program, const std::vector<std::string>& args) {
+// Runs program with args (args[0] is the name it sees) in its own session, with our
+// environment and `variable` (NAME=value, when not empty) set. True once the program
+// has really been executed; a failed exec is reported back through a pipe that closes
+// on exec, so "started" never means "tried".
+bool SpawnDetached(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& variable = std::string()) {
     // Everything the children use is prepared first: after fork only async-signal-safe
     // calls are allowed.
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
+    std::vector<char*> envp;
+    const std::string name = variable.substr(0, variable.find('=') + 1);
+    for (char** entry = environ; *entry; ++entry) {
+        if (name.empty() || std::strncmp(*entry, name.c_str(), name.size()) != 0) envp.push_back(*entry);
+    }
+    if (!name.empty()) envp.push_back(const_cast<char*>(variable.c_str()));
+    envp.push_back(nullptr);
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) return false;
     UniqueFd readEnd(ends[0]), writeEnd(ends[1]);
@@ -90,7 +100,7 @@ bool SpawnDetached(const std::string& program, const std::vector<std::string>& a
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
         CloseInheritedDescriptors(writeEnd.Get());
-        execv(program.c_str(), argv.data());
+        execve(program.c_str(), argv.data(), envp.data());
         WriteErrorAndExit(writeEnd.Get(), 127);
     }
     writeEnd.Reset();
@@ -117,7 +127,7 @@ bool OpenUrl(const std::string& url) {
     return !handler.empty() && SpawnDetached(handler, {"xdg-open", url});
 }
 
-bool StartProgram(const std::string& name) {
+bool StartProgram(const std::string& name, WindowShow show) {
     std::string path = FindOnPath(name);
     // Programs named for another system keep their ".exe"; installed here they have none.
     std::string shownName = name;
@@ -125,7 +135,8 @@ bool StartProgram(const std::string& name) {
         shownName = name.substr(0, name.size() - 4);
         path = FindOnPath(shownName);
     }
-    return !path.empty() && SpawnDetached(path, {shownName});
+    const std::string request = show == WindowShow::Maximized ? std::string(kWindowShowVariable) + "=maximized" : "";
+    return !path.empty() && SpawnDetached(path, {shownName}, request);
 }
 
 }  // namespace platform

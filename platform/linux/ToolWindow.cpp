@@ -8,6 +8,7 @@
 #include <chrono>
 #include <utility>
 
+#include "platform/Shell.h"
 #include "platform/ToolWindow.h"
 #include "platform/linux/TerminationState.h"
 
@@ -82,8 +83,20 @@ ToolWindow::ToolWindow(ToolDesktop& desktop, const std::string& className, const
     Display* display = p.display;
     int screen = DefaultScreen(display);
     int height = kMargin * 2 + kLineHeight * static_cast<int>(p.lines.size() + 1);
-    p.window = XCreateSimpleWindow(display, RootWindow(display, screen), 40, 40, kWidth, height, 1,
+    // Whoever started the tool may ask for its window maximised (StartProgram): it then
+    // covers the screen, and a window manager is told so before the window is shown.
+    const bool maximized = EnvironmentValue(kWindowShowVariable) == "maximized";
+    const int x = maximized ? 0 : 40, y = x;
+    const unsigned width = maximized ? DisplayWidth(display, screen) : kWidth;
+    if (maximized) height = DisplayHeight(display, screen);
+    p.window = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, width, height, 1,
                                    BlackPixel(display, screen), WhitePixel(display, screen));
+    if (maximized) {
+        Atom states[] = {XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False),
+                         XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False)};
+        XChangeProperty(display, p.window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(states), 2);
+    }
 
     std::string instance = instanceName;
     std::string windowClass = className;

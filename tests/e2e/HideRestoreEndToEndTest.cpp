@@ -20,7 +20,7 @@ class HideRestoreEndToEnd : public ::testing::Test {
 protected:
     HideRestoreEndToEnd() {
         const std::string bin = std::string(VEILBOX_BINARY_DIR) + "/bin";
-        // The program runs from a folder of its own, so auth.dat beside it is ours.
+        // The program runs from a folder of its own, so nothing beside it is another's.
         fs::create_directories(home_.file("bin"));
         fs::copy_file(bin + "/veilbox", home_.file("bin/veilbox"));
         fs::create_directories(home_.file("Documents"));
@@ -81,7 +81,7 @@ TEST_F(HideRestoreEndToEnd, HideAtHighLevelThenRestoreAfterARestart) {
                      " && click_in '^Setup$' 511 320 && click_in '^Change password$' 211 58 && type_in \"$E2E_PASSWORD\""
                      " && click_in '^Change password$' 211 94 && type_in \"$E2E_PASSWORD\" && "
                      "click_in '^Change password$' 372 22 && sleep 1 && click_in '^Setup$' 399 352 && sleep 1"));
-    EXPECT_TRUE(fs::exists(home_.file("bin/auth.dat")));
+    EXPECT_TRUE(fs::exists(dataHome_ + "/veilbox/auth.dat"));
     ASSERT_TRUE(Step(usePanel + " && wait_until 600 hidden " + keyName));
     ASSERT_TRUE(Step(backThenExit(203) + " && hidden " + keyName));
 

@@ -6,8 +6,8 @@ start_program() {  # standard error goes to a file the test reads
   echo $! >"$E2E_HOME/pid"
 }
 stop_program() { [ -f "$E2E_HOME/pid" ] && kill "$(cat "$E2E_HOME/pid")" 2>/dev/null; return 0; }
-# The first page has loaded and been filled (the program says so), and takes clicks.
-started() { wait_until 600 grep -q 'first page loaded after' "$E2E_HOME/stderr.txt" && sleep 1; }
+# The first of the program's pages has loaded and been filled (the program says so), and takes clicks.
+started() { wait_until 600 grep -q 'first page "[a-z0-9]*" loaded after' "$E2E_HOME/stderr.txt"; }
 # Whether the identity $1 is in its container, out of the mail client's list, or back.
 hidden() { [ -e "$E2E_HOME/Documents/$1.dat" ] && ! msimn list | grep -q "$1"; }
 restored() { [ ! -e "$E2E_HOME/Documents/$1.dat" ] && msimn list | grep -q "$1"; }

@@ -36,7 +36,7 @@ TEST(Shell, ProgramsStartDetachedFromThePathWithoutOurDescriptorsAndUrlsArriveUn
     const auto fake = [&](const std::string& path, int fd = 99) {
         const std::string marker = bin.file("ran-" + fs::path(path).filename().string());
         fs::create_directories(fs::path(bin.file(path)).parent_path());
-        WriteWholeFile(bin.file(path), "#!/bin/sh\n{ printf '%s\\n' \"$0\" \"$@\"; [ -e /proc/self/fd/" + std::to_string(fd) +
+        WriteWholeFile(bin.file(path), "#!/bin/sh\n{ printf '%s\\n' \"$0\" \"$@\" ${VEILBOX_WINDOW_SHOW:+\"$VEILBOX_WINDOW_SHOW\"}; [ -e /proc/self/fd/" + std::to_string(fd) +
                                            " ] && echo inherited; } > '" + marker + ".tmp'\n/bin/mv '" + marker + ".tmp' '" + marker + "'\n");
         ::chmod(bin.file(path).c_str(), 0755);
         return marker;
@@ -58,7 +58,9 @@ TEST(Shell, ProgramsStartDetachedFromThePathWithoutOurDescriptorsAndUrlsArriveUn
     // ".exe" is dropped only when no program keeps it.
     const std::string plain = fake("second/msimn"), suffixed = fake("second/tool.EXE");
     fake("first/tool");
-    EXPECT_EQ(platform::StartProgram("msimn.exe") ? ran(plain) : "not started", bin.file("second/msimn\n"));
+    // The request to show the first window maximised travels along.
+    EXPECT_EQ(platform::StartProgram("msimn.exe", platform::WindowShow::Maximized) ? ran(plain) : "not started",
+              bin.file("second/msimn\nmaximized\n"));
     EXPECT_EQ(platform::StartProgram("tool.EXE") ? ran(suffixed) : "not started", bin.file("second/tool.EXE\n"));
     EXPECT_FALSE(fs::exists(bin.file("ran-tool")));
 

@@ -1,6 +1,8 @@
 // The main window in-process on the real web view, and /uninstall run on the real program.
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
+#include <set>
 
 #include <wx/textctrl.h>
 #include <wx/webview.h>
@@ -14,6 +16,7 @@
 #include "password/PasswordRecord.h"
 #include "platform/Shell.h"
 #include "support/CommandOutput.h"
+#include "support/TempDir.h"
 #include "support/World.h"
 #include "ui/CMainDlg.h"
 #include "ui/CPasswordDlg.h"
@@ -163,6 +166,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, MainWindowStart, ::testing::ValuesIn(kStarts));
 
 TEST_F(MainWindowTest, TextArrivesIntactEndTourGoesBackExitEndsTheRunAndUnknownCommandsGoToTheBrowser) {
     ASSERT_TRUE(StartOnTheMainPage());
+    // Window managers pick the icon size they need (title bar, task switcher, dock).
+    EXPECT_GE(window_->GetIcons().GetIconCount(), 2u) << "sizes of the program icon";
     const std::string tricky = "a \"quoted\" 'text' with \\ back\\slash, line\nbreak and \xC3\xA9";
     EXPECT_TRUE(window_->SetElementHtml("act", tricky));
     EXPECT_EQ(tricky, ElementHtml("act"));
@@ -200,6 +205,55 @@ TEST_F(MainWindowTest, TextArrivesIntactEndTourGoesBackExitEndsTheRunAndUnknownC
     }
 }
 
+// Shell functions that answer the real program's windows: answer TITLE KEY gives the
+// visible window of that title the focus and presses the key until the window is gone.
+// With no window manager nothing takes the focus by itself, and a slow start could eat
+// a single press. The waits are long: a sanitized build on a busy machine starts slowly.
+const std::string kAnswerWindows =
+    "answer() { id=$(timeout 120 xdotool search --sync --onlyvisible --name \"$1\" | head -1); "
+    "for i in $(seq 240); do sleep 0.5; xdotool windowfocus \"$id\"; sleep 0.2; xdotool key \"$2\"; "
+    "xdotool search --onlyvisible --name \"$1\" | grep -qx \"$id\" || return 0; done; }; ";
+
+// One run of a copy of the real program in a home of its own, with everything at its
+// default place and an older auth.dat beside the program. The start-up trace names the
+// first of the program's pages; afterwards the home holds only what is documented: the
+// password record moved beside the registry database. The web view wrote nothing (no ~/.cache/veilbox, no browsing data in the data folder).
+TEST_F(MainWindowTest, ARunInAFreshHomeLeavesFilesOnlyInTheDocumentedPlaces) {
+    TempDir home;
+    const std::string bin = std::string(VEILBOX_BINARY_DIR) + "/bin", program = home.file("bin/veilbox");
+    std::filesystem::create_directories(home.file("bin"));
+    std::filesystem::copy_file(bin + "/veilbox", program);
+    world_.SetPassword("");  // a record of no password, so no prompt stops the start
+    const std::string record = ReadWholeFile(world_.AuthPath());
+    WriteWholeFile(home.file("bin/auth.dat"), record);
+    const std::string run = "env -u VEILBOX_REGISTRY -u VEILBOX_AUTH -u XDG_DATA_HOME -u XDG_CACHE_HOME -u XDG_CONFIG_HOME HOME='" +
+                            home.path() + "' ";
+    for (const char* name : {"Main --default", "Private"}) CommandOutput(run + bin + "/msimn create-identity --name " + name);
+    const auto tree = [&] {
+        std::set<std::string> paths;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(home.path())) {
+            paths.insert(entry.path().lexically_relative(home.path()).string());
+        }
+        return paths;
+    };
+    const std::set<std::string> before = tree();
+    const std::string trace = world_.home.file("trace");
+    CommandOutput("( " + kAnswerWindows + "for i in $(seq 1200); do grep -q 'first page' '" + trace +
+                  "' && break; sleep 0.1; done; answer '^Veilbox$' Escape ) >/dev/null 2>&1 & " + run +
+                  "VEILBOX_TRACE_STARTUP=1 timeout 180 '" + program + "' 2>'" + trace + "'");
+    EXPECT_EQ(0u, ReadWholeFile(trace).find("veilbox: first page \"welcome\" loaded after ")) << ReadWholeFile(trace);
+
+    std::set<std::string> added, removed;
+    const std::set<std::string> after = tree();
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::inserter(added, added.end()));
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::inserter(removed, removed.end()));
+    // The base folders of the desktop's rules may appear empty; nothing of ours is in them.
+    added.erase(".cache");
+    EXPECT_EQ(std::set<std::string>{".local/share/veilbox/auth.dat"}, added);
+    EXPECT_EQ(std::set<std::string>{"bin/auth.dat"}, removed);
+    EXPECT_EQ(record, ReadWholeFile(home.file(".local/share/veilbox/auth.dat")));
+}
+
 // /uninstall on a copy of the real program, whose settings key is named after it, before
 // any window exists.
 TEST_F(MainWindowTest, UninstallRemovesTheProgramsKeysOrIsRefusedWhileAnIdentityIsHidden) {
@@ -209,7 +263,7 @@ TEST_F(MainWindowTest, UninstallRemovesTheProgramsKeysOrIsRefusedWhileAnIdentity
     const auto keyExists = [](const char* path) { return RegistryKey().Open(HKEY_CURRENT_USER, path, KEY_READ) == ERROR_SUCCESS; };
     int exitCode = -1;
     ASSERT_EQ(ERROR_SUCCESS, RegistryKey().Create(HKEY_CURRENT_USER, "Software\\Orlen\\Veilbox\\main", KEY_ALL_ACCESS));
-    CommandOutput("timeout 60 '" + program + "' /UNINSTALL 2>/dev/null", &exitCode);
+    CommandOutput("timeout 180 '" + program + "' /UNINSTALL 2>/dev/null", &exitCode);
     EXPECT_EQ(0, exitCode);
     EXPECT_FALSE(keyExists("Software\\Orlen"));
 
@@ -217,16 +271,12 @@ TEST_F(MainWindowTest, UninstallRemovesTheProgramsKeysOrIsRefusedWhileAnIdentity
     world_.AddIdentity("{A}", "Main");
     world_.MarkHidden("{B}");
     ASSERT_TRUE(ClearFirstRun());
-    // The refusal comes first, as a system box ("Error"); Enter answers it. Then the
-    // ordinary window opens and Escape closes it without restoring. With no window
-    // manager nothing takes the focus by itself, so each window is given it, and the
-    // key is pressed again until the window is gone, so a slow start cannot eat it.
-    const std::string drive =
-        "answer() { id=$(timeout 30 xdotool search --sync --onlyvisible --name \"$1\" | head -1); "
-        "for i in $(seq 60); do sleep 0.5; xdotool windowfocus \"$id\"; sleep 0.2; xdotool key \"$2\"; "
-        "xdotool search --onlyvisible --name \"$1\" | grep -qx \"$id\" || return 0; done; }; "
-        "answer '^Error$' Return; answer '^Veilbox$' Escape";
-    CommandOutput("( " + drive + " ) >/dev/null 2>&1 & timeout 60 '" + program + "' /uninstall", &exitCode);
+    // The refusal comes first, with the caption of a box that names none ("Error");
+    // Enter answers it. Then the ordinary window opens and Escape closes it without
+    // restoring.
+    CommandOutput("( " + kAnswerWindows + "answer '^Error$' Return; answer '^Veilbox$' Escape ) >/dev/null 2>&1 & timeout 180 '" +
+                      program + "' /uninstall",
+                  &exitCode);
     EXPECT_EQ(6505 & 0xFF, exitCode) << "6505 reaches the parent as its low byte";
     EXPECT_TRUE(keyExists("Software\\Orlen\\Veilbox"));
 }

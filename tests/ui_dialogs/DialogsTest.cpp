@@ -1,6 +1,8 @@
 // The change password and setup dialogs, driven by their windows; their message boxes
 // are the program's own, answered by a click. (The start-up prompt: tests/ui_app.)
 
+#include <memory>
+
 #include <wx/listbox.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
@@ -14,6 +16,9 @@
 #include "platform/File.h"
 #include "support/World.h"
 #include "ui/CChangePasswordDlg.h"
+#include "ui/CPasswordDlg.h"
+#include "ui/CProgressDlg.h"
+#include "ui/CRecoveryPasswordDlg.h"
 #include "ui/CSetupDlg.h"
 
 namespace {
@@ -163,6 +168,27 @@ TEST_F(uiSetup, CancelEscapeAndAHiddenIdentitySaveNothing) {
     EXPECT_EQ(0, script.Runs());
     EXPECT_EQ(std::vector<std::string>{kSetupRefusedText}, script.boxes);
     EXPECT_EQ(kAlice, GetGuardId());
+}
+
+// "Change password" once broke onto two cut lines: every caption of every dialog fits
+// on one line beside its 16-pixel icon.
+TEST_F(uiDialogs, EveryButtonCaptionFitsItsButton) {
+    std::vector<std::unique_ptr<wxDialog>> dialogs;
+    dialogs.emplace_back(new CSetupDlg(SecurityHigh));
+    dialogs.emplace_back(new CChangePasswordDlg);
+    dialogs.emplace_back(new CPasswordDlg);
+    dialogs.emplace_back(new CRecoveryPasswordDlg("Enter the old password"));
+    dialogs.emplace_back(new CProgressDlg);
+    for (unsigned set : {MB_OK, MB_OKCANCEL, MB_YESNO, MB_RETRYCANCEL}) dialogs.emplace_back(new CMessageBoxDlg("?", set));
+    for (const auto& dialog : dialogs) {
+        for (wxWindow* child : dialog->GetChildren()) {
+            auto* button = dynamic_cast<CHoverButton*>(child);
+            if (!button || !button->IsShown()) continue;
+            const int caption = button->GetSize().x - (button->HasInIcon() ? 16 + 3 : 0);
+            EXPECT_LE(button->GetTextExtent(button->GetLabelText()).x, caption)
+                << dialog->GetTitle() << ": " << button->GetLabelText();
+        }
+    }
 }
 
 TEST_F(uiSetup, TheHelpPageIsShown) {

@@ -112,6 +112,24 @@ TEST(uiMessageBox, EachButtonSetHasItsButtonsAndOnlyYesNoIgnoresEscapeAndTheClos
     }
 }
 
+// Twenty paths that could not be erased: the box grows until the text's last line and
+// its longest line are in sight, and no further than the screen.
+TEST(uiMessageBox, ALongTextIsShownToItsLastLine) {
+    std::string paths = "These unprotected files could not be erased:\r\n";
+    for (int n = 1; n <= 20; ++n) paths += "\r\n/home/ann/.local/share/veilbox-demo/Private/Mail/Folder" + std::to_string(n) + ".dbx";
+    CMessageBoxDlg box(paths + "\r\n\r\nPlease delete them yourself.", MB_OK);
+    box.Show();
+    PumpFor(50);
+    auto* message = wxDynamicCast(box.FindWindow(CMessageBoxDlg::MessageId), wxStaticText);
+    ASSERT_NE(nullptr, message);
+    const wxRect text(message->GetScreenPosition(), message->GetBestSize());
+    wxRect seen(message->GetParent()->GetScreenPosition(), message->GetParent()->GetClientSize());
+    seen.Intersect(wxRect(box.GetScreenPosition(), box.GetClientSize()));
+    EXPECT_TRUE(seen.Contains(text)) << "text " << text.x << "," << text.y << " " << text.width << "x" << text.height
+                                     << ", shown " << seen.x << "," << seen.y << " " << seen.width << "x" << seen.height;
+    EXPECT_LE(box.GetSize().y, wxGetClientDisplayRect().height);
+}
+
 TEST_F(uiWidgets, BoxesTakeTheMainWindowsCaptionAndTheCoresTextWithItsLineBreaks) {
     wxString caption, text;
     ModalScript script([&](wxDialog& dialog) {

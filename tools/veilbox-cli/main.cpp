@@ -1,4 +1,4 @@
-// veilbox-cli [--password-fd N] hide|restore
+// veilbox-cli [--password-fd N] hide|restore, or --help for the usage line
 //
 // Runs the hide or the restore of the protected identity (the "guardid" setting)
 // without windows. The registry, the documents folder and the password file are those
@@ -32,8 +32,10 @@
 
 namespace {
 
+const char kUsage[] = "usage: veilbox-cli [--password-fd N] hide|restore\n";
+
 int Usage() {
-    std::fprintf(stderr, "usage: veilbox-cli [--password-fd N] hide|restore\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -83,6 +85,10 @@ int main(int argc, char** argv) {
     // core file or another process of the user.
     platform::DisableCoreDumps();
 
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     int passwordFd = -1;
     if (argc == 4 && std::string(argv[1]) == "--password-fd") {
         if (!ParseDescriptor(argv[2], passwordFd)) return Usage();

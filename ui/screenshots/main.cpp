@@ -120,13 +120,15 @@ void TakeStartQuestion() {
 }
 
 // A message box over the main window; pointAtFirst puts the pointer on its first button.
+// A box larger than the main window is taken alone.
 void TakeBox(MainWindow& main, const std::string& text, unsigned style, const std::string& name,
              bool pointAtFirst = false) {
     OnDialog take([&](wxDialog& dialog) {
         CHoverButton& first = dynamic_cast<CMessageBoxDlg&>(dialog).FirstButton();
         wxUIActionSimulator pointer;
         if (pointAtFirst) pointer.MouseMove(first.GetScreenRect().GetPosition() + first.GetSize() / 2);
-        Shoot(*main, name);
+        const bool larger = dialog.GetSize().x > main->GetSize().x || dialog.GetSize().y > main->GetSize().y;
+        Shoot(larger ? static_cast<wxWindow&>(dialog) : *main, name);
         pointer.MouseMove(1, 1);
         first.Click();
     });
@@ -151,6 +153,11 @@ void TakeEverything(WxUserInterface& ui) {
     TakeBox(main, "Outlook Express is currently running. Please close Outlook Express and retry.",
             MB_RETRYCANCEL | MB_ICONSTOP, "msgbox_retry");
     TakeBox(main, kNoPasswordWarningText, MB_YESNO | MB_ICONQUESTION, "msgbox_yesno_hover", true);
+    std::string files = "The message store is protected, but these unprotected files could not be erased:\r\n";
+    for (int n = 1; n <= 20; ++n) {
+        files += "\r\n/home/ann/.local/share/veilbox-demo/Private/Mail/Folder" + std::to_string(n) + ".dbx";
+    }
+    TakeBox(main, files + "\r\n\r\nPlease delete them yourself.", MB_OK | MB_ICONEXCLAMATION, "msgbox_files_left");
     {
         std::unique_ptr<ProgressWindow> progress = ui.CreateProgressWindow();
         progress->SetStatusText("Encrypting message store");
@@ -188,7 +195,7 @@ void TakeEverything(WxUserInterface& ui) {
         // The second identity the script made is the one to protect.
         const IdentityCatalogue catalogue = IdentityCatalogue::Read();
         for (size_t n = 0; n < catalogue.Count(); ++n) {
-            if (catalogue.At(n).Username == "Private") SetGuardId(catalogue.At(n).KeyName);
+            if (catalogue.At(n).Username == "Private") (void)SetGuardId(catalogue.At(n).KeyName);
         }
         CSetupDlg setup(SecurityHigh);
         setup.Show();
