@@ -58,7 +58,7 @@ public:
     [[nodiscard]] static FileStatus Open(const std::string& path, Mode mode, File& out,
                                          Permissions permissions = DefaultPermissions);
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return handle_ >= 0; }
     const std::string& Path() const { return path_; }
 
     // Reads up to size bytes into buffer; got is 0 at the end of the file.
@@ -78,7 +78,8 @@ public:
     [[nodiscard]] FileStatus Close();
 
 private:
-    int fd_ = -1;
+    // The descriptor on Linux, the HANDLE on Windows (INVALID_HANDLE_VALUE is -1 there too).
+    intptr_t handle_ = -1;
     std::string path_;
 };
 

@@ -31,14 +31,15 @@ RunOutcome NotWrittenBack(const platform::FileStatus& status) {
 
 // Shows why the restore stopped, as every failure after the first write does.
 RunOutcome ReportKept(UserInterface& ui, RunOutcome outcome) {
-    if (!outcome.reason().empty()) ui.ShowMessageBox(outcome.reason() + kKept, MB_OK | MB_ICONSTOP);
+    if (!outcome.reason().empty())
+        ui.ShowMessageBox(outcome.reason() + kKept, MessageStyle::Ok | MessageStyle::IconStop);
     return outcome;
 }
 
 RunOutcome RefuseDamaged(UserInterface& ui, const std::string& path, const std::string& fault) {
     const std::string text =
         "The protected container is damaged and cannot be restored: " + fault + ".\r\n\r\nNothing has been changed.";
-    ui.ShowMessageBox(text, MB_OK | MB_ICONSTOP);
+    ui.ShowMessageBox(text, MessageStyle::Ok | MessageStyle::IconStop);
     return RunOutcome::Failed(ResultUnspecified, path, text);
 }
 
