@@ -21,6 +21,10 @@ std::string GetDocumentsFolder();
 
 // Value of an environment variable; empty when it is not defined.
 std::string EnvironmentValue(const std::string& name);
+// Sets or removes a variable of this process's environment (which programs it starts
+// inherit); false if the system refused.
+bool SetEnvironmentValue(const std::string& name, const std::string& value);
+bool RemoveEnvironmentValue(const std::string& name);
 
 // Opens a URL (mailto: among them) with the desktop's handler. False if it cannot.
 bool OpenUrl(const std::string& url);
