@@ -2,7 +2,7 @@
 // stream may outlive its storage object (ole32 reverts the streams of a released one).
 #pragma once
 
-#include "platform/win32/OleOutput.h"
+#include "platform/win32/OutputSession.h"
 
 namespace platform {
 

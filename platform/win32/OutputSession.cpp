@@ -1,4 +1,4 @@
-#include "platform/win32/OleOutput.h"
+#include "OutputSession.h"
 
 #include "platform/common/StreamNames.h"
 #include "platform/win32/Win32Files.h"
@@ -32,7 +32,7 @@ std::wstring WideName(const std::string& name) {
     return wide;
 }
 
-StorageStatus OleOutput::Create(const std::string& path, bool mustBeNew, std::shared_ptr<OleOutput>& out) {
+StorageStatus OutputSession::Create(const std::string& path, bool mustBeNew, std::shared_ptr<OutputSession>& out) {
     // Nothing but a regular file is written, and a link is never followed: the
     // container's secrets would go wherever it points.
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -42,7 +42,7 @@ StorageStatus OleOutput::Create(const std::string& path, bool mustBeNew, std::sh
             return kStorageAccessDenied;
         }
     }
-    std::shared_ptr<OleOutput> session(new OleOutput());
+    std::shared_ptr<OutputSession> session(new OutputSession());
     const std::wstring wide = WideName(path);
     HRESULT result =
         ::StgCreateDocfile(wide.c_str(), mustBeNew ? kCreateNewMode : kCreateMode, 0, session->root_.Receive());
@@ -52,14 +52,14 @@ StorageStatus OleOutput::Create(const std::string& path, bool mustBeNew, std::sh
     return kStorageOk;
 }
 
-OleOutput::~OleOutput() { Abandon(); }
+OutputSession::~OutputSession() { Abandon(); }
 
-StorageStatus OleOutput::Remember(StorageStatus status) {
+StorageStatus OutputSession::Remember(StorageStatus status) {
     if (!StorageSucceeded(status) && StorageSucceeded(failure_)) failure_ = status;
     return status;
 }
 
-StorageStatus OleOutput::NewStream(const std::string& name, IStream*& stream) {
+StorageStatus OutputSession::NewStream(const std::string& name, BorrowedStream& stream) {
     if (!IsOpen()) return kStorageReverted;
     if (current_) return kStorageAccessDenied;
     if (!IsValidStreamName(name)) return kStorageInvalidName;
@@ -70,11 +70,11 @@ StorageStatus OleOutput::NewStream(const std::string& name, IStream*& stream) {
     if (FAILED(result)) return Remember(Status(result));
     currentSize_ = 0;
     names_.insert(std::move(key));
-    stream = current_.Get();
+    stream.stream = current_.Get();
     return kStorageOk;
 }
 
-StorageStatus OleOutput::Write(IStream* stream, const void* data, size_t size) {
+StorageStatus OutputSession::Write(IStream* stream, const void* data, size_t size) {
     if (!IsCurrent(stream)) return kStorageReverted;
     if (!StorageSucceeded(failure_)) return failure_;
     // Stream sizes are 32-bit in the file's directory.
@@ -87,14 +87,14 @@ StorageStatus OleOutput::Write(IStream* stream, const void* data, size_t size) {
     return kStorageOk;
 }
 
-StorageStatus OleOutput::CloseStream(IStream* stream) {
+StorageStatus OutputSession::CloseStream(IStream* stream) {
     if (!IsCurrent(stream)) return kStorageReverted;
     HRESULT result = stream->Commit(STGC_OVERWRITE);
     current_.Reset();
     return Remember(FAILED(result) ? Status(result) : kStorageOk);
 }
 
-StorageStatus OleOutput::Commit() {
+StorageStatus OutputSession::Commit() {
     if (!IsOpen()) return kStorageReverted;
     if (current_) (void)CloseStream(current_.Get());
     HRESULT result = root_.Get()->Commit(STGC_OVERWRITE);
@@ -105,7 +105,7 @@ StorageStatus OleOutput::Commit() {
     return status;
 }
 
-void OleOutput::Abandon() {
+void OutputSession::Abandon() {
     if (!IsOpen()) return;
     current_.Reset();
     root_.Reset();

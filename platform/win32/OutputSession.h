@@ -46,14 +46,20 @@ private:
     Interface* pointer_ = nullptr;
 };
 
-class OleOutput {
+// The one stream being written, as the session hands it out; the session owns it.
+struct BorrowedStream {
+    IStream* stream = nullptr;
+    IStream* Get() const { return stream; }
+};
+
+class OutputSession {
 public:
-    static StorageStatus Create(const std::string& path, bool mustBeNew, std::shared_ptr<OleOutput>& out);
-    ~OleOutput();
+    static StorageStatus Create(const std::string& path, bool mustBeNew, std::shared_ptr<OutputSession>& out);
+    ~OutputSession();
 
     bool IsOpen() const { return static_cast<bool>(root_); }
     bool IsCurrent(IStream* stream) const { return stream && stream == current_.Get(); }
-    StorageStatus NewStream(const std::string& name, IStream*& stream);
+    StorageStatus NewStream(const std::string& name, BorrowedStream& stream);
     StorageStatus Write(IStream* stream, const void* data, size_t size);
     StorageStatus CloseStream(IStream* stream);
     StorageStatus Commit();
