@@ -57,8 +57,9 @@ constexpr uint32_t kRegOpenedExistingKey = 2;
 // spelling they were created with; a subKey may hold several names separated by
 // backslashes (a leading backslash is RegStatus::BadPathname). A handle whose key has
 // been deleted, by this process or another, answers RegStatus::KeyDeleted to everything
-// but RegCloseKey. Where a buffer is too small (RegStatus::MoreData) no output buffer is
-// written; a data size reports the size needed, a name size is left as it was.
+// but RegCloseKey. Where a buffer is too small (RegStatus::MoreData) a data size reports
+// the size needed and a name size is left as it was; what the buffers hold then is not
+// to be relied on (the stand-in writes nothing, an enumeration on Windows may have).
 // A handle refuses the value and enumeration calls its rights do not cover
 // (RegStatus::AccessDenied); opening or creating below a handle ignores its rights.
 // A key name holds at most 255 characters.
@@ -88,7 +89,9 @@ RegStatus RegEnumValueA(RegKey key, uint32_t index, char* name, uint32_t* nameSi
 // has room; the size returned stays the stored one.
 RegStatus RegQueryValueExA(RegKey key, const char* name, uint32_t* reserved, uint32_t* type, uint8_t* data,
                            uint32_t* dataSize);
-// Stores the bytes exactly as given (zero-length data is allowed).
+// Stores the bytes exactly as given (zero-length data is allowed). Windows also counts
+// a text's terminating zero that the size left out but that follows in memory; the
+// stand-in does not read past the size.
 RegStatus RegSetValueExA(RegKey key, const char* name, uint32_t reserved, uint32_t type, const uint8_t* data,
                          uint32_t dataSize);
 RegStatus RegDeleteValueA(RegKey key, const char* name);

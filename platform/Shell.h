@@ -59,6 +59,11 @@ bool ReadVersionRecord(const std::string& path, VersionRecord& out);
 // A string of the record's string table ("ProductName", "FileVersion", ...).
 bool ReadVersionString(const std::string& path, const std::string& key, std::string& out);
 
+// True when the program runs under Wine rather than on Windows or Linux: Wine's
+// registry enumerates values sorted by name and lets any handle query a key's
+// information, where Windows keeps creation order and asks for the query right.
+bool RunsUnderWine();
+
 // Values that differ from run to run, for seeding.
 uint64_t PerformanceFrequency();
 uint64_t PerformanceCounter();

@@ -29,12 +29,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 cmake -S . -B build-win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-win32 -j "$jobs"
-# Cases where the real registry (through Wine) and the stand-in still disagree, or whose
-# test reaches for Linux paths and processes; each is open work on the Windows issue.
-# Wine's sorted value enumeration (ValuesComeInCreationOrder) is the one difference
-# that is to stay.
-windows_open='ValuesComeInCreationOrder|DeletedClosedMadeUp|NamesKeepUnusualCharacters|TwoProcessesWriteOneKey|ValuesKeepTheirTypeAndExactBytes|QueryingAndEnumeratingFollowTheBufferRules|SourcePathTest|PasswordRecordTest'
-ctest --test-dir build-win32 --output-on-failure -j "$jobs" -E "$windows_open"
+ctest --test-dir build-win32 --output-on-failure -j "$jobs"
 wineserver -k || true
 
 if [ -x scripts/fuzz.sh ]; then

@@ -18,6 +18,8 @@ bool SetEnvironmentValue(const std::string& name, const std::string& value) {
 
 bool RemoveEnvironmentValue(const std::string& name) { return ::unsetenv(name.c_str()) == 0; }
 
+bool RunsUnderWine() { return false; }
+
 std::string ProgramFilePath() {
     std::vector<char> buffer(4096);
     ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);

@@ -12,6 +12,12 @@ FileStatus LastError(const std::string& path) { return FileStatusFromWin32(::Get
 
 FileStatus Rename(const std::string& from, const std::string& to, DWORD flags) {
     if (::GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) return LastError(from);
+    // Windows refuses to replace a read-only file; Wine replaces it. Refused here on both.
+    const DWORD target = ::GetFileAttributesA(to.c_str());
+    if ((flags & MOVEFILE_REPLACE_EXISTING) && target != INVALID_FILE_ATTRIBUTES &&
+        (target & FILE_ATTRIBUTE_READONLY)) {
+        return FileStatus(FileStatus::AccessDenied, to, ERROR_ACCESS_DENIED);
+    }
     if (!::MoveFileExA(from.c_str(), to.c_str(), flags)) return LastError(to);
     return FileStatus();
 }

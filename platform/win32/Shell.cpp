@@ -73,6 +73,12 @@ bool StartProgram(const std::string& name) {
     return true;
 }
 
+// Wine's ntdll exports its version; Windows' does not.
+bool RunsUnderWine() {
+    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 bool FindTopLevelWindow(const std::string& className) { return ::FindWindowA(className.c_str(), nullptr) != nullptr; }
 
 }  // namespace platform
