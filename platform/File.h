@@ -119,6 +119,10 @@ bool FlushFolder(const std::string& folder);
 // names, in one call: cheaper than flushing many small files one by one. False when
 // the system cannot do that; then nothing is promised and each file must be flushed.
 bool FlushFileSystemOf(const std::string& folder);
+// False where FlushFileSystemOf never succeeds (Windows, for a user without
+// administrator rights). A file can be flushed there only through a handle that may
+// write it, so callers flush each file while they still write it.
+bool CanFlushFileSystem();
 
 struct FindEntry {
     std::string name;  // as stored on disk

@@ -59,7 +59,8 @@ FileStatus File::Open(const std::string& path, Mode mode, File& out, Permissions
     if (IsLinkPath(path)) return FileStatus(FileStatus::LinkRefused, path);
     // FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the check, the open
     // gets the link itself, never its target.
-    HANDLE handle = ::CreateFileA(path.c_str(), Access(mode), 0, nullptr, Disposition(mode),
+    // Reading the attributes is part of every open: Stamp and SetStamp need it.
+    HANDLE handle = ::CreateFileA(path.c_str(), Access(mode) | FILE_READ_ATTRIBUTES, 0, nullptr, Disposition(mode),
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();

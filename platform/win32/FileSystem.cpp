@@ -79,6 +79,8 @@ bool FlushFolder(const std::string& folder) { return IsDirectory(folder); }
 // every file is flushed on its own.
 bool FlushFileSystemOf(const std::string&) { return false; }
 
+bool CanFlushFileSystem() { return false; }
+
 std::vector<FindEntry> FindFiles(const std::string& folder, const std::string& pattern) {
     std::vector<FindEntry> entries;
     WIN32_FIND_DATAA data;
