@@ -4,27 +4,11 @@
 # identity is either still in place with every byte, or its container restores it with
 # every byte (a restore keeps the container aside when the identity is in place).
 # Usage: kill_points.sh MSIMN.EXE VEILBOX-CLI.EXE [ROUNDS] (WINEPREFIX, WINEARCH from the caller)
-set -euo pipefail
 msimn=$1 cli=$2 rounds=${3:-24}
-work=$(mktemp -d)
-registry="Software\\Veilbox kill points $$"
-cleanup() {
-  wine reg delete "HKCU\\$registry" /f >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/world.sh"
 fail() { echo "FAILED at round $round: $*"; exit 1; }
-
-export VEILBOX_REGISTRY=$registry VEILBOX_PROGRAM_NAME=veilbox-cli WINEDEBUG=-all
-export VEILBOX_AUTH=$(winepath -w "$work/auth.dat")
-store=$(winepath -w "$work/store")
-sums=$(winepath -w "$work/sums.txt")
 round=0
-key=$(wine "$msimn" create-identity --name Ann --store "$store" --files 6 --seed 3 --default | tr -d '\r' | tail -1)
-wine reg add "HKCU\\$registry\\Software\\Keelfern\\veilbox-cli\\main" /v guardid /d "$key" /f >/dev/null
-wine reg add "HKCU\\$registry\\Software\\Keelfern\\veilbox-cli\\main" /v secmode /t REG_DWORD /d 2 /f >/dev/null
-wine "$msimn" checksum record "$key" "$sums" >/dev/null
-container="$(winepath -u "$(wine cmd /c echo %USERPROFILE% | tr -d '\r')")/Documents/$key.dat"
+world_make "$msimn" 6 3 2
 
 # How long a whole hide takes here, so the kills spread over all of it.
 start=$(date +%s%N)

@@ -5,25 +5,10 @@
 # while it runs, then hides the store into a container that an independent reader
 # (python3-olefile) takes apart, and the restore brings back every byte.
 # Usage: round_trip.sh MSIMN.EXE VEILBOX-CLI.EXE (WINEPREFIX and WINEARCH from the caller)
-set -euo pipefail
 msimn=$1 cli=$2
-work=$(mktemp -d)
-registry="Software\\Veilbox round trip $$"
-cleanup() {
-  wine reg delete "HKCU\\$registry" /f >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/world.sh"
 fail() { echo "FAILED: $*"; exit 1; }
-
-export VEILBOX_REGISTRY=$registry VEILBOX_PROGRAM_NAME=veilbox-cli WINEDEBUG=-all
-export VEILBOX_AUTH=$(winepath -w "$work/auth.dat")
-store=$(winepath -w "$work/store")
-sums=$(winepath -w "$work/sums.txt")
-key=$(wine "$msimn" create-identity --name Ann --store "$store" --files 4 --seed 9 --default | tr -d '\r' | tail -1)
-wine reg add "HKCU\\$registry\\Software\\Keelfern\\veilbox-cli\\main" /v guardid /d "$key" /f >/dev/null
-wine reg add "HKCU\\$registry\\Software\\Keelfern\\veilbox-cli\\main" /v secmode /t REG_DWORD /d 1 /f >/dev/null
-wine "$msimn" checksum record "$key" "$sums" >/dev/null
+world_make "$msimn" 4 9 1
 
 wine "$msimn" run --identity "$key" --for 20 >/dev/null 2>&1 &
 client=$!
@@ -38,7 +23,6 @@ kill "$client"
 wait "$client" || true
 
 wine "$cli" hide </dev/null >"$work/hide.log" 2>&1 || fail "hide: $(cat "$work/hide.log")"
-container="$(winepath -u "$(wine cmd /c echo %USERPROFILE% | tr -d '\r')")/Documents/$key.dat"
 [ -f "$container" ] || fail "no container at $container"
 if wine "$msimn" list | grep -q "$key"; then fail "the identity is still listed"; fi
 /usr/bin/python3 - "$container" <<'PY' || fail "olefile disagrees"
