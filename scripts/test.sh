@@ -22,8 +22,12 @@ xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-asan --output-on-
 export WINEARCH=win32 WINEPREFIX=$PWD/build-win32/wineprefix WINEDEBUG=-all
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$(dirname "$WINEPREFIX")"
-  wineboot -i >/dev/null 2>&1
+  # No .NET or HTML engine for the prefix: nothing here uses them, and their installers
+  # would only ask.
+  WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  # The user's folders appear only once the prefix's first start has finished.
+  wineserver -w
   documents="$WINEPREFIX/drive_c/users/$(id -un)/Documents"
   if [ -L "$documents" ]; then rm "$documents" && mkdir "$documents"; fi
 fi
