@@ -39,7 +39,7 @@ RunRequest MakeRunRequest() {
 bool IsMailClientClosed(UserInterface& ui) {
     while (platform::FindTopLevelWindow(MailClient::kMainWindowClass)) {
         if (ui.ShowMessageBox("Outlook Express is currently running. Please close Outlook Express and retry.",
-                              MB_RETRYCANCEL | MB_ICONSTOP) != IDRETRY) {
+                              MessageStyle::RetryCancel | MessageStyle::IconStop) != MessageAnswer::Retry) {
             return false;
         }
     }
@@ -50,7 +50,7 @@ void HideCommand(CommandHost& host) {
     RunRequest request = MakeRunRequest();
     if (request.identityKeyName.empty()) {
         if (host.User().ShowMessageBox("Please specify an identity to protect. Would you like to do this now?",
-                                       MB_YESNO) == IDYES) {
+                                       MessageStyle::YesNo) == MessageAnswer::Yes) {
             host.RunSetup();
         }
         return;
@@ -59,7 +59,8 @@ void HideCommand(CommandHost& host) {
     // A hidden identity is no longer listed; its hide goes on to be refused as hidden.
     // A listed identity always has a store folder, so an empty one means not listed.
     if (request.storeRoot.empty() && !platform::FileExists(request.containerPath)) {
-        host.User().ShowMessageBox("Unable to locate message store for the selected identity", MB_OK | MB_ICONSTOP);
+        host.User().ShowMessageBox("Unable to locate message store for the selected identity",
+                                   MessageStyle::Ok | MessageStyle::IconStop);
         return;
     }
     const RunOutcome outcome = Recorded(HideIdentity(std::move(request), host.User()));

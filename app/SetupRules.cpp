@@ -18,7 +18,7 @@ const char kSetupNotSavedText[] =
 
 bool RefuseSetupWhileHidden(UserInterface& ui) {
     if (!IsIdentityHidden()) return false;
-    ui.ShowMessageBox(kSetupRefusedText, MB_OK);
+    ui.ShowMessageBox(kSetupRefusedText, MessageStyle::Ok);
     return true;
 }
 
@@ -37,18 +37,18 @@ int LevelButtonFor(int level) { return level >= SecurityLow && level <= Security
 bool ConfirmSetup(UserInterface& ui, const IdentityCatalogue& catalogue, int line, int level,
                   const std::function<void()>& offerPasswordChange) {
     if (line < 0 || static_cast<size_t>(line) >= catalogue.Count()) {
-        ui.ShowMessageBox(kSelectIdentityText, MB_OK);
+        ui.ShowMessageBox(kSelectIdentityText, MessageStyle::Ok);
         return false;
     }
     // Taken before the password dialog runs, so nothing it does can change the choice.
     const std::string keyName = catalogue.At(static_cast<size_t>(line)).KeyName;
-    if (!IsPasswordSet() && ui.ShowMessageBox(kNoPasswordWarningText, MB_YESNO) == IDYES) {
+    if (!IsPasswordSet() && ui.ShowMessageBox(kNoPasswordWarningText, MessageStyle::YesNo) == MessageAnswer::Yes) {
         offerPasswordChange();
     }
     // The hide reads the choice back from the registry: one that was not saved must not
     // close the dialog as if it had been.
     if (!SetGuardId(keyName) || !SetSecurityLevel(level)) {
-        ui.ShowMessageBox(kSetupNotSavedText, MB_OK | MB_ICONSTOP);
+        ui.ShowMessageBox(kSetupNotSavedText, MessageStyle::Ok | MessageStyle::IconStop);
         return false;
     }
     return true;

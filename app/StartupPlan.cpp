@@ -27,7 +27,7 @@ StartupPlan PlanStartup(UserInterface& ui) {
         const std::string problem = TooFewIdentitiesText(IdentityCatalogue::Read().Count());
         if (!problem.empty()) {
             if (ui.ShowMessageBox(problem + "\r\n\r\nWould you like to take a guided tour?",
-                                  MB_YESNO | MB_ICONQUESTION) != IDYES) {
+                                  MessageStyle::YesNo | MessageStyle::IconQuestion) != MessageAnswer::Yes) {
                 return plan;
             }
             plan.tourOnly = true;

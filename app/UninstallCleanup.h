@@ -8,7 +8,7 @@
 // Deletes root\parentPath\childName with all its subkeys, then parentPath itself if no
 // subkey is left under it (a parentPath without a backslash is never deleted). Errors
 // are silent: whatever could not be deleted stays.
-void DeleteRegistryKeyTree(HKEY root, const std::string& parentPath, const std::string& childName);
+void DeleteRegistryKeyTree(platform::RegKey root, const std::string& parentPath, const std::string& childName);
 
 // Removes Software\Orlen\Veilbox of the current user, and Software\Orlen when no other
 // product is left under it. The settings and the program's files are not touched.

@@ -1,4 +1,4 @@
-// A user who is never there: message boxes answer IDCANCEL (or IDNO for questions),
+// A user who is never there: message boxes answer MessageAnswer::Cancel (or MessageAnswer::No for questions),
 // no progress window is made and no password is given. For work that must not ask.
 #pragma once
 
@@ -7,7 +7,7 @@
 class SilentUserInterface final : public UserInterface {
 public:
     int ShowMessageBox(const std::string&, unsigned style) override {
-        return (style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
+        return (style & MessageStyle::TypeMask) == MessageStyle::YesNo ? MessageAnswer::No : MessageAnswer::Cancel;
     }
     std::unique_ptr<ProgressWindow> CreateProgressWindow() override { return nullptr; }
     bool RequestPassword(const std::string&, std::string&) override { return false; }

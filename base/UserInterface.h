@@ -8,27 +8,33 @@
 
 #include "base/ProgressWindow.h"
 
-// Message box style bits and results, as the system's message box has them.
-constexpr unsigned MB_OK = 0x0;
-constexpr unsigned MB_OKCANCEL = 0x1;
-constexpr unsigned MB_YESNO = 0x4;
-constexpr unsigned MB_RETRYCANCEL = 0x5;
-constexpr unsigned MB_ICONSTOP = 0x10;
-constexpr unsigned MB_ICONQUESTION = 0x20;
-constexpr unsigned MB_ICONEXCLAMATION = 0x30;
-constexpr unsigned MB_ICONINFORMATION = 0x40;
-constexpr unsigned MB_TYPEMASK = 0x7;
-constexpr unsigned MB_ICONMASK = 0x70;
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDRETRY = 4;
-constexpr int IDYES = 6;
-constexpr int IDNO = 7;
+// Message box style bits and results, with the values the system's message box gives
+// them (stored answers and the tests' scripts rely on the numbers). Scoped, because
+// <windows.h> defines the system's own names as macros.
+namespace MessageStyle {
+constexpr unsigned Ok = 0x0;
+constexpr unsigned OkCancel = 0x1;
+constexpr unsigned YesNo = 0x4;
+constexpr unsigned RetryCancel = 0x5;
+constexpr unsigned IconStop = 0x10;
+constexpr unsigned IconQuestion = 0x20;
+constexpr unsigned IconExclamation = 0x30;
+constexpr unsigned IconInformation = 0x40;
+constexpr unsigned TypeMask = 0x7;
+constexpr unsigned IconMask = 0x70;
+}  // namespace MessageStyle
+namespace MessageAnswer {
+constexpr int Ok = 1;
+constexpr int Cancel = 2;
+constexpr int Retry = 4;
+constexpr int Yes = 6;
+constexpr int No = 7;
+}  // namespace MessageAnswer
 
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
-    // The program's one message box; returns IDOK, IDCANCEL, IDRETRY, IDYES or IDNO.
+    // The program's one message box; returns one of MessageAnswer.
     virtual int ShowMessageBox(const std::string& text, unsigned style) = 0;
     // A modeless progress window that disables the main window while it lives;
     // null when it cannot be made (the work then goes on without one).

@@ -28,6 +28,46 @@ function(_veilbox_text_bytes text out)
   set(${out} "${bytes}0x00," PARENT_SCOPE)
 endfunction()
 
+# On Windows the same fields and texts become the program's VERSIONINFO resource, which
+# the version API reads.
+function(_veilbox_version_resource target version major minor patch build strings)
+  set(block "")
+  list(LENGTH strings count)
+  math(EXPR last "${count} - 1")
+  foreach(i RANGE 0 ${last} 2)
+    math(EXPR j "${i} + 1")
+    list(GET strings ${i} key)
+    list(GET strings ${j} value)
+    string(APPEND block "      VALUE \"${key}\", \"${value}\"\n")
+  endforeach()
+  set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}_version_record.rc")
+  file(WRITE "${out}.tmp"
+"// Version record ${version} of ${target}, made by cmake/VersionRecord.cmake; edits are lost.
+1 VERSIONINFO
+FILEVERSION ${major},${minor},${patch},${build}
+PRODUCTVERSION ${major},${minor},${patch},${build}
+FILEFLAGSMASK 0x3F
+FILEFLAGS 0
+FILEOS 4
+FILETYPE 1
+FILESUBTYPE 0
+BEGIN
+  BLOCK \"StringFileInfo\"
+  BEGIN
+    BLOCK \"040904B0\"
+    BEGIN
+${block}    END
+  END
+  BLOCK \"VarFileInfo\"
+  BEGIN
+    VALUE \"Translation\", 0x409, 1200
+  END
+END
+")
+  configure_file("${out}.tmp" "${out}" COPYONLY)
+  target_sources(${target} PRIVATE "${out}")
+endfunction()
+
 # veilbox_add_version_record(<target> [VERSION <a.b.c.d>] [PRODUCT <name>])
 # Embeds a version record into an executable target. VERSION defaults to the project's
 # version, PRODUCT to Veilbox.
@@ -74,6 +114,10 @@ function(veilbox_add_version_record target)
     "Comments" ""
     "PrivateBuild" ""
     "SpecialBuild" "")
+  if(WIN32)
+    _veilbox_version_resource(${target} "${ARG_VERSION}" ${major} ${minor} ${patch} ${build} "${strings}")
+    return()
+  endif()
   foreach(text IN LISTS strings)
     _veilbox_text_bytes("${text}" b)
     string(APPEND bytes "${b}")

@@ -26,7 +26,8 @@ const char kGuardId[] = "{F0220000-0000-0000-0000-000000000001}";
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     World::ProcessWide();
     RegistryKey identities;
-    if (identities.Create(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) != ERROR_SUCCESS)
+    if (identities.Create(platform::RegKey::CurrentUser, MailClient::kIdentitiesKey, platform::KeyAccess::AllAccess) !=
+        platform::RegStatus::Success)
         std::abort();
     return 0;
 }
@@ -57,8 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
     if (!wellFormed && restored) std::abort();
     if (restored) {
         RegistryKey identities;
-        if (identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) != ERROR_SUCCESS ||
-            identities.DeleteSubtree(kGuardId) != ERROR_SUCCESS)
+        if (identities.Open(platform::RegKey::CurrentUser, MailClient::kIdentitiesKey,
+                            platform::KeyAccess::AllAccess) != platform::RegStatus::Success ||
+            identities.DeleteSubtree(kGuardId) != platform::RegStatus::Success)
             std::abort();
     }
     return 0;

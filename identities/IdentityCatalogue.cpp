@@ -6,12 +6,12 @@
 namespace {
 
 // Key names of the identities and of the client's version keys fit this buffer.
-constexpr DWORD kKeyNameBuffer = 512;
+constexpr uint32_t kKeyNameBuffer = 512;
 
 // The name of the subkey at index; false past the last one (or on any failure).
-bool EnumKeyName(HKEY key, DWORD index, std::string& name) {
+bool EnumKeyName(platform::RegKey key, uint32_t index, std::string& name) {
     char buffer[kKeyNameBuffer] = {};
-    if (RegEnumKeyA(key, index, buffer, kKeyNameBuffer) != ERROR_SUCCESS) return false;
+    if (RegEnumKeyA(key, index, buffer, kKeyNameBuffer) != platform::RegStatus::Success) return false;
     name = buffer;
     return true;
 }
@@ -19,23 +19,24 @@ bool EnumKeyName(HKEY key, DWORD index, std::string& name) {
 // The visible text of a text value; `present` tells a value stored as an empty string
 // (one zero byte) from a missing one.
 std::string ReadText(const RegistryKey& key, const char* valueName, bool& present) {
-    DWORD byteCount = 0;
+    uint32_t byteCount = 0;
     std::string text = key.QueryString(valueName, std::string(), byteCount);
     present = byteCount > 0;
     return text;
 }
 
 // ReadStoreRoot with the presence of the value.
-std::string ReadStoreRootValue(HKEY identityKey, bool& present) {
+std::string ReadStoreRootValue(platform::RegKey identityKey, bool& present) {
     present = false;
     RegistryKey software;
-    if (software.Open(identityKey, MailClient::kClientSoftwareKey, KEY_ALL_ACCESS) != ERROR_SUCCESS)
+    if (software.Open(identityKey, MailClient::kClientSoftwareKey, platform::KeyAccess::AllAccess) !=
+        platform::RegStatus::Success)
         return std::string();
     // The client keeps one key per version; only the first is consulted.
     std::string versionName;
     if (!EnumKeyName(software.Handle(), 0, versionName)) return std::string();
     RegistryKey version;
-    if (version.Open(software.Handle(), versionName, KEY_ALL_ACCESS) != ERROR_SUCCESS)
+    if (version.Open(software.Handle(), versionName, platform::KeyAccess::AllAccess) != platform::RegStatus::Success)
         return std::string();
     return ReadText(version, MailClient::kStoreRootValue, present);
 }
@@ -45,13 +46,14 @@ std::string ReadStoreRootValue(HKEY identityKey, bool& present) {
 IdentityCatalogue IdentityCatalogue::Read() {
     std::vector<IdentityRecord> records;
     RegistryKey identities;
-    if (identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) !=
-        ERROR_SUCCESS)
+    if (identities.Open(platform::RegKey::CurrentUser, MailClient::kIdentitiesKey, platform::KeyAccess::AllAccess) !=
+        platform::RegStatus::Success)
         return IdentityCatalogue();
     std::string keyName;
-    for (DWORD index = 0; EnumKeyName(identities.Handle(), index, keyName); ++index) {
+    for (uint32_t index = 0; EnumKeyName(identities.Handle(), index, keyName); ++index) {
         RegistryKey identity;
-        if (identity.Open(identities.Handle(), keyName, KEY_ALL_ACCESS) != ERROR_SUCCESS) continue;
+        if (identity.Open(identities.Handle(), keyName, platform::KeyAccess::AllAccess) != platform::RegStatus::Success)
+            continue;
         IdentityRecord record;
         bool hasUsername = false, hasUserId = false, hasStoreRoot = false;
         record.KeyName = keyName;
@@ -87,7 +89,7 @@ std::string IdentityCatalogue::UsernameOf(const std::string& keyName) const {
     return position < 0 ? std::string() : records_[static_cast<size_t>(position)].Username;
 }
 
-std::string ReadStoreRoot(HKEY identityKey) {
+std::string ReadStoreRoot(platform::RegKey identityKey) {
     bool present = false;
     return ReadStoreRootValue(identityKey, present);
 }

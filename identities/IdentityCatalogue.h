@@ -40,4 +40,4 @@ private:
 
 // The "Store Root" value of the identity's first version key below the client's
 // software key, exactly as stored; empty text when any step is missing.
-std::string ReadStoreRoot(HKEY identityKey);
+std::string ReadStoreRoot(platform::RegKey identityKey);

@@ -5,7 +5,7 @@
 
 namespace MailClient {
 
-// Below HKEY_CURRENT_USER: one subkey per identity, named by the identity's key name.
+// Below platform::RegKey::CurrentUser: one subkey per identity, named by the identity's key name.
 constexpr const char kIdentitiesKey[] = "Identities";
 
 // Values of an identity's own key.

@@ -51,10 +51,10 @@ struct RegistryBackup {
 // and for subkey names read back from a backup.
 bool IsPlainKeyName(const std::string& name);
 
-// Writes a REG_SZ value of the text and one terminating zero; the registry's status.
-[[nodiscard]] LONG WriteText(HKEY key, const char* valueName, const std::string& text);
+// Writes a platform::RegType::Sz value of the text and one terminating zero; the registry's status.
+[[nodiscard]] platform::RegStatus WriteText(platform::RegKey key, const char* valueName, const std::string& text);
 
-// "Identities\<keyName>": an identity's key below HKEY_CURRENT_USER.
+// "Identities\<keyName>": an identity's key below platform::RegKey::CurrentUser.
 std::string GetIdentityKeyPath(const std::string& keyName);
 
 // How a walk over a registry key ended.
@@ -74,7 +74,7 @@ KeyWalk BackupIdentityKey(const std::string& keyName, RegistryBackup& backup);
 // Buffers are sized from the key's own size information, so every value is saved
 // whole; a value that still cannot be read (it changed meanwhile, or the read failed)
 // makes the walk fail rather than leaving it out.
-KeyWalk SerializeKey(RegistryBackup& backup, HKEY key);
+KeyWalk SerializeKey(RegistryBackup& backup, platform::RegKey key);
 
 // Points the pointer values of Identities that name the identity keyName at another
 // identity, then deletes that identity's key with everything below it. True exactly

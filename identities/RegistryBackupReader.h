@@ -30,9 +30,9 @@ struct RegistryBackupItem {
     enum Kind { Value, KeyBegin, KeyEnd, End };
     Kind kind = End;
     const char* name = nullptr;  // zero-terminated inside StructureStream (Value, KeyBegin)
-    DWORD type = 0;              // Value: the saved type byte
-    const BYTE* data = nullptr;  // Value: inside DataStream
-    DWORD size = 0;              // Value: data bytes
+    uint32_t type = 0;           // Value: the saved type byte
+    const uint8_t* data = nullptr;  // Value: inside DataStream
+    uint32_t size = 0;              // Value: data bytes
 };
 
 class RegistryBackupReader {

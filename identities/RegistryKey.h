@@ -11,7 +11,7 @@
 class RegistryKey : platform::NonCopyable {
 public:
     // Texts longer than this many bytes are not read by QueryString.
-    static constexpr DWORD kMaxStringBytes = 16384;
+    static constexpr uint32_t kMaxStringBytes = 16384;
 
     RegistryKey() = default;
     ~RegistryKey();
@@ -21,13 +21,15 @@ public:
     // Opens parent\path. On success the handle held before is closed and the new one
     // taken; the status is that of the open, or of that close if it failed. On failure
     // the holder is unchanged and the open's status is returned.
-    [[nodiscard]] LONG Open(HKEY parent, const std::string& path, REGSAM rights);
+    [[nodiscard]] platform::RegStatus Open(platform::RegKey parent, const std::string& path,
+                                           platform::RegRights rights);
     // As Open, but creates the key (and any missing keys above it) when it is absent.
-    [[nodiscard]] LONG Create(HKEY parent, const std::string& path, REGSAM rights);
+    [[nodiscard]] platform::RegStatus Create(platform::RegKey parent, const std::string& path,
+                                             platform::RegRights rights);
     // Releases the handle, if any; success when there was none.
-    LONG Close();
+    platform::RegStatus Close();
 
-    HKEY Handle() const { return key_.Get(); }
+    platform::RegKey Handle() const { return key_.Get(); }
     bool IsOpen() const { return static_cast<bool>(key_); }
 
     // The named value's text (up to its first zero byte), or defaultText when it
@@ -36,16 +38,15 @@ public:
                             const std::string& defaultText = std::string()) const;
     // As above; byteCount receives the number of bytes the registry returned (0 when
     // the read failed). A text stored as an empty string counts its zero: 1 byte.
-    std::string QueryString(const std::string& valueName, const std::string& defaultText,
-                            DWORD& byteCount) const;
+    std::string QueryString(const std::string& valueName, const std::string& defaultText, uint32_t& byteCount) const;
 
     // Deletes the subkey `name` with every key below it, depth first, stopping at the
     // first failure (what went before stays deleted). Success means it is all gone.
-    // An empty name is refused (ERROR_INVALID_PARAMETER): it would name the held key.
-    [[nodiscard]] LONG DeleteSubtree(const std::string& name);
+    // An empty name is refused (platform::RegStatus::InvalidParameter): it would name the held key.
+    [[nodiscard]] platform::RegStatus DeleteSubtree(const std::string& name);
 
 private:
-    LONG Take(HKEY opened);
+    platform::RegStatus Take(platform::RegKey opened);
 
     platform::OwnedKey key_;
 };

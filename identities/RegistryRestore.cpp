@@ -22,7 +22,7 @@ std::string Fold(const char* text) {
 
 // Every key path and value of a backup, keyed by folded path (and folded value name).
 struct BackupContents {
-    std::map<std::string, std::pair<DWORD, std::string>> values;
+    std::map<std::string, std::pair<uint32_t, std::string>> values;
     std::map<std::string, bool> keys;
 };
 
@@ -65,24 +65,25 @@ struct SavedPointer {
     explicit SavedPointer(const char* valueName) : name(valueName) {}
     const char* name;
     bool present = false;
-    DWORD type = 0;
-    std::vector<BYTE> data;
+    uint32_t type = 0;
+    std::vector<uint8_t> data;
 };
 
-void SavePointer(HKEY key, SavedPointer& saved) {
-    DWORD size = 0;
-    if (RegQueryValueExA(key, saved.name, nullptr, &saved.type, nullptr, &size) != ERROR_SUCCESS) return;
+void SavePointer(platform::RegKey key, SavedPointer& saved) {
+    uint32_t size = 0;
+    if (RegQueryValueExA(key, saved.name, nullptr, &saved.type, nullptr, &size) != platform::RegStatus::Success) return;
     saved.data.resize(size);
     saved.present = RegQueryValueExA(key, saved.name, nullptr, &saved.type, saved.data.data(), &size) ==
-                    ERROR_SUCCESS;
+                    platform::RegStatus::Success;
     saved.data.resize(size);
 }
 
-void PutPointerBack(HKEY key, const SavedPointer& saved) {
+void PutPointerBack(platform::RegKey key, const SavedPointer& saved) {
     if (saved.present) {
-        RegSetValueExA(key, saved.name, 0, saved.type, saved.data.data(), static_cast<DWORD>(saved.data.size()));
+        (void)RegSetValueExA(key, saved.name, 0, saved.type, saved.data.data(),
+                             static_cast<uint32_t>(saved.data.size()));
     } else {
-        RegDeleteValueA(key, saved.name);
+        (void)RegDeleteValueA(key, saved.name);
     }
 }
 
@@ -95,12 +96,14 @@ bool ReplayItems(const RegistryBackup& backup, std::vector<RegistryKey>& stack) 
         switch (item.kind) {
             case RegistryBackupItem::Value:
                 if (RegSetValueExA(stack.back().Handle(), item.name, 0, item.type, item.data, item.size) !=
-                    ERROR_SUCCESS)
+                    platform::RegStatus::Success)
                     return false;
                 break;
             case RegistryBackupItem::KeyBegin: {
                 RegistryKey subkey;
-                if (subkey.Create(stack.back().Handle(), item.name, KEY_ALL_ACCESS) != ERROR_SUCCESS) return false;
+                if (subkey.Create(stack.back().Handle(), item.name, platform::KeyAccess::AllAccess) !=
+                    platform::RegStatus::Success)
+                    return false;
                 stack.push_back(std::move(subkey));
                 break;
             }
@@ -157,7 +160,8 @@ bool FindStoreRootInBackup(const RegistryBackup& backup, std::string& storeRoot)
 
 KeyInPlace CompareIdentityKeyWithBackup(const std::string& keyName, const RegistryBackup& backup) {
     RegistryKey identity;
-    if (identity.Open(HKEY_CURRENT_USER, GetIdentityKeyPath(keyName), KEY_READ) != ERROR_SUCCESS) {
+    if (identity.Open(platform::RegKey::CurrentUser, GetIdentityKeyPath(keyName), platform::KeyAccess::Read) !=
+        platform::RegStatus::Success) {
         return KeyInPlace::Missing;
     }
     RegistryBackup inPlace;
@@ -183,27 +187,32 @@ bool RestoreIdentityKey(const std::string& keyName, const RegistryBackup& backup
     if (!ValidateRegistryBackup(backup)) return false;
 
     RegistryKey identities;
-    if (identities.Create(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) {
+    if (identities.Create(platform::RegKey::CurrentUser, MailClient::kIdentitiesKey, platform::KeyAccess::AllAccess) !=
+        platform::RegStatus::Success) {
         return false;
     }
     RegistryKey existing;
-    const bool existed = existing.Open(identities.Handle(), keyName, KEY_READ) == ERROR_SUCCESS;
-    existing.Close();
+    const bool existed =
+        existing.Open(identities.Handle(), keyName, platform::KeyAccess::Read) == platform::RegStatus::Success;
+    (void)existing.Close();
 
     std::vector<RegistryKey> stack(1);
-    if (stack.front().Create(identities.Handle(), keyName, KEY_ALL_ACCESS) != ERROR_SUCCESS) return false;
+    if (stack.front().Create(identities.Handle(), keyName, platform::KeyAccess::AllAccess) !=
+        platform::RegStatus::Success)
+        return false;
     SavedPointer pointers[] = {SavedPointer(MailClient::kDefaultUserIdValue),
                                SavedPointer(MailClient::kLastUserIdValue),
                                SavedPointer(MailClient::kLastUsernameValue),
                                SavedPointer(MailClient::kStartAsValue)};
     for (SavedPointer& pointer : pointers) SavePointer(identities.Handle(), pointer);
 
-    const HKEY key = identities.Handle();
-    bool written = ReplayItems(backup, stack) &&
-                   WriteText(key, MailClient::kDefaultUserIdValue, backup.DefaultUserId) == ERROR_SUCCESS &&
-                   WriteText(key, MailClient::kLastUserIdValue, backup.LastUserId) == ERROR_SUCCESS &&
-                   WriteText(key, MailClient::kLastUsernameValue, backup.LastUsername) == ERROR_SUCCESS &&
-                   WriteText(key, MailClient::kStartAsValue, backup.StartAs) == ERROR_SUCCESS;
+    const platform::RegKey key = identities.Handle();
+    bool written =
+        ReplayItems(backup, stack) &&
+        WriteText(key, MailClient::kDefaultUserIdValue, backup.DefaultUserId) == platform::RegStatus::Success &&
+        WriteText(key, MailClient::kLastUserIdValue, backup.LastUserId) == platform::RegStatus::Success &&
+        WriteText(key, MailClient::kLastUsernameValue, backup.LastUsername) == platform::RegStatus::Success &&
+        WriteText(key, MailClient::kStartAsValue, backup.StartAs) == platform::RegStatus::Success;
     stack.clear();
     if (written) return true;
 

@@ -21,21 +21,21 @@ std::string ProgramBaseName(const std::string& path) {
     return base;
 }
 
-RegistryKey OpenSettings(REGSAM rights) {
+RegistryKey OpenSettings(platform::RegRights rights) {
     RegistryKey key;
-    (void)key.Open(HKEY_CURRENT_USER, GetSettingsKeyPath(), rights);  // IsOpen() tells
+    (void)key.Open(platform::RegKey::CurrentUser, GetSettingsKeyPath(), rights);  // IsOpen() tells
     return key;
 }
 
-// A REG_DWORD of exactly four bytes, or the fallback.
+// A platform::RegType::Dword of exactly four bytes, or the fallback.
 int32_t ReadNumber(const char* name, int32_t fallback) {
-    RegistryKey key = OpenSettings(KEY_QUERY_VALUE);
-    DWORD type = 0;
-    BYTE data[4];
-    DWORD size = sizeof data;
+    RegistryKey key = OpenSettings(platform::KeyAccess::QueryValue);
+    uint32_t type = 0;
+    uint8_t data[4];
+    uint32_t size = sizeof data;
     if (!key.IsOpen() ||
-        RegQueryValueExA(key.Handle(), name, nullptr, &type, data, &size) != ERROR_SUCCESS ||
-        type != REG_DWORD || size != sizeof data) {
+        RegQueryValueExA(key.Handle(), name, nullptr, &type, data, &size) != platform::RegStatus::Success ||
+        type != platform::RegType::Dword || size != sizeof data) {
         return fallback;
     }
     int32_t value;
@@ -43,15 +43,16 @@ int32_t ReadNumber(const char* name, int32_t fallback) {
     return value;
 }
 
-bool WriteValue(const char* name, DWORD type, const void* data, DWORD size) {
+bool WriteValue(const char* name, uint32_t type, const void* data, uint32_t size) {
     RegistryKey key;
-    return key.Create(HKEY_CURRENT_USER, GetSettingsKeyPath(), KEY_SET_VALUE) == ERROR_SUCCESS &&
-           RegSetValueExA(key.Handle(), name, 0, type, static_cast<const BYTE*>(data), size) ==
-               ERROR_SUCCESS;
+    return key.Create(platform::RegKey::CurrentUser, GetSettingsKeyPath(), platform::KeyAccess::SetValue) ==
+               platform::RegStatus::Success &&
+           RegSetValueExA(key.Handle(), name, 0, type, static_cast<const uint8_t*>(data), size) ==
+               platform::RegStatus::Success;
 }
 
 bool WriteNumber(const char* name, int32_t value) {
-    return WriteValue(name, REG_DWORD, &value, sizeof value);
+    return WriteValue(name, platform::RegType::Dword, &value, sizeof value);
 }
 
 }  // namespace
@@ -71,11 +72,11 @@ bool SetSecurityLevel(int level) { return WriteNumber(kSecurityLevel, level); }
 
 std::string GetGuardId() {
     // Identity key names are at most 255 characters, far below the read's bound.
-    return OpenSettings(KEY_QUERY_VALUE).QueryString(kGuardId);
+    return OpenSettings(platform::KeyAccess::QueryValue).QueryString(kGuardId);
 }
 
 bool SetGuardId(const std::string& keyName) {
-    return WriteValue(kGuardId, REG_SZ, keyName.c_str(), static_cast<DWORD>(keyName.size() + 1));
+    return WriteValue(kGuardId, platform::RegType::Sz, keyName.c_str(), static_cast<uint32_t>(keyName.size() + 1));
 }
 
 bool IsFirstRun() { return ReadNumber(kFirstRun, 1) != 0; }

@@ -1,5 +1,5 @@
 // The program's settings: section "main" below
-// HKEY_CURRENT_USER\Software\Keelfern\<application name>. Every call reads or writes
+// platform::RegKey::CurrentUser\Software\Keelfern\<application name>. Every call reads or writes
 // the registry afresh; nothing is cached, so every read sees the last write.
 #pragma once
 

@@ -23,6 +23,6 @@ PasswordChangeCheck CheckPasswordChange(const std::string& oldPassword, const st
 
 bool SaveNewPassword(UserInterface& ui, const std::string& newPassword) {
     if (SetPassword(newPassword)) return true;
-    ui.ShowMessageBox(kPasswordNotSavedText, MB_OK | MB_ICONSTOP);
+    ui.ShowMessageBox(kPasswordNotSavedText, MessageStyle::Ok | MessageStyle::IconStop);
     return false;
 }

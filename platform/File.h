@@ -58,7 +58,7 @@ public:
     [[nodiscard]] static FileStatus Open(const std::string& path, Mode mode, File& out,
                                          Permissions permissions = DefaultPermissions);
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return handle_ >= 0; }
     const std::string& Path() const { return path_; }
 
     // Reads up to size bytes into buffer; got is 0 at the end of the file.
@@ -78,7 +78,8 @@ public:
     [[nodiscard]] FileStatus Close();
 
 private:
-    int fd_ = -1;
+    // The descriptor on Linux, the HANDLE on Windows (INVALID_HANDLE_VALUE is -1 there too).
+    intptr_t handle_ = -1;
     std::string path_;
     uint64_t sinceWriteback_ = 0;  // bytes written since the disk was last given them
 };
@@ -119,6 +120,10 @@ bool FlushFolder(const std::string& folder);
 // names, in one call: cheaper than flushing many small files one by one. False when
 // the system cannot do that; then nothing is promised and each file must be flushed.
 bool FlushFileSystemOf(const std::string& folder);
+// False where FlushFileSystemOf never succeeds (Windows, for a user without
+// administrator rights). A file can be flushed there only through a handle that may
+// write it, so callers flush each file while they still write it.
+bool CanFlushFileSystem();
 
 struct FindEntry {
     std::string name;  // as stored on disk

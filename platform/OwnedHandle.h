@@ -18,11 +18,11 @@ public:
     OwnedHandle() = default;
     // Takes over a handle the caller owns.
     explicit OwnedHandle(Handle handle) : handle_(handle) {}
-    ~OwnedHandle() { Reset(); }
+    ~OwnedHandle() { (void)Reset(); }
     OwnedHandle(OwnedHandle&& other) noexcept : handle_(std::exchange(other.handle_, Handle())) {}
     OwnedHandle& operator=(OwnedHandle&& other) noexcept {
         if (this != &other) {
-            Reset();
+            (void)Reset();
             handle_ = std::exchange(other.handle_, Handle());
         }
         return *this;

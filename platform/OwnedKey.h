@@ -9,8 +9,8 @@
 namespace platform {
 
 struct RegistryKeyFree {
-    static LONG Free(HKEY key) { return RegCloseKey(key); }
+    static platform::RegStatus Free(platform::RegKey key) { return RegCloseKey(key); }
 };
-using OwnedKey = OwnedHandle<HKEY, RegistryKeyFree>;
+using OwnedKey = OwnedHandle<platform::RegKey, RegistryKeyFree>;
 
 }  // namespace platform

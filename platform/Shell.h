@@ -21,11 +21,16 @@ std::string GetDocumentsFolder();
 // The folder of the program's own files for this user (the registry database, the
 // password record) without a trailing separator, created private to the user if
 // missing; empty when it cannot be found or made. Linux: the XDG data folder's
-// "veilbox", ${XDG_DATA_HOME:-~/.local/share}/veilbox.
+// "veilbox", ${XDG_DATA_HOME:-~/.local/share}/veilbox. Windows: none (empty); the
+// program's own folder serves.
 std::string UserDataFolder();
 
 // Value of an environment variable; empty when it is not defined.
 std::string EnvironmentValue(const std::string& name);
+// Sets or removes a variable of this process's environment (which programs it starts
+// inherit); false if the system refused.
+bool SetEnvironmentValue(const std::string& name, const std::string& value);
+bool RemoveEnvironmentValue(const std::string& name);
 
 // Opens a URL (mailto: among them) with the desktop's handler. False if it cannot.
 bool OpenUrl(const std::string& url);
@@ -65,6 +70,11 @@ struct VersionRecord {
 bool ReadVersionRecord(const std::string& path, VersionRecord& out);
 // A string of the record's string table ("ProductName", "FileVersion", ...).
 bool ReadVersionString(const std::string& path, const std::string& key, std::string& out);
+
+// True when the program runs under Wine rather than on Windows or Linux: Wine's
+// registry enumerates values sorted by name and lets any handle query a key's
+// information, where Windows keeps creation order and asks for the query right.
+bool RunsUnderWine();
 
 // Values that differ from run to run, for seeding.
 uint64_t PerformanceFrequency();

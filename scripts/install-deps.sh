@@ -22,6 +22,15 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# The Windows build: MinGW-w64 for 32-bit Windows with posix threads, and Wine (its
+# 32-bit half comes from the i386 architecture) to run what it builds.
+windows_packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev wine wine32:i386)
+for p in "${windows_packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
@@ -30,6 +39,9 @@ if [ "$(id -u)" -eq 0 ]; then
   sudo=()
 else
   sudo=(sudo)
+fi
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo[@]}" dpkg --add-architecture i386
 fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive

@@ -71,7 +71,8 @@ void CStoreOperation::Count(uint64_t bytes) {
 
 bool CStoreOperation::CancelConfirmed() {
     if (!progress_ || !progress_->TakeCancelRequest()) return false;
-    return ui_.ShowMessageBox("Are you sure you want to cancel?", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return ui_.ShowMessageBox("Are you sure you want to cancel?", MessageStyle::YesNo | MessageStyle::IconQuestion) ==
+           MessageAnswer::Yes;
 }
 
 void CStoreOperation::HideCancel() {

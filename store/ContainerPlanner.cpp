@@ -195,7 +195,7 @@ bool ContainerPlanner::CheckKeys(ContainerPlan& plan, KeyPolicy policy) {
     run_.User().ShowMessageBox(
         "The identity has not been restored: the password does not match the protected "
         "message store.\r\n\r\nNothing has been changed.",
-        MB_OK | MB_ICONSTOP);
+        MessageStyle::Ok | MessageStyle::IconStop);
     return false;
 }
 

@@ -31,14 +31,15 @@ RunOutcome NotWrittenBack(const platform::FileStatus& status) {
 
 // Shows why the restore stopped, as every failure after the first write does.
 RunOutcome ReportKept(UserInterface& ui, RunOutcome outcome) {
-    if (!outcome.reason().empty()) ui.ShowMessageBox(outcome.reason() + kKept, MB_OK | MB_ICONSTOP);
+    if (!outcome.reason().empty())
+        ui.ShowMessageBox(outcome.reason() + kKept, MessageStyle::Ok | MessageStyle::IconStop);
     return outcome;
 }
 
 RunOutcome RefuseDamaged(UserInterface& ui, const std::string& path, const std::string& fault) {
     const std::string text =
         "The protected container is damaged and cannot be restored: " + fault + ".\r\n\r\nNothing has been changed.";
-    ui.ShowMessageBox(text, MB_OK | MB_ICONSTOP);
+    ui.ShowMessageBox(text, MessageStyle::Ok | MessageStyle::IconStop);
     return RunOutcome::Failed(ResultUnspecified, path, text);
 }
 
@@ -176,12 +177,19 @@ RunOutcome ContainerReader::WriteStream(platform::InStream& stream, size_t k, bo
         stamp.modifiedNanoseconds = plan.header.modifiedNanoseconds;
         if (const platform::FileStatus stamped = out.SetStamp(stamp); !stamped.ok()) return NotWrittenBack(stamped);
     }
+    // Where the whole file system cannot be flushed at once, the part is flushed while
+    // the handle may still write it (afterwards it may be read-only).
+    if (!platform::CanFlushFileSystem()) {
+        if (const platform::FileStatus flushed = out.Flush(); !flushed.ok()) return NotWrittenBack(flushed);
+    }
     if (const platform::FileStatus closed = out.Close(); !closed.ok()) return NotWrittenBack(closed);
     return RunOutcome::Done();
 }
 
 RunOutcome ContainerReader::FlushParts() {
-    if (plan_.streams.empty() || platform::FlushFileSystemOf(plan_.storeFolder)) return RunOutcome::Done();
+    if (plan_.streams.empty() || !platform::CanFlushFileSystem() || platform::FlushFileSystemOf(plan_.storeFolder)) {
+        return RunOutcome::Done();  // each part was flushed as it was written, or all at once here
+    }
     for (const StreamPlan& plan : plan_.streams) {
         platform::File part;
         platform::FileStatus status = platform::File::Open(plan.partPath, platform::File::Mode::Read, part);

@@ -63,7 +63,7 @@ RunOutcome ContainerWriter::Write(std::vector<StoreFile>& files) {
     if (canceled_) return RunOutcome::Failed(ResultCopyError);
     run_.User().ShowMessageBox("The message store could not be copied into the protected container:\r\n" +
                                    status.text() + "\r\n\r\nNothing has been changed.",
-                               MB_OK | MB_ICONSTOP);
+                               MessageStyle::Ok | MessageStyle::IconStop);
     return RunOutcome::Failed(ResultCopyError, status.path(), status.text());
 }
 

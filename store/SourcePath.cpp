@@ -38,7 +38,7 @@ bool HasStoreFileName(const std::string& path) {
 bool IsStoreFileName(const std::string& name) { return IsPlainFileName(name) && HasStoreFileName(name); }
 
 bool IsSafeSourcePath(const std::string& path) {
-    if (path.empty() || path[0] != platform::kPathSeparator) return false;
+    if (!platform::IsAbsolutePath(path)) return false;
     // Either separator ends a part: a ".." must not slip through on any platform the
     // container may travel to.
     size_t start = 0;

@@ -6,7 +6,7 @@
 
 RunOutcome RefuseUnchanged(UserInterface& ui, OperationResultCode code, const std::string& file,
                            const std::string& text) {
-    ui.ShowMessageBox(text + "\r\n\r\nNothing has been changed.", MB_OK | MB_ICONSTOP);
+    ui.ShowMessageBox(text + "\r\n\r\nNothing has been changed.", MessageStyle::Ok | MessageStyle::IconStop);
     return RunOutcome::Failed(code, file, text);
 }
 
@@ -29,14 +29,14 @@ RunOutcome FindStoreFiles(UserInterface& ui, const std::string& folder, std::vec
         if (status.ok()) status = store.file.Length(store.size);
         if (status.ok()) status = store.file.Stamp(store.stamp);
         if (!status.ok()) {
-            ui.ShowMessageBox(status.text(), MB_OK | MB_ICONSTOP);
+            ui.ShowMessageBox(status.text(), MessageStyle::Ok | MessageStyle::IconStop);
             return RunOutcome::Failed(ResultCopyError, status.path(), status.text());
         }
         totalBytes += store.size;
         files.push_back(std::move(store));
     }
     if (files.empty()) {
-        ui.ShowMessageBox("Unable to open the Message Store", MB_OK);
+        ui.ShowMessageBox("Unable to open the Message Store", MessageStyle::Ok);
         return RunOutcome::Failed(ResultCopyError, folder, "no message store files");
     }
     return RunOutcome::Done();

@@ -31,7 +31,7 @@ bool StoreEraser::EraseStoreFiles(std::vector<StoreFile>& files, bool overwrite)
     std::string text = "The message store is protected, but these unprotected files could not be erased:\r\n";
     for (const std::string& path : remaining) text += "\r\n" + path;
     text += "\r\n\r\nPlease delete them yourself.";
-    run_.User().ShowMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+    run_.User().ShowMessageBox(text, MessageStyle::Ok | MessageStyle::IconExclamation);
     return false;
 }
 

@@ -48,7 +48,7 @@ RunOutcome ProtectStore(CStoreOperation& run) {
         if (!proved.reason().empty()) {
             run.User().ShowMessageBox("The protected container did not pass its check after writing: " +
                                           proved.reason() + ".\r\n\r\nNothing has been changed.",
-                                      MB_OK | MB_ICONSTOP);
+                                      MessageStyle::Ok | MessageStyle::IconStop);
         }
         return proved;
     }
@@ -102,7 +102,7 @@ RunOutcome Hide(CStoreOperation& run) {
             "The identity could not be removed from the registry, and the hide could not "
             "be undone completely.\r\n\r\nYour messages are kept in the protected "
             "container; restore the identity to get them back.",
-            MB_OK | MB_ICONSTOP);
+            MessageStyle::Ok | MessageStyle::IconStop);
     }
     return RunOutcome::Failed(ResultRegistryError, key, "the identity could not be removed from the registry");
 }
@@ -116,7 +116,7 @@ RunOutcome KeepStaleContainer(CStoreOperation& run, ContainerReader& reader, con
             "The identity has not been restored: " + reason +
                 ".\r\n\r\nThe protected container holds an older copy and could not be moved aside. "
                 "Nothing has been changed.",
-            MB_OK | MB_ICONSTOP);
+            MessageStyle::Ok | MessageStyle::IconStop);
         return RunOutcome::Failed(ResultUnspecified, run.ContainerPath(), reason);
     }
     run.User().ShowMessageBox(
@@ -124,7 +124,7 @@ RunOutcome KeepStaleContainer(CStoreOperation& run, ContainerReader& reader, con
             ".\r\n\r\nThe protected container holds an older copy, so nothing has been changed. It has "
             "been kept as:\r\n" +
             kept + "\r\n\r\nThe identity is no longer shown as hidden.",
-        MB_OK | MB_ICONEXCLAMATION);
+        MessageStyle::Ok | MessageStyle::IconExclamation);
     return RunOutcome::Failed(ResultUnspecified, kept, reason);
 }
 
@@ -139,14 +139,14 @@ void FinishRestore(CStoreOperation& run) {
             "The identity has been restored, but its protected container could not be deleted:\r\n" + deleted.text() +
                 "\r\n\r\nIt holds an older copy of the identity and has been kept as:\r\n" + kept +
                 "\r\n\r\nDelete it when you no longer need it.",
-            MB_OK | MB_ICONEXCLAMATION);
+            MessageStyle::Ok | MessageStyle::IconExclamation);
     } else {
         run.User().ShowMessageBox(
             "The identity has been restored, but its protected container could not be deleted:\r\n" + deleted.text() +
                 "\r\n\r\nIt is still at:\r\n" + run.ContainerPath() +
                 "\r\n\r\nUntil it is gone the identity is shown as hidden; a restore will then only "
                 "delete it.",
-            MB_OK | MB_ICONEXCLAMATION);
+            MessageStyle::Ok | MessageStyle::IconExclamation);
     }
 }
 
@@ -179,7 +179,7 @@ RunOutcome Restore(CStoreOperation& run) {
         run.User().ShowMessageBox(
             "The identity's registry entries could not be written back; what was written of them has "
             "been taken back.\r\n\r\nThe protected container is kept, so the restore can be run again.",
-            MB_OK | MB_ICONSTOP);
+            MessageStyle::Ok | MessageStyle::IconStop);
         return RunOutcome::Failed(ResultRegistryError, run.IdentityKeyName(),
                                   "the registry entries could not be written back");
     }
@@ -202,7 +202,8 @@ std::string BuildHideQuestion(const std::string& displayName, int securityLevel)
 
 RunOutcome HideIdentity(RunRequest request, UserInterface& ui) {
     const std::string question = BuildHideQuestion(request.displayName, request.securityLevel);
-    if (ui.ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) return RunOutcome::Failed(ResultCanceled);
+    if (ui.ShowMessageBox(question, MessageStyle::YesNo | MessageStyle::IconQuestion) != MessageAnswer::Yes)
+        return RunOutcome::Failed(ResultCanceled);
     if (!request.containerPath.empty() && platform::FileExists(request.containerPath)) {
         return RunOutcome::Failed(ResultAlreadyHidden, request.containerPath);
     }
@@ -212,7 +213,7 @@ RunOutcome HideIdentity(RunRequest request, UserInterface& ui) {
 
 RunOutcome RestoreIdentity(RunRequest request, UserInterface& ui) {
     if (ui.ShowMessageBox("You are about to restore your hidden identity.\r\n\r\nProceed with restoration?",
-                          MB_YESNO | MB_ICONQUESTION) != IDYES) {
+                          MessageStyle::YesNo | MessageStyle::IconQuestion) != MessageAnswer::Yes) {
         return RunOutcome::Failed(ResultCanceled);
     }
     CStoreOperation run(std::move(request), ui);

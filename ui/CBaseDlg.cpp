@@ -59,12 +59,13 @@ void CBaseDlg::FinishOkCancel(CHoverButton& ok, CHoverButton& cancel,
     ApplyButtonStyle(ok, 0);
     ApplyButtonStyle(cancel, 0);
     Bind(wxEVT_BUTTON, std::move(onOk), ok.GetId());
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(IDCANCEL); }, cancel.GetId());
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(MessageAnswer::Cancel); }, cancel.GetId());
     CentreOverOwner();
     first.SetFocus();
 }
 
-void CBaseDlg::OnEscapeOrClose() { Finish(IDCANCEL); }
+void CBaseDlg::OnEscapeOrClose() { Finish(MessageAnswer::Cancel); }
 
 void CBaseDlg::OnEnterKey() {
     auto* button = dynamic_cast<CHoverButton*>(FindFocus());
@@ -94,7 +95,7 @@ void CBaseDlg::OnCloseWindow(wxCloseEvent& event) {
         if (event.CanVeto()) {
             event.Veto();
         } else {
-            Finish(IDCANCEL);
+            Finish(MessageAnswer::Cancel);
         }
     }
 }

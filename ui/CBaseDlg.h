@@ -26,12 +26,12 @@ protected:
     void CentreOverOwner();
     // The last steps of building a dialog answered with OK or Cancel: OK is the default
     // button, the dialog and both buttons take their look, OK's click goes to onOk and
-    // Cancel's ends the dialog with IDCANCEL; then the dialog is centred over its owner
+    // Cancel's ends the dialog with MessageAnswer::Cancel; then the dialog is centred over its owner
     // and the focus goes to `first`.
     void FinishOkCancel(CHoverButton& ok, CHoverButton& cancel,
                         std::function<void(wxCommandEvent&)> onOk, wxWindow& first);
 
-    // Escape and the close box. The default ends the dialog with IDCANCEL; a
+    // Escape and the close box. The default ends the dialog with MessageAnswer::Cancel; a
     // dialog that must be answered overrides it to do nothing.
     virtual void OnEscapeOrClose();
     // Enter: presses the button that has the focus, else the default button.

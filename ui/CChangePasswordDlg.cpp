@@ -64,7 +64,9 @@ void CChangePasswordDlg::OnOk(wxCommandEvent&) {
             OnConfirmationDiffers();
             return;
         case PasswordChangeCheck::TurnsPasswordOff:
-            if (WxUserInterface().ShowMessageBox(kDisablePasswordQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+            if (WxUserInterface().ShowMessageBox(
+                    kDisablePasswordQuestion, MessageStyle::YesNo | MessageStyle::IconQuestion) != MessageAnswer::Yes)
+                return;
             break;
         case PasswordChangeCheck::Ready:
             break;
@@ -72,7 +74,7 @@ void CChangePasswordDlg::OnOk(wxCommandEvent&) {
     // When the new password cannot be saved the user has been told; the dialog stays
     // open with what was typed, to try again or to cancel.
     WxUserInterface ui;
-    if (SaveNewPassword(ui, newPassword.Text())) Finish(IDOK);
+    if (SaveNewPassword(ui, newPassword.Text())) Finish(MessageAnswer::Ok);
 }
 
 void CChangePasswordDlg::OnOldPasswordRejected() {
@@ -82,12 +84,12 @@ void CChangePasswordDlg::OnOldPasswordRejected() {
     }
     old_->SetFocus();
     old_->SelectAll();
-    WxUserInterface().ShowMessageBox(kOldPasswordWrongText, MB_OK);
+    WxUserInterface().ShowMessageBox(kOldPasswordWrongText, MessageStyle::Ok);
 }
 
 void CChangePasswordDlg::OnConfirmationDiffers() {
     new_->ChangeValue(wxString());
     confirmation_->ChangeValue(wxString());
     new_->SetFocus();
-    WxUserInterface().ShowMessageBox(kPasswordsDifferText, MB_OK);
+    WxUserInterface().ShowMessageBox(kPasswordsDifferText, MessageStyle::Ok);
 }

@@ -72,7 +72,7 @@ CMainDlg::CMainDlg()
 CMainDlg::~CMainDlg() = default;
 
 int CMainDlg::Run() {
-    if (!Start()) return IDCANCEL;
+    if (!Start()) return MessageAnswer::Cancel;
     return ShowModal();
 }
 
@@ -82,13 +82,13 @@ bool CMainDlg::Start() {
     if (wxTheApp) wxTheApp->SetTopWindow(this);
     int quitExitCode = 0;
     if (!RunPasswordPrompt(&quitExitCode)) {
-        endResult_ = IDCANCEL;
+        endResult_ = MessageAnswer::Cancel;
         quitExitCode_ = quitExitCode;
         return false;
     }
     const StartupPlan plan = PlanStartup(ui_);
     if (!plan.run) {
-        endResult_ = IDCANCEL;
+        endResult_ = MessageAnswer::Cancel;
         return false;
     }
     tourOnly_ = plan.tourOnly;
@@ -146,7 +146,7 @@ void CMainDlg::RunPageCommand(int value) {
             break;
         case PageCommand::Email:
             if (!platform::OpenUrl(BuildSupportMailUrl(GetBuildNumber(std::string())))) {
-                ui_.ShowMessageBox(NoMailProgramText(), MB_OK | MB_ICONINFORMATION);
+                ui_.ShowMessageBox(NoMailProgramText(), MessageStyle::Ok | MessageStyle::IconInformation);
             }
             break;
         case PageCommand::Exit:
@@ -183,11 +183,11 @@ void CMainDlg::EndRun(int result) {
     }
 }
 
-void CMainDlg::OnCloseWindow(wxCloseEvent&) { EndRun(IDCANCEL); }
+void CMainDlg::OnCloseWindow(wxCloseEvent&) { EndRun(MessageAnswer::Cancel); }
 
 void CMainDlg::OnCharHook(wxKeyEvent& event) {
     if (event.GetKeyCode() == WXK_ESCAPE) {
-        EndRun(IDCANCEL);
+        EndRun(MessageAnswer::Cancel);
         return;
     }
     event.Skip();

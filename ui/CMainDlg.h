@@ -22,13 +22,13 @@ public:
     ~CMainDlg() override;
 
     // The whole life of the program: the start-up checks (password prompt, the mail
-    // client's identities, the first page), then the modal run. IDCANCEL when the
+    // client's identities, the first page), then the modal run. MessageAnswer::Cancel when the
     // start-up ends the run before any page is shown.
     int Run();
     // The start-up checks alone, up to asking for the first page; false when the run
     // ends there. Run uses it; tests drive the window without a modal loop.
     bool Start();
-    // How the run ended (IDCANCEL, or 0 for a page command that ends the program);
+    // How the run ended (MessageAnswer::Cancel, or 0 for a page command that ends the program);
     // -1 while it goes on.
     int EndResult() const { return endResult_; }
     // The exit code the program must end with when the password prompt gave up after

@@ -24,10 +24,13 @@ constexpr int AreaWidth = 212, AreaHeight = 85;
 constexpr int MostOfTheScreen = 85;
 
 wxArtID IconFor(unsigned style) {
-    switch (style & MB_ICONMASK) {
-        case MB_ICONSTOP: return wxART_ERROR;
-        case MB_ICONQUESTION: return wxART_QUESTION;
-        case MB_ICONINFORMATION: return wxART_INFORMATION;
+    switch (style & MessageStyle::IconMask) {
+        case MessageStyle::IconStop:
+            return wxART_ERROR;
+        case MessageStyle::IconQuestion:
+            return wxART_QUESTION;
+        case MessageStyle::IconInformation:
+            return wxART_INFORMATION;
         // No icon bits (or any other value) still shows the exclamation mark, so a
         // plain box never looks like an empty one.
         default: return wxART_WARNING;
@@ -69,13 +72,19 @@ CMessageBoxDlg::CMessageBoxDlg(const wxString& text, unsigned style)
         ApplyButtonStyle(*second_, secondRole);
     };
     switch (ButtonSet()) {
-        case MB_OKCANCEL: showPair("OK", IDOK, "Cancel", IDCANCEL); break;
-        case MB_YESNO: showPair("Yes", IDYES, "No", IDNO); break;
-        case MB_RETRYCANCEL: showPair("Retry", IDRETRY, "Cancel", IDCANCEL); break;
+        case MessageStyle::OkCancel:
+            showPair("OK", MessageAnswer::Ok, "Cancel", MessageAnswer::Cancel);
+            break;
+        case MessageStyle::YesNo:
+            showPair("Yes", MessageAnswer::Yes, "No", MessageAnswer::No);
+            break;
+        case MessageStyle::RetryCancel:
+            showPair("Retry", MessageAnswer::Retry, "Cancel", MessageAnswer::Cancel);
+            break;
         default:
             first_->SetLabel("OK");
             second_->Hide();
-            ApplyButtonStyle(*first_, IDOK);
+            ApplyButtonStyle(*first_, MessageAnswer::Ok);
             first_->SetPosition(wxPoint((GetClientSize().x - first_->GetSize().x) / 2,
                                         first_->GetPosition().y));
             break;
@@ -122,22 +131,30 @@ wxSize CMessageBoxDlg::CreateMessageArea() {
 unsigned CMessageBoxDlg::ButtonSet() const {
     // Sets the program never asks for (abort/retry/ignore, yes/no/cancel) fall back
     // to a plain OK box rather than a box with missing buttons.
-    const unsigned set = style_ & MB_TYPEMASK;
-    return set == MB_OKCANCEL || set == MB_YESNO || set == MB_RETRYCANCEL ? set : MB_OK;
+    const unsigned set = style_ & MessageStyle::TypeMask;
+    return set == MessageStyle::OkCancel || set == MessageStyle::YesNo || set == MessageStyle::RetryCancel
+               ? set
+               : MessageStyle::Ok;
 }
 
 void CMessageBoxDlg::OnFirstButton(wxCommandEvent&) {
     switch (ButtonSet()) {
-        case MB_YESNO: Finish(IDYES); break;
-        case MB_RETRYCANCEL: Finish(IDRETRY); break;
-        default: Finish(IDOK); break;
+        case MessageStyle::YesNo:
+            Finish(MessageAnswer::Yes);
+            break;
+        case MessageStyle::RetryCancel:
+            Finish(MessageAnswer::Retry);
+            break;
+        default:
+            Finish(MessageAnswer::Ok);
+            break;
     }
 }
 
 void CMessageBoxDlg::OnSecondButton(wxCommandEvent&) {
-    Finish(ButtonSet() == MB_YESNO ? IDNO : IDCANCEL);
+    Finish(ButtonSet() == MessageStyle::YesNo ? MessageAnswer::No : MessageAnswer::Cancel);
 }
 
 void CMessageBoxDlg::OnEscapeOrClose() {
-    if (ButtonSet() != MB_YESNO) Finish(IDCANCEL);
+    if (ButtonSet() != MessageStyle::YesNo) Finish(MessageAnswer::Cancel);
 }

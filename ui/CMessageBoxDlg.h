@@ -1,7 +1,7 @@
 // The program's own message box: the message, one of four icons, and one of four
 // button sets, in the program's colours. It grows with a long message, up to most of
 // the screen, and the message scrolls beyond that. Its results are those of the system's
-// message box (IDOK, IDCANCEL, IDRETRY, IDYES, IDNO).
+// message box (MessageAnswer::Ok, Cancel, Retry, Yes and No).
 #pragma once
 
 #include <wx/string.h>
@@ -16,8 +16,8 @@ class CMessageBoxDlg : public CBaseDlg {
 public:
     enum ControlId { FirstButtonId = 1006, SecondButtonId = 1007, MessageId = 1008, IconId = 1009 };
 
-    // style: the message box style bits; only the button set (MB_TYPEMASK) and the
-    // icon (MB_ICONMASK) are used. The caption is the main window's.
+    // style: the message box style bits; only the button set (MessageStyle::TypeMask) and the
+    // icon (MessageStyle::IconMask) are used. The caption is the main window's.
     CMessageBoxDlg(const wxString& text, unsigned style);
 
     CHoverButton& FirstButton() { return *first_; }

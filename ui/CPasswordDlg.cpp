@@ -28,8 +28,8 @@ CPasswordDlg::~CPasswordDlg() { field_->ChangeValue(wxString()); }
 
 int CPasswordDlg::ShowModal() {
     if (!IsPasswordSet()) {
-        SetReturnCode(IDOK);
-        return IDOK;
+        SetReturnCode(MessageAnswer::Ok);
+        return MessageAnswer::Ok;
     }
     return CBaseDlg::ShowModal();
 }
@@ -41,7 +41,7 @@ void CPasswordDlg::OnOk(wxCommandEvent&) {
         const ScopedSecret entered(*field_);
         outcome = attempts_.Submit(entered.Text());
         if (outcome == PasswordAttempts::Outcome::Accepted) {
-            Finish(IDOK);
+            Finish(MessageAnswer::Ok);
             return;
         }
         wxMilliSleep(WrongPasswordDelayMs);
@@ -49,7 +49,7 @@ void CPasswordDlg::OnOk(wxCommandEvent&) {
     // The entry stays, selected, so that the next keystroke replaces it.
     field_->SetFocus();
     field_->SelectAll();
-    WxUserInterface().ShowMessageBox(kWrongPasswordText, MB_OK);
+    WxUserInterface().ShowMessageBox(kWrongPasswordText, MessageStyle::Ok);
     if (outcome == PasswordAttempts::Outcome::OutOfTries) Finish(QuitResult);
 }
 
@@ -57,5 +57,5 @@ bool RunPasswordPrompt(int* exitCode) {
     CPasswordDlg prompt;
     const int result = prompt.ShowModal();
     if (exitCode) *exitCode = result == CPasswordDlg::QuitResult ? CPasswordDlg::QuitExitCode : 0;
-    return result == IDOK;
+    return result == MessageAnswer::Ok;
 }

@@ -23,8 +23,8 @@ public:
     CPasswordDlg();
     ~CPasswordDlg() override;
 
-    // IDOK at once, without showing anything, when no password is set; otherwise the
-    // modal prompt: IDOK (accepted), IDCANCEL (Cancel, Escape, close box) or QuitResult.
+    // MessageAnswer::Ok at once, without showing anything, when no password is set; otherwise the
+    // modal prompt: MessageAnswer::Ok (accepted), MessageAnswer::Cancel (Cancel, Escape, close box) or QuitResult.
     int ShowModal() override;
 
     wxTextCtrl& PasswordField() { return *field_; }

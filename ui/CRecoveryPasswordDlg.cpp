@@ -27,14 +27,16 @@ CRecoveryPasswordDlg::CRecoveryPasswordDlg(const wxString& prompt)
     ApplyButtonStyle(*cancel_, 0);
     SetTitle(MainWindowCaption());
 
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(IDOK); }, OkId);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(IDCANCEL); }, CancelId);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(MessageAnswer::Ok); }, OkId);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(MessageAnswer::Cancel); }, CancelId);
     CentreOverOwner();
     field_->SetFocus();
 }
 
 bool CRecoveryPasswordDlg::Run(std::string& password) {
-    const bool ok = ShowModal() == IDOK;
+    const bool ok = ShowModal() == MessageAnswer::Ok;
     if (ok) password = std::string(field_->GetValue().utf8_str());
     field_->Clear();
     return ok;

@@ -38,7 +38,8 @@ CSetupDlg::CSetupDlg(int level, wxWindow* parent) : CBaseDlg(parent, "Setup", Dl
 
     Bind(wxEVT_BUTTON, &CSetupDlg::OnChangePassword, this, ChangePasswordId);
     Bind(wxEVT_BUTTON, &CSetupDlg::OnOk, this, OkId);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(IDCANCEL); }, CancelId);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(MessageAnswer::Cancel); }, CancelId);
     CentreOverOwner();
 }
 
@@ -138,7 +139,8 @@ void CSetupDlg::OnChangePassword(wxCommandEvent&) { OpenChangePasswordDialog(); 
 void CSetupDlg::OnOk(wxCommandEvent&) {
     const int line = list_->GetSelection();
     WxUserInterface ui;
-    if (ConfirmSetup(ui, catalogue_, line == wxNOT_FOUND ? -1 : line, Level(), OpenChangePasswordDialog)) Finish(IDOK);
+    if (ConfirmSetup(ui, catalogue_, line == wxNOT_FOUND ? -1 : line, Level(), OpenChangePasswordDialog))
+        Finish(MessageAnswer::Ok);
 }
 
 void RunSetup() {

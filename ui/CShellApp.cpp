@@ -65,7 +65,7 @@ bool CShellApp::OnInit() {
         // No window of the program exists yet, so the box has the caption the system
         // gives a box that names none; it is the program's own box, which shows the
         // stop sign on every desktop.
-        CMessageBoxDlg refusal(UninstallRefusedText, MB_OK | MB_ICONSTOP);
+        CMessageBoxDlg refusal(UninstallRefusedText, MessageStyle::Ok | MessageStyle::IconStop);
         refusal.SetTitle("Error");
         refusal.ShowModal();
     }

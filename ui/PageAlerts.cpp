@@ -18,6 +18,6 @@ void ShowPageAlertsInMessageBox(wxWebView& view) {
     view.Bind(wxEVT_WEBVIEW_SCRIPT_MESSAGE_RECEIVED, [](wxWebViewEvent& event) {
         // The view has no other channel (this toolkit leaves its name out of the event).
         // The script has handed the text over and gone on; the box waits for the user.
-        (void)WxUserInterface().ShowMessageBox(event.GetString().utf8_string(), MB_OK | MB_ICONEXCLAMATION);
+        (void)WxUserInterface().ShowMessageBox(event.GetString().utf8_string(), MessageStyle::Ok | MessageStyle::IconExclamation);
     });
 }

@@ -50,15 +50,15 @@ FileStatus OpenFailure(int error, const std::string& path) {
 }  // namespace
 
 File::~File() {
-    if (fd_ >= 0) ::close(fd_);
+    if (handle_ >= 0) ::close(handle_);
 }
 
-File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
+        if (handle_ >= 0) ::close(handle_);
+        handle_ = std::exchange(other.handle_, -1);
         path_ = std::move(other.path_);
     }
     return *this;
@@ -90,7 +90,7 @@ FileStatus File::Open(const std::string& path, Mode mode, File& out, Permissions
         return (FileStatus::FromErrno(errno, path));
     }
     File file;
-    file.fd_ = fd.Release();
+    file.handle_ = fd.Release();
     file.path_ = path;
     out = std::move(file);
     return FileStatus();
@@ -98,12 +98,12 @@ FileStatus File::Open(const std::string& path, Mode mode, File& out, Permissions
 
 FileStatus File::Read(void* buffer, size_t size, size_t& got) {
     got = 0;
-    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
+    if (handle_ < 0) return FileStatus(FileStatus::Generic, path_);
     char* bytes = static_cast<char*>(buffer);
     // A regular file gives fewer bytes than asked only at its end; a signal may
     // still cut a read short, so keep reading until the end or the count.
     while (got < size) {
-        ssize_t n = ::read(fd_, bytes + got, size - got);
+        ssize_t n = ::read(handle_, bytes + got, size - got);
         if (n < 0) {
             if (errno == EINTR) continue;
             return FileStatus::FromErrno(errno, path_);
@@ -115,11 +115,11 @@ FileStatus File::Read(void* buffer, size_t size, size_t& got) {
 }
 
 FileStatus File::Write(const void* buffer, size_t size) {
-    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
+    if (handle_ < 0) return FileStatus(FileStatus::Generic, path_);
     const char* bytes = static_cast<const char*>(buffer);
     size_t done = 0;
     while (done < size) {
-        ssize_t n = ::write(fd_, bytes + done, size - done);
+        ssize_t n = ::write(handle_, bytes + done, size - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             return FileStatus::FromErrno(errno, path_);
@@ -127,14 +127,14 @@ FileStatus File::Write(const void* buffer, size_t size) {
         if (n == 0) return FileStatus(FileStatus::DiskFull, path_, ENOSPC);
         done += static_cast<size_t>(n);
     }
-    CountWritten(fd_, size, sinceWriteback_);
+    CountWritten(static_cast<int>(handle_), size, sinceWriteback_);
     return FileStatus();
 }
 
 FileStatus File::Seek(uint64_t offset) {
-    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
+    if (handle_ < 0) return FileStatus(FileStatus::Generic, path_);
     if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max()) ||
-        ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        ::lseek(handle_, static_cast<off_t>(offset), SEEK_SET) < 0) {
         return FileStatus(FileStatus::Generic, path_, EINVAL);
     }
     return FileStatus();
@@ -142,26 +142,26 @@ FileStatus File::Seek(uint64_t offset) {
 
 FileStatus File::Length(uint64_t& length) const {
     length = 0;
-    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
+    if (handle_ < 0) return FileStatus(FileStatus::Generic, path_);
     struct stat st;
-    if (::fstat(fd_, &st) != 0) return FileStatus::FromErrno(errno, path_);
+    if (::fstat(handle_, &st) != 0) return FileStatus::FromErrno(errno, path_);
     length = static_cast<uint64_t>(st.st_size);
     return FileStatus();
 }
 
 FileStatus File::Flush() {
-    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
+    if (handle_ < 0) return FileStatus(FileStatus::Generic, path_);
     int rc;
     do {
-        rc = ::fsync(fd_);
+        rc = ::fsync(handle_);
     } while (rc != 0 && errno == EINTR);
     return rc != 0 ? FileStatus::FromErrno(errno, path_) : FileStatus();
 }
 
 FileStatus File::Stamp(FileStamp& stamp) const {
-    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
+    if (handle_ < 0) return FileStatus(FileStatus::Generic, path_);
     struct stat st;
-    if (::fstat(fd_, &st) != 0) return FileStatus::FromErrno(errno, path_);
+    if (::fstat(handle_, &st) != 0) return FileStatus::FromErrno(errno, path_);
     stamp.mode = static_cast<uint32_t>(st.st_mode & 07777);
     stamp.modifiedSeconds = static_cast<int64_t>(st.st_mtim.tv_sec);
     stamp.modifiedNanoseconds = static_cast<uint32_t>(st.st_mtim.tv_nsec);
@@ -169,7 +169,7 @@ FileStatus File::Stamp(FileStamp& stamp) const {
 }
 
 FileStatus File::SetStamp(const FileStamp& stamp) {
-    if (fd_ < 0) return FileStatus(FileStatus::Generic, path_);
+    if (handle_ < 0) return FileStatus(FileStatus::Generic, path_);
     if (stamp.modifiedNanoseconds >= 1000000000u ||
         stamp.modifiedSeconds < static_cast<int64_t>(std::numeric_limits<time_t>::min()) ||
         stamp.modifiedSeconds > static_cast<int64_t>(std::numeric_limits<time_t>::max())) {
@@ -180,14 +180,14 @@ FileStatus File::SetStamp(const FileStamp& stamp) {
     times[0].tv_nsec = UTIME_OMIT;  // the access time stays as it is
     times[1].tv_sec = static_cast<time_t>(stamp.modifiedSeconds);
     times[1].tv_nsec = static_cast<long>(stamp.modifiedNanoseconds);
-    if (::futimens(fd_, times) != 0) return FileStatus::FromErrno(errno, path_);
-    if (::fchmod(fd_, static_cast<mode_t>(stamp.mode & 0777)) != 0) return FileStatus::FromErrno(errno, path_);
+    if (::futimens(handle_, times) != 0) return FileStatus::FromErrno(errno, path_);
+    if (::fchmod(handle_, static_cast<mode_t>(stamp.mode & 0777)) != 0) return FileStatus::FromErrno(errno, path_);
     return FileStatus();
 }
 
 FileStatus File::Close() {
-    if (fd_ < 0) return FileStatus();
-    int fd = std::exchange(fd_, -1);
+    if (handle_ < 0) return FileStatus();
+    int fd = std::exchange(handle_, -1);
     // The descriptor is gone whatever close() says (retrying could close another
     // file's descriptor); an error still means data may not have been written.
     if (::close(fd) != 0 && errno != EINTR) return FileStatus::FromErrno(errno, path_);

@@ -8,6 +8,7 @@
 #include <cctype>
 
 #include "platform/File.h"
+#include "platform/common/FindOrder.h"
 
 namespace platform {
 
@@ -38,17 +39,6 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
     return p == pattern.size();
 }
 
-std::string Folded(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), Fold);
-    return text;
-}
-
-// Case-insensitive order; names that differ only in case keep a fixed order too.
-bool LessIgnoringCase(const FindEntry& a, const FindEntry& b) {
-    std::string foldedA = Folded(a.name), foldedB = Folded(b.name);
-    return foldedA != foldedB ? foldedA < foldedB : a.name < b.name;
-}
-
 }  // namespace
 
 std::vector<FindEntry> FindFiles(const std::string& folder, const std::string& pattern) {
@@ -72,7 +62,7 @@ std::vector<FindEntry> FindFiles(const std::string& folder, const std::string& p
         entries.push_back(std::move(found));
     }
     ::closedir(dir);
-    std::sort(entries.begin(), entries.end(), LessIgnoringCase);
+    SortByNameIgnoringCase(entries);
     return entries;
 }
 

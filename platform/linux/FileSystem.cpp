@@ -107,6 +107,8 @@ bool FlushFolder(const std::string& folder) {
     return ok;
 }
 
+bool CanFlushFileSystem() { return true; }
+
 bool FlushFileSystemOf(const std::string& folder) {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;

@@ -54,15 +54,4 @@ StorageStatus StorageStatusFromOpenErrno(const std::string& path, int error) {
     return StorageStatusFromErrno(error);
 }
 
-bool IsValidStreamName(const std::string& name) {
-    if (name.empty() || name.size() > 31) return false;
-    return name.find_first_of("/\\:!") == std::string::npos;
-}
-
-std::string StreamNameKey(const std::string& name) {
-    std::string key = name;
-    for (char& c : key) c = g_ascii_tolower(c);
-    return key;
-}
-
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/CompoundFile.h"
+#include "platform/common/StreamNames.h"
 
 namespace platform {
 
@@ -19,13 +20,5 @@ StorageStatus StorageStatusFromErrno(int error);
 // a link is refused as kStorageAccessDenied (ELOOP also stands for too many links on
 // the way to it, which is kStoragePathNotFound).
 StorageStatus StorageStatusFromOpenErrno(const std::string& path, int error);
-
-// Names a compound file accepts: 1 to 31 characters, none of / \ : !
-bool IsValidStreamName(const std::string& name);
-
-// Element names compare without regard to case, as they do on Windows: two names
-// are the same exactly when their keys are equal (ASCII letters folded), so names can
-// be looked up in a hash.
-std::string StreamNameKey(const std::string& name);
 
 }  // namespace platform

@@ -32,253 +32,253 @@ const char* const kSchema =
 
 // Steps a query that looks for one row: success when there is one, `absent` when
 // there is none.
-LONG StepToRow(SqliteStatement& s, LONG absent) {
+platform::RegStatus StepToRow(SqliteStatement& s, platform::RegStatus absent) {
     int rc = s.Step();
-    if (rc == SQLITE_ROW) return ERROR_SUCCESS;
-    return rc == SQLITE_DONE ? absent : ERROR_REGISTRY_IO_FAILED;
+    if (rc == SQLITE_ROW) return platform::RegStatus::Success;
+    return rc == SQLITE_DONE ? absent : platform::RegStatus::RegistryIoFailed;
 }
 
 }  // namespace
 
-LONG RegistryDatabase::Open(const std::string& path, std::shared_ptr<RegistryDatabase>& out) {
+platform::RegStatus RegistryDatabase::Open(const std::string& path, std::shared_ptr<RegistryDatabase>& out) {
     SqliteDatabase connection;
     if (SqliteDatabase::Open(path, SQLITE_OPEN_READWRITE, connection) != SQLITE_OK) {
-        return ERROR_REGISTRY_IO_FAILED;
+        return platform::RegStatus::RegistryIoFailed;
     }
     sqlite3_busy_timeout(connection.get(), kBusyTimeoutMs);
     // WAL lets readers go on while another process writes; FULL makes each commit
     // durable. If WAL cannot be had the rollback journal is just as safe, only slower.
     connection.Exec("PRAGMA journal_mode=WAL");
-    if (connection.Exec("PRAGMA synchronous=FULL") != SQLITE_OK) return ERROR_REGISTRY_IO_FAILED;
+    if (connection.Exec("PRAGMA synchronous=FULL") != SQLITE_OK) return platform::RegStatus::RegistryIoFailed;
     std::shared_ptr<RegistryDatabase> database(new RegistryDatabase(std::move(connection)));
-    LONG status = database->CreateSchema();
-    if (status != ERROR_SUCCESS) return status;
+    platform::RegStatus status = database->CreateSchema();
+    if (status != platform::RegStatus::Success) return status;
     out = std::move(database);
-    return ERROR_SUCCESS;
+    return platform::RegStatus::Success;
 }
 
 template <class Body>
-LONG RegistryDatabase::InTransaction(SqliteTransaction::Mode mode, Body body) {
+platform::RegStatus RegistryDatabase::InTransaction(SqliteTransaction::Mode mode, Body body) {
     SqliteTransaction transaction(connection_, mode);
-    if (transaction.BeginStatus() != SQLITE_OK) return ERROR_REGISTRY_IO_FAILED;
-    LONG status = body();
-    if (status != ERROR_SUCCESS) return status;
-    return transaction.Commit() == SQLITE_OK ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
+    if (transaction.BeginStatus() != SQLITE_OK) return platform::RegStatus::RegistryIoFailed;
+    platform::RegStatus status = body();
+    if (status != platform::RegStatus::Success) return status;
+    return transaction.Commit() == SQLITE_OK ? platform::RegStatus::Success : platform::RegStatus::RegistryIoFailed;
 }
 
 template <class Body>
-LONG RegistryDatabase::OnLiveKey(SqliteTransaction::Mode mode, RegistryKeyId key, Body body) {
+platform::RegStatus RegistryDatabase::OnLiveKey(SqliteTransaction::Mode mode, RegistryKeyId key, Body body) {
     return InTransaction(mode, [&] {
-        LONG status = CheckAlive(key);
-        return status == ERROR_SUCCESS ? body() : status;
+        platform::RegStatus status = CheckAlive(key);
+        return status == platform::RegStatus::Success ? body() : status;
     });
 }
 
-LONG RegistryDatabase::CreateSchema() {
+platform::RegStatus RegistryDatabase::CreateSchema() {
     return InTransaction(SqliteTransaction::Mode::Write, [&] {
-        return connection_.Exec(kSchema) == SQLITE_OK ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
+        return connection_.Exec(kSchema) == SQLITE_OK ? platform::RegStatus::Success
+                                                      : platform::RegStatus::RegistryIoFailed;
     });
 }
 
-LONG RegistryDatabase::Prepare(const char* sql, SqliteStatement& out) {
-    return connection_.Prepare(sql, out) == SQLITE_OK ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
+platform::RegStatus RegistryDatabase::Prepare(const char* sql, SqliteStatement& out) {
+    return connection_.Prepare(sql, out) == SQLITE_OK ? platform::RegStatus::Success
+                                                      : platform::RegStatus::RegistryIoFailed;
 }
 
-LONG RegistryDatabase::PrepareFor(RegistryKeyId key, const char* sql, SqliteStatement& out) {
-    if (Prepare(sql, out) != ERROR_SUCCESS) return ERROR_REGISTRY_IO_FAILED;
+platform::RegStatus RegistryDatabase::PrepareFor(RegistryKeyId key, const char* sql, SqliteStatement& out) {
+    if (Prepare(sql, out) != platform::RegStatus::Success) return platform::RegStatus::RegistryIoFailed;
     out.Bind(1, key);
-    return ERROR_SUCCESS;
+    return platform::RegStatus::Success;
 }
 
-LONG RegistryDatabase::CheckAlive(RegistryKeyId key) {
+platform::RegStatus RegistryDatabase::CheckAlive(RegistryKeyId key) {
     SqliteStatement s;
-    if (PrepareFor(key, "SELECT 1 FROM keys WHERE id = ?1", s) != ERROR_SUCCESS)
-        return ERROR_REGISTRY_IO_FAILED;
-    return StepToRow(s, ERROR_KEY_DELETED);
+    if (PrepareFor(key, "SELECT 1 FROM keys WHERE id = ?1", s) != platform::RegStatus::Success)
+        return platform::RegStatus::RegistryIoFailed;
+    return StepToRow(s, platform::RegStatus::KeyDeleted);
 }
 
-LONG RegistryDatabase::FindChild(RegistryKeyId parent, const std::string& name,
-                                 RegistryKeyId& out) {
+platform::RegStatus RegistryDatabase::FindChild(RegistryKeyId parent, const std::string& name, RegistryKeyId& out) {
     SqliteStatement s;
-    if (PrepareFor(parent, "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2", s) != ERROR_SUCCESS)
-        return ERROR_REGISTRY_IO_FAILED;
+    if (PrepareFor(parent, "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2", s) != platform::RegStatus::Success)
+        return platform::RegStatus::RegistryIoFailed;
     s.BindBlob(2, FoldName(name));
-    LONG status = StepToRow(s, ERROR_FILE_NOT_FOUND);
-    if (status == ERROR_SUCCESS) out = s.Int64(0);
+    platform::RegStatus status = StepToRow(s, platform::RegStatus::FileNotFound);
+    if (status == platform::RegStatus::Success) out = s.Int64(0);
     return status;
 }
 
-LONG RegistryDatabase::Walk(RegistryKeyId from, const std::vector<std::string>& path,
-                            RegistryKeyId& out, bool* created) {
-    LONG status = CheckAlive(from);
+platform::RegStatus RegistryDatabase::Walk(RegistryKeyId from, const std::vector<std::string>& path, RegistryKeyId& out,
+                                           bool* created) {
+    platform::RegStatus status = CheckAlive(from);
     RegistryKeyId current = from;
-    for (size_t i = 0; status == ERROR_SUCCESS && i < path.size(); ++i) {
+    for (size_t i = 0; status == platform::RegStatus::Success && i < path.size(); ++i) {
         status = FindChild(current, path[i], current);
-        if (status == ERROR_FILE_NOT_FOUND && created) {
+        if (status == platform::RegStatus::FileNotFound && created) {
             status = InsertKey(current, path[i], current);
             *created = true;
         }
     }
-    if (status == ERROR_SUCCESS) out = current;
+    if (status == platform::RegStatus::Success) out = current;
     return status;
 }
 
-LONG RegistryDatabase::InsertKey(RegistryKeyId parent, const std::string& name,
-                                 RegistryKeyId& out) {
+platform::RegStatus RegistryDatabase::InsertKey(RegistryKeyId parent, const std::string& name, RegistryKeyId& out) {
     SqliteStatement s;
     if (PrepareFor(parent, "INSERT INTO keys(parent, name, fold) VALUES (?1, ?2, ?3)", s) !=
-        ERROR_SUCCESS)
-        return ERROR_REGISTRY_IO_FAILED;
+        platform::RegStatus::Success)
+        return platform::RegStatus::RegistryIoFailed;
     s.BindBlob(2, name);
     s.BindBlob(3, FoldName(name));
-    if (s.Step() != SQLITE_DONE) return ERROR_REGISTRY_IO_FAILED;
+    if (s.Step() != SQLITE_DONE) return platform::RegStatus::RegistryIoFailed;
     out = connection_.LastInsertRowId();
-    return ERROR_SUCCESS;
+    return platform::RegStatus::Success;
 }
 
-LONG RegistryDatabase::OpenKey(RegistryKeyId from, const std::vector<std::string>& path,
-                               RegistryKeyId& out) {
+platform::RegStatus RegistryDatabase::OpenKey(RegistryKeyId from, const std::vector<std::string>& path,
+                                              RegistryKeyId& out) {
     return InTransaction(SqliteTransaction::Mode::Read, [&] { return Walk(from, path, out); });
 }
 
-LONG RegistryDatabase::CreateKey(RegistryKeyId from, const std::vector<std::string>& path,
-                                 RegistryKeyId& out, bool& created) {
+platform::RegStatus RegistryDatabase::CreateKey(RegistryKeyId from, const std::vector<std::string>& path,
+                                                RegistryKeyId& out, bool& created) {
     created = false;
     return InTransaction(SqliteTransaction::Mode::Write,
                          [&] { return Walk(from, path, out, &created); });
 }
 
-LONG RegistryDatabase::DeleteKey(RegistryKeyId from, const std::vector<std::string>& path) {
+platform::RegStatus RegistryDatabase::DeleteKey(RegistryKeyId from, const std::vector<std::string>& path) {
     return InTransaction(SqliteTransaction::Mode::Write, [&] {
         RegistryKeyId target = 0;
-        LONG status = Walk(from, path, target);
-        if (status != ERROR_SUCCESS) return status;
-        if (target == kRootKey) return ERROR_ACCESS_DENIED;
+        platform::RegStatus status = Walk(from, path, target);
+        if (status != platform::RegStatus::Success) return status;
+        if (target == kRootKey) return platform::RegStatus::AccessDenied;
         SqliteStatement child;
-        if (Prepare("SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1", child) != ERROR_SUCCESS)
-            return ERROR_REGISTRY_IO_FAILED;
+        if (Prepare("SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1", child) != platform::RegStatus::Success)
+            return platform::RegStatus::RegistryIoFailed;
         child.Bind(1, target);
         int rc = child.Step();
-        if (rc == SQLITE_ROW) return ERROR_ACCESS_DENIED;
-        if (rc != SQLITE_DONE) return ERROR_REGISTRY_IO_FAILED;
+        if (rc == SQLITE_ROW) return platform::RegStatus::AccessDenied;
+        if (rc != SQLITE_DONE) return platform::RegStatus::RegistryIoFailed;
         SqliteStatement values, key;
-        if (Prepare("DELETE FROM vals WHERE key = ?1", values) != ERROR_SUCCESS ||
-            Prepare("DELETE FROM keys WHERE id = ?1", key) != ERROR_SUCCESS) {
-            return ERROR_REGISTRY_IO_FAILED;
+        if (Prepare("DELETE FROM vals WHERE key = ?1", values) != platform::RegStatus::Success ||
+            Prepare("DELETE FROM keys WHERE id = ?1", key) != platform::RegStatus::Success) {
+            return platform::RegStatus::RegistryIoFailed;
         }
         values.Bind(1, target);
         key.Bind(1, target);
-        return values.Step() == SQLITE_DONE && key.Step() == SQLITE_DONE ? ERROR_SUCCESS
-                                                                         : ERROR_REGISTRY_IO_FAILED;
+        return values.Step() == SQLITE_DONE && key.Step() == SQLITE_DONE ? platform::RegStatus::Success
+                                                                         : platform::RegStatus::RegistryIoFailed;
     });
 }
 
-LONG RegistryDatabase::SubKeyAt(RegistryKeyId key, DWORD index, std::string& name) {
+platform::RegStatus RegistryDatabase::SubKeyAt(RegistryKeyId key, uint32_t index, std::string& name) {
     return OnLiveKey(SqliteTransaction::Mode::Read, key, [&] {
         SqliteStatement s;
-        if (Prepare("SELECT name FROM keys WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2",
-                    s) != ERROR_SUCCESS) {
-            return ERROR_REGISTRY_IO_FAILED;
+        if (Prepare("SELECT name FROM keys WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2", s) !=
+            platform::RegStatus::Success) {
+            return platform::RegStatus::RegistryIoFailed;
         }
         s.Bind(1, key);
         s.Bind(2, index);
         int rc = s.Step();
-        if (rc == SQLITE_DONE) return ERROR_NO_MORE_ITEMS;
-        if (rc != SQLITE_ROW) return ERROR_REGISTRY_IO_FAILED;
+        if (rc == SQLITE_DONE) return platform::RegStatus::NoMoreItems;
+        if (rc != SQLITE_ROW) return platform::RegStatus::RegistryIoFailed;
         name = s.Blob(0);
-        return ERROR_SUCCESS;
+        return platform::RegStatus::Success;
     });
 }
 
 namespace {
-LONG ReadValueRow(SqliteStatement& s, RegistryValue& out, LONG whenMissing) {
+platform::RegStatus ReadValueRow(SqliteStatement& s, RegistryValue& out, platform::RegStatus whenMissing) {
     int rc = s.Step();
     if (rc == SQLITE_DONE) return whenMissing;
-    if (rc != SQLITE_ROW) return ERROR_REGISTRY_IO_FAILED;
+    if (rc != SQLITE_ROW) return platform::RegStatus::RegistryIoFailed;
     out.name = s.Blob(0);
-    out.type = static_cast<DWORD>(s.Int64(1));
+    out.type = static_cast<uint32_t>(s.Int64(1));
     out.data = s.Blob(2);
-    return ERROR_SUCCESS;
+    return platform::RegStatus::Success;
 }
 }  // namespace
 
-LONG RegistryDatabase::ValueAt(RegistryKeyId key, DWORD index, RegistryValue& out) {
+platform::RegStatus RegistryDatabase::ValueAt(RegistryKeyId key, uint32_t index, RegistryValue& out) {
     return OnLiveKey(SqliteTransaction::Mode::Read, key, [&] {
         SqliteStatement s;
         if (Prepare("SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id "
                     "LIMIT 1 OFFSET ?2",
-                    s) != ERROR_SUCCESS) {
-            return ERROR_REGISTRY_IO_FAILED;
+                    s) != platform::RegStatus::Success) {
+            return platform::RegStatus::RegistryIoFailed;
         }
         s.Bind(1, key);
         s.Bind(2, index);
-        return ReadValueRow(s, out, ERROR_NO_MORE_ITEMS);
+        return ReadValueRow(s, out, platform::RegStatus::NoMoreItems);
     });
 }
 
-LONG RegistryDatabase::FindValue(RegistryKeyId key, const std::string& name, RegistryValue& out) {
+platform::RegStatus RegistryDatabase::FindValue(RegistryKeyId key, const std::string& name, RegistryValue& out) {
     return OnLiveKey(SqliteTransaction::Mode::Read, key, [&] {
         SqliteStatement s;
         if (Prepare("SELECT name, type, data FROM vals WHERE key = ?1 AND fold = ?2", s) !=
-            ERROR_SUCCESS) {
-            return ERROR_REGISTRY_IO_FAILED;
+            platform::RegStatus::Success) {
+            return platform::RegStatus::RegistryIoFailed;
         }
         s.Bind(1, key);
         s.BindBlob(2, FoldName(name));
-        return ReadValueRow(s, out, ERROR_FILE_NOT_FOUND);
+        return ReadValueRow(s, out, platform::RegStatus::FileNotFound);
     });
 }
 
-LONG RegistryDatabase::SetValue(RegistryKeyId key, const std::string& name, DWORD type,
-                                const BYTE* data, DWORD size) {
+platform::RegStatus RegistryDatabase::SetValue(RegistryKeyId key, const std::string& name, uint32_t type,
+                                               const uint8_t* data, uint32_t size) {
     return OnLiveKey(SqliteTransaction::Mode::Write, key, [&] {
         SqliteStatement s;
         if (Prepare("INSERT INTO vals(key, name, fold, type, data) VALUES (?1, ?2, ?3, ?4, ?5) "
                     "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, "
                     "data = excluded.data",
-                    s) != ERROR_SUCCESS) {
-            return ERROR_REGISTRY_IO_FAILED;
+                    s) != platform::RegStatus::Success) {
+            return platform::RegStatus::RegistryIoFailed;
         }
         s.Bind(1, key);
         s.BindBlob(2, name);
         s.BindBlob(3, FoldName(name));
         s.Bind(4, type);
         s.BindBlob(5, data, size);
-        return s.Step() == SQLITE_DONE ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
+        return s.Step() == SQLITE_DONE ? platform::RegStatus::Success : platform::RegStatus::RegistryIoFailed;
     });
 }
 
-LONG RegistryDatabase::DeleteValue(RegistryKeyId key, const std::string& name) {
+platform::RegStatus RegistryDatabase::DeleteValue(RegistryKeyId key, const std::string& name) {
     return OnLiveKey(SqliteTransaction::Mode::Write, key, [&] {
         SqliteStatement s;
-        if (Prepare("DELETE FROM vals WHERE key = ?1 AND fold = ?2", s) != ERROR_SUCCESS)
-            return ERROR_REGISTRY_IO_FAILED;
+        if (Prepare("DELETE FROM vals WHERE key = ?1 AND fold = ?2", s) != platform::RegStatus::Success)
+            return platform::RegStatus::RegistryIoFailed;
         s.Bind(1, key);
         s.BindBlob(2, FoldName(name));
-        if (s.Step() != SQLITE_DONE) return ERROR_REGISTRY_IO_FAILED;
-        return connection_.Changes() > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+        if (s.Step() != SQLITE_DONE) return platform::RegStatus::RegistryIoFailed;
+        return connection_.Changes() > 0 ? platform::RegStatus::Success : platform::RegStatus::FileNotFound;
     });
 }
 
-LONG RegistryDatabase::QueryInfo(RegistryKeyId key, RegistryKeyInfo& out) {
+platform::RegStatus RegistryDatabase::QueryInfo(RegistryKeyId key, RegistryKeyInfo& out) {
     return OnLiveKey(SqliteTransaction::Mode::Read, key, [&] {
         SqliteStatement keys, values;
         if (Prepare("SELECT COUNT(*), COALESCE(MAX(LENGTH(name)), 0) FROM keys "
                     "WHERE parent = ?1",
-                    keys) != ERROR_SUCCESS ||
+                    keys) != platform::RegStatus::Success ||
             Prepare("SELECT COUNT(*), COALESCE(MAX(LENGTH(name)), 0), "
                     "COALESCE(MAX(LENGTH(data)), 0) FROM vals WHERE key = ?1",
-                    values) != ERROR_SUCCESS) {
-            return ERROR_REGISTRY_IO_FAILED;
+                    values) != platform::RegStatus::Success) {
+            return platform::RegStatus::RegistryIoFailed;
         }
         keys.Bind(1, key);
         values.Bind(1, key);
-        if (keys.Step() != SQLITE_ROW || values.Step() != SQLITE_ROW) return ERROR_REGISTRY_IO_FAILED;
-        out.subKeys = static_cast<DWORD>(keys.Int64(0));
-        out.maxSubKeyLen = static_cast<DWORD>(keys.Int64(1));
-        out.values = static_cast<DWORD>(values.Int64(0));
-        out.maxValueNameLen = static_cast<DWORD>(values.Int64(1));
-        out.maxValueLen = static_cast<DWORD>(values.Int64(2));
-        return ERROR_SUCCESS;
+        if (keys.Step() != SQLITE_ROW || values.Step() != SQLITE_ROW) return platform::RegStatus::RegistryIoFailed;
+        out.subKeys = static_cast<uint32_t>(keys.Int64(0));
+        out.maxSubKeyLen = static_cast<uint32_t>(keys.Int64(1));
+        out.values = static_cast<uint32_t>(values.Int64(0));
+        out.maxValueNameLen = static_cast<uint32_t>(values.Int64(1));
+        out.maxValueLen = static_cast<uint32_t>(values.Int64(2));
+        return platform::RegStatus::Success;
     });
 }

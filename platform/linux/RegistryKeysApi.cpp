@@ -7,132 +7,136 @@
 #include "platform/linux/RegistryPath.h"
 #include "platform/linux/RegistrySession.h"
 
+namespace platform {
+
 namespace {
 
-constexpr REGSAM kGenericRead = 0x80000000;
-constexpr REGSAM kGenericWrite = 0x40000000;
-constexpr REGSAM kGenericExecute = 0x20000000;
-constexpr REGSAM kGenericAll = 0x10000000;
+constexpr platform::RegRights kGenericRead = 0x80000000;
+constexpr platform::RegRights kGenericWrite = 0x40000000;
+constexpr platform::RegRights kGenericExecute = 0x20000000;
+constexpr platform::RegRights kGenericAll = 0x10000000;
 
 // Generic and "maximum" requests become the key rights they stand for.
-REGSAM SpecificRights(REGSAM rights) {
-    REGSAM specific = rights & KEY_ALL_ACCESS;
-    if (rights & (MAXIMUM_ALLOWED | kGenericAll)) specific |= KEY_ALL_ACCESS;
-    if (rights & (kGenericRead | kGenericExecute)) specific |= KEY_READ;
-    if (rights & kGenericWrite) specific |= KEY_WRITE;
+platform::RegRights SpecificRights(platform::RegRights rights) {
+    platform::RegRights specific = rights & platform::KeyAccess::AllAccess;
+    if (rights & (platform::KeyAccess::MaximumAllowed | kGenericAll)) specific |= platform::KeyAccess::AllAccess;
+    if (rights & (kGenericRead | kGenericExecute)) specific |= platform::KeyAccess::Read;
+    if (rights & kGenericWrite) specific |= platform::KeyAccess::Write;
     return specific;
 }
 
 // Finds the open key behind key and the key names of subKey below it. With result
 // given, a handle is to be handed out there: once key is known to be valid, result
 // shows none until one is.
-LONG ResolvePath(HKEY key, const char* subKey, RegistryOpenKey& parent,
-                 std::vector<std::string>& names, PHKEY result = nullptr) {
-    LONG status = ResolveHandle(key, 0, parent);
-    if (status != ERROR_SUCCESS) return status;
-    if (result) *result = nullptr;
+platform::RegStatus ResolvePath(platform::RegKey key, const char* subKey, RegistryOpenKey& parent,
+                                std::vector<std::string>& names, platform::RegKey* result = nullptr) {
+    platform::RegStatus status = ResolveHandle(key, 0, parent);
+    if (status != platform::RegStatus::Success) return status;
+    if (result) *result = platform::RegKey::None;
     return SplitKeyPath(subKey, names);
 }
 
 // Opens (or, with create set, creates) subKey below key and hands out a new handle.
-LONG OpenBelow(HKEY key, const char* subKey, REGSAM rights, bool create, PHKEY result,
-               LPDWORD disposition) {
+platform::RegStatus OpenBelow(platform::RegKey key, const char* subKey, platform::RegRights rights, bool create,
+                              platform::RegKey* result, uint32_t* disposition) {
     RegistryOpenKey parent;
     std::vector<std::string> names;
-    LONG status = ResolvePath(key, subKey, parent, names, result);
-    if (status != ERROR_SUCCESS) return status;
+    platform::RegStatus status = ResolvePath(key, subKey, parent, names, result);
+    if (status != platform::RegStatus::Success) return status;
     RegistryKeyId id = 0;
     bool created = false;
     status = create ? parent.database->CreateKey(parent.id, names, id, created)
                     : parent.database->OpenKey(parent.id, names, id);
-    if (status != ERROR_SUCCESS) return status;
+    if (status != platform::RegStatus::Success) return status;
     RegistrySession* session = RegistrySession::Instance();
-    if (!session) return ERROR_INVALID_HANDLE;
+    if (!session) return platform::RegStatus::InvalidHandle;
     *result = session->Add(RegistryOpenKey{parent.database, id, SpecificRights(rights)});
-    if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    return ERROR_SUCCESS;
+    if (disposition) *disposition = created ? platform::kRegCreatedNewKey : platform::kRegOpenedExistingKey;
+    return platform::RegStatus::Success;
 }
 
 }  // namespace
 
-LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, REGSAM rights, PHKEY result) {
-    if (!result) return ERROR_INVALID_PARAMETER;
-    if (key == HKEY_CURRENT_USER && (!subKey || !*subKey)) {
-        *result = HKEY_CURRENT_USER;
-        return ERROR_SUCCESS;
+platform::RegStatus RegOpenKeyExA(platform::RegKey key, const char* subKey, uint32_t options,
+                                  platform::RegRights rights, platform::RegKey* result) {
+    if (!result) return platform::RegStatus::InvalidParameter;
+    if (key == platform::RegKey::CurrentUser && (!subKey || !*subKey)) {
+        *result = platform::RegKey::CurrentUser;
+        return platform::RegStatus::Success;
     }
     return OpenBelow(key, subKey, rights, false, result, nullptr);
 }
 
-LONG RegOpenKeyA(HKEY key, const char* subKey, PHKEY result) {
-    if (!result) return ERROR_INVALID_PARAMETER;
+platform::RegStatus RegOpenKeyA(platform::RegKey key, const char* subKey, platform::RegKey* result) {
+    if (!result) return platform::RegStatus::InvalidParameter;
     if (!subKey || !*subKey) {
         *result = key;
-        return ERROR_SUCCESS;
+        return platform::RegStatus::Success;
     }
-    return RegOpenKeyExA(key, subKey, 0, MAXIMUM_ALLOWED, result);
+    return RegOpenKeyExA(key, subKey, 0, platform::KeyAccess::MaximumAllowed, result);
 }
 
-LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options,
-                     REGSAM rights, void* security, PHKEY result, LPDWORD disposition) {
-    if (!result || !subKey) return ERROR_INVALID_PARAMETER;
+platform::RegStatus RegCreateKeyExA(platform::RegKey key, const char* subKey, uint32_t reserved, char* keyClass,
+                                    uint32_t options, platform::RegRights rights, void* security,
+                                    platform::RegKey* result, uint32_t* disposition) {
+    if (!result || !subKey) return platform::RegStatus::InvalidParameter;
     return OpenBelow(key, subKey, rights, true, result, disposition);
 }
 
-LONG RegCreateKeyA(HKEY key, const char* subKey, PHKEY result) {
-    return RegCreateKeyExA(key, subKey ? subKey : "", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                           MAXIMUM_ALLOWED, nullptr, result, nullptr);
+platform::RegStatus RegCreateKeyA(platform::RegKey key, const char* subKey, platform::RegKey* result) {
+    return RegCreateKeyExA(key, subKey ? subKey : "", 0, nullptr, platform::kRegOptionNonVolatile,
+                           platform::KeyAccess::MaximumAllowed, nullptr, result, nullptr);
 }
 
-LONG RegCloseKey(HKEY key) {
+platform::RegStatus RegCloseKey(platform::RegKey key) {
     RegistrySession* session = RegistrySession::Instance();
-    return session ? session->Close(key) : ERROR_INVALID_HANDLE;
+    return session ? session->Close(key) : platform::RegStatus::InvalidHandle;
 }
 
-LONG RegDeleteKeyA(HKEY key, const char* subKey) {
-    if (!subKey) return ERROR_INVALID_PARAMETER;
+platform::RegStatus RegDeleteKeyA(platform::RegKey key, const char* subKey) {
+    if (!subKey) return platform::RegStatus::InvalidParameter;
     RegistryOpenKey parent;
     std::vector<std::string> names;
-    LONG status = ResolvePath(key, subKey, parent, names);
-    if (status != ERROR_SUCCESS) return status;
+    platform::RegStatus status = ResolvePath(key, subKey, parent, names);
+    if (status != platform::RegStatus::Success) return status;
     return parent.database->DeleteKey(parent.id, names);
 }
 
-LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, LPDWORD nameSize, LPDWORD reserved,
-                   char* keyClass, LPDWORD classSize, void* lastWriteTime) {
+platform::RegStatus RegEnumKeyExA(platform::RegKey key, uint32_t index, char* name, uint32_t* nameSize,
+                                  uint32_t* reserved, char* keyClass, uint32_t* classSize, void* lastWriteTime) {
     if (!name || !nameSize || reserved || (keyClass && !classSize)) {
-        return ERROR_INVALID_PARAMETER;
+        return platform::RegStatus::InvalidParameter;
     }
     RegistryOpenKey open;
-    LONG status = ResolveHandle(key, KEY_ENUMERATE_SUB_KEYS, open);
-    if (status != ERROR_SUCCESS) return status;
+    platform::RegStatus status = ResolveHandle(key, platform::KeyAccess::EnumerateSubKeys, open);
+    if (status != platform::RegStatus::Success) return status;
     std::string found;
     status = open.database->SubKeyAt(open.id, index, found);
-    if (status != ERROR_SUCCESS) return status;
-    if (found.size() >= *nameSize) return ERROR_MORE_DATA;
+    if (status != platform::RegStatus::Success) return status;
+    if (found.size() >= *nameSize) return platform::RegStatus::MoreData;
     std::memcpy(name, found.c_str(), found.size() + 1);
-    *nameSize = static_cast<DWORD>(found.size());
+    *nameSize = static_cast<uint32_t>(found.size());
     if (keyClass && *classSize > 0) keyClass[0] = '\0';
     if (classSize) *classSize = 0;
     if (lastWriteTime) std::memset(lastWriteTime, 0, 8);  // a FILETIME
-    return ERROR_SUCCESS;
+    return platform::RegStatus::Success;
 }
 
-LONG RegEnumKeyA(HKEY key, DWORD index, char* name, DWORD nameSize) {
+platform::RegStatus RegEnumKeyA(platform::RegKey key, uint32_t index, char* name, uint32_t nameSize) {
     return RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr);
 }
 
-LONG RegQueryInfoKeyA(HKEY key, char* keyClass, LPDWORD classSize, LPDWORD reserved,
-                      LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD maxClassLen, LPDWORD values,
-                      LPDWORD maxValueNameLen, LPDWORD maxValueLen, LPDWORD securityDescriptor,
-                      void* lastWriteTime) {
+platform::RegStatus RegQueryInfoKeyA(platform::RegKey key, char* keyClass, uint32_t* classSize, uint32_t* reserved,
+                                     uint32_t* subKeys, uint32_t* maxSubKeyLen, uint32_t* maxClassLen, uint32_t* values,
+                                     uint32_t* maxValueNameLen, uint32_t* maxValueLen, uint32_t* securityDescriptor,
+                                     void* lastWriteTime) {
     RegistryOpenKey open;
-    LONG status = ResolveHandle(key, KEY_QUERY_VALUE, open);
-    if (status != ERROR_SUCCESS) return status;
-    if (reserved || (keyClass && !classSize)) return ERROR_INVALID_PARAMETER;
+    platform::RegStatus status = ResolveHandle(key, platform::KeyAccess::QueryValue, open);
+    if (status != platform::RegStatus::Success) return status;
+    if (reserved || (keyClass && !classSize)) return platform::RegStatus::InvalidParameter;
     RegistryKeyInfo info;
     status = open.database->QueryInfo(open.id, info);
-    if (status != ERROR_SUCCESS) return status;
+    if (status != platform::RegStatus::Success) return status;
     if (keyClass && *classSize > 0) keyClass[0] = '\0';
     if (classSize) *classSize = 0;
     if (subKeys) *subKeys = info.subKeys;
@@ -143,5 +147,7 @@ LONG RegQueryInfoKeyA(HKEY key, char* keyClass, LPDWORD classSize, LPDWORD reser
     if (maxValueLen) *maxValueLen = info.maxValueLen;
     if (securityDescriptor) *securityDescriptor = 0;
     if (lastWriteTime) std::memset(lastWriteTime, 0, 8);
-    return ERROR_SUCCESS;
+    return platform::RegStatus::Success;
 }
+
+}  // namespace platform

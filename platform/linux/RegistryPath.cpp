@@ -4,15 +4,15 @@ namespace {
 constexpr size_t kMaxKeyNameLength = 255;
 }
 
-LONG SplitKeyPath(const char* path, std::vector<std::string>& names) {
+platform::RegStatus SplitKeyPath(const char* path, std::vector<std::string>& names) {
     names.clear();
-    if (!path) return ERROR_SUCCESS;
-    if (*path == '\\') return ERROR_BAD_PATHNAME;
+    if (!path) return platform::RegStatus::Success;
+    if (*path == '\\') return platform::RegStatus::BadPathname;
     std::string part;
     for (const char* p = path;; ++p) {
         if (*p == '\\' || *p == '\0') {
             if (!part.empty()) {
-                if (part.size() > kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
+                if (part.size() > kMaxKeyNameLength) return platform::RegStatus::InvalidParameter;
                 names.push_back(std::move(part));
                 part.clear();
             }
@@ -21,7 +21,7 @@ LONG SplitKeyPath(const char* path, std::vector<std::string>& names) {
             part.push_back(*p);
         }
     }
-    return ERROR_SUCCESS;
+    return platform::RegStatus::Success;
 }
 
 std::string FoldName(const std::string& name) {

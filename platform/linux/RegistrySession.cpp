@@ -12,7 +12,7 @@ struct SessionHolder {
 };
 
 bool OpenDatabaseAt(const std::string& location, std::shared_ptr<RegistryDatabase>& out) {
-    return PrepareRegistryFile(location) && RegistryDatabase::Open(location, out) == ERROR_SUCCESS;
+    return PrepareRegistryFile(location) && RegistryDatabase::Open(location, out) == platform::RegStatus::Success;
 }
 
 }  // namespace
@@ -22,28 +22,29 @@ RegistrySession* RegistrySession::Instance() {
     return sessionGone ? nullptr : &holder.session;
 }
 
-LONG RegistrySession::Resolve(HKEY key, RegistryOpenKey& out) {
-    if (key == HKEY_CURRENT_USER) {
-        if (!current_ && !OpenDatabaseAt(Location(), current_)) return ERROR_REGISTRY_IO_FAILED;
-        out = RegistryOpenKey{current_, RegistryDatabase::kRootKey, KEY_ALL_ACCESS};
-        return ERROR_SUCCESS;
+platform::RegStatus RegistrySession::Resolve(platform::RegKey key, RegistryOpenKey& out) {
+    if (key == platform::RegKey::CurrentUser) {
+        if (!current_ && !OpenDatabaseAt(Location(), current_)) return platform::RegStatus::RegistryIoFailed;
+        out = RegistryOpenKey{current_, RegistryDatabase::kRootKey, platform::KeyAccess::AllAccess};
+        return platform::RegStatus::Success;
     }
-    auto found = handles_.find(reinterpret_cast<uintptr_t>(key));
-    if (found == handles_.end()) return ERROR_INVALID_HANDLE;
+    auto found = handles_.find(static_cast<uintptr_t>(key));
+    if (found == handles_.end()) return platform::RegStatus::InvalidHandle;
     out = found->second;
-    return ERROR_SUCCESS;
+    return platform::RegStatus::Success;
 }
 
-HKEY RegistrySession::Add(RegistryOpenKey key) {
+platform::RegKey RegistrySession::Add(RegistryOpenKey key) {
     uintptr_t handle = nextHandle_;
     nextHandle_ += 4;
     handles_.emplace(handle, std::move(key));
-    return reinterpret_cast<HKEY>(handle);
+    return static_cast<platform::RegKey>(handle);
 }
 
-LONG RegistrySession::Close(HKEY key) {
-    if (key == HKEY_CURRENT_USER) return ERROR_SUCCESS;
-    return handles_.erase(reinterpret_cast<uintptr_t>(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+platform::RegStatus RegistrySession::Close(platform::RegKey key) {
+    if (key == platform::RegKey::CurrentUser) return platform::RegStatus::Success;
+    return handles_.erase(static_cast<uintptr_t>(key)) ? platform::RegStatus::Success
+                                                       : platform::RegStatus::InvalidHandle;
 }
 
 std::string RegistrySession::Location() const {
@@ -63,12 +64,12 @@ bool RegistrySession::Redirect(const std::string& location) {
     return true;
 }
 
-LONG ResolveHandle(HKEY key, REGSAM needed, RegistryOpenKey& out) {
+platform::RegStatus ResolveHandle(platform::RegKey key, platform::RegRights needed, RegistryOpenKey& out) {
     RegistrySession* session = RegistrySession::Instance();
-    if (!session) return ERROR_INVALID_HANDLE;
-    LONG status = session->Resolve(key, out);
-    if (status != ERROR_SUCCESS) return status;
-    return (out.rights & needed) == needed ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    if (!session) return platform::RegStatus::InvalidHandle;
+    platform::RegStatus status = session->Resolve(key, out);
+    if (status != platform::RegStatus::Success) return status;
+    return (out.rights & needed) == needed ? platform::RegStatus::Success : platform::RegStatus::AccessDenied;
 }
 
 namespace platform {

@@ -1,4 +1,4 @@
-// This process's view of the registry: which database plays HKEY_CURRENT_USER and
+// This process's view of the registry: which database plays platform::RegKey::CurrentUser and
 // the table of open handles. A handle is a number, not a pointer, so a closed or
 // made-up handle is recognised and refused instead of being followed.
 #pragma once
@@ -14,7 +14,7 @@
 struct RegistryOpenKey {
     std::shared_ptr<RegistryDatabase> database;
     RegistryKeyId id = 0;
-    REGSAM rights = 0;
+    platform::RegRights rights = 0;
 };
 
 class RegistrySession {
@@ -23,12 +23,12 @@ public:
     // late destructors fail cleanly instead of touching a dead table.
     static RegistrySession* Instance();
 
-    // The key behind a handle; HKEY_CURRENT_USER opens its database on first use.
-    // ERROR_INVALID_HANDLE for anything not open.
-    LONG Resolve(HKEY key, RegistryOpenKey& out);
-    HKEY Add(RegistryOpenKey key);
-    // ERROR_INVALID_HANDLE if the handle is not open; the predefined key always closes.
-    LONG Close(HKEY key);
+    // The key behind a handle; platform::RegKey::CurrentUser opens its database on first use.
+    // platform::RegStatus::InvalidHandle for anything not open.
+    platform::RegStatus Resolve(platform::RegKey key, RegistryOpenKey& out);
+    platform::RegKey Add(RegistryOpenKey key);
+    // platform::RegStatus::InvalidHandle if the handle is not open; the predefined key always closes.
+    platform::RegStatus Close(platform::RegKey key);
 
     std::string Location() const;
     bool Redirect(const std::string& location);
@@ -41,6 +41,6 @@ private:
     uintptr_t nextHandle_ = 0x1000;
 };
 
-// The key behind a handle for a call that needs the given rights (ERROR_ACCESS_DENIED
+// The key behind a handle for a call that needs the given rights (platform::RegStatus::AccessDenied
 // when the handle was opened without them).
-LONG ResolveHandle(HKEY key, REGSAM needed, RegistryOpenKey& out);
+platform::RegStatus ResolveHandle(platform::RegKey key, platform::RegRights needed, RegistryOpenKey& out);

@@ -9,74 +9,39 @@
 #include "platform/Shell.h"
 #include "platform/linux/QuietTerminal.h"
 #include "platform/linux/UniqueFd.h"
+#include "platform/common/SecretLine.h"
 
 namespace platform {
 
 namespace {
 
-void Wipe(std::string& secret) {
-    SecureZero(secret.data(), secret.size());
-    secret.clear();
-}
-
-enum class Step { Byte, End, Failed };
-
 // One byte of fd. With a terminal the wait happens under its wait mask, so that a held
 // signal ends it; without one a signal merely restarts the read.
-Step ReadByte(int fd, char& byte, const QuietTerminal* terminal) {
+ByteStep ReadByte(int fd, char& byte, const QuietTerminal* terminal) {
     for (;;) {
         if (terminal) {
-            if (QuietTerminal::Interrupted()) return Step::Failed;
+            if (QuietTerminal::Interrupted()) return ByteStep::Failed;
             pollfd ready{fd, POLLIN, 0};
             if (ppoll(&ready, 1, nullptr, terminal->WaitMask()) < 0) {
                 if (errno == EINTR) continue;
-                return Step::Failed;
+                return ByteStep::Failed;
             }
         }
         const ssize_t got = read(fd, &byte, 1);
-        if (got == 1) return Step::Byte;
-        if (got == 0) return Step::End;
+        if (got == 1) return ByteStep::Byte;
+        if (got == 0) return ByteStep::End;
         if (errno == EINTR) continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
             // A descriptor left non-blocking by whoever handed it over.
             pollfd ready{fd, POLLIN, 0};
             if (poll(&ready, 1, -1) >= 0 || errno == EINTR) continue;
         }
-        return Step::Failed;
+        return ByteStep::Failed;
     }
 }
 
 SecretReadStatus ReadLine(int fd, size_t maxLength, std::string& secret, const QuietTerminal* terminal) {
-    Wipe(secret);
-    // Room for the longest line and its '\r': the buffer never moves.
-    secret.reserve(maxLength + 1);
-    SecretReadStatus status = SecretReadStatus::Read;
-    bool any = false;
-    char byte = 0;
-    for (;;) {
-        const Step step = ReadByte(fd, byte, terminal);
-        if (step == Step::Failed) {
-            status = SecretReadStatus::Failed;
-            break;
-        }
-        if (step == Step::End) {
-            if (!any) status = SecretReadStatus::EndOfInput;
-            break;
-        }
-        any = true;
-        if (byte == '\n') break;
-        if (secret.size() > maxLength) {
-            // Not read any further: the caller gives up on this input.
-            status = SecretReadStatus::TooLong;
-            break;
-        }
-        secret.push_back(byte);
-    }
-    SecureZero(&byte, sizeof byte);
-    if (status == SecretReadStatus::Read && !secret.empty() && secret.back() == '\r') secret.pop_back();
-    if (status == SecretReadStatus::Read && secret.size() > maxLength) status = SecretReadStatus::TooLong;
-    if (status != SecretReadStatus::Read) Wipe(secret);
-    return status;
+    return ReadSecretBytes(maxLength, secret, [&](char& byte) { return ReadByte(fd, byte, terminal); });
 }
 
 }  // namespace
@@ -86,7 +51,7 @@ SecretReadStatus ReadSecretLine(int fd, size_t maxLength, std::string& secret) {
 }
 
 SecretReadStatus ReadSecretFromTerminal(const std::string& prompt, size_t maxLength, std::string& secret) {
-    Wipe(secret);
+    WipeSecret(secret);
     const UniqueFd tty(open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC));
     termios settings{};
     if (!tty || tcgetattr(tty.Get(), &settings) != 0) return SecretReadStatus::NoTerminal;

@@ -39,7 +39,7 @@ TEST_F(RulesTest, SetupWithoutAPasswordWarnsOnceAndSavesTheChoice) {
     ASSERT_TRUE(SetGuardId(lower));
     EXPECT_EQ(ProtectedIdentityLine(catalogue), -1);
 
-    for (int answer : {IDNO, IDYES}) {
+    for (int answer : {MessageAnswer::No, MessageAnswer::Yes}) {
         SCOPED_TRACE(answer);
         int offers = 0;
         ui.messages.clear();
@@ -51,16 +51,16 @@ TEST_F(RulesTest, SetupWithoutAPasswordWarnsOnceAndSavesTheChoice) {
                   "No password currently set. We highly recommend to set a non-empty password, otherwise "
                   "anyone may restore your hidden identity using this program! Would you like to set a "
                   "password now?");
-        EXPECT_EQ(ui.messages[0].style & MB_TYPEMASK, MB_YESNO);
-        EXPECT_EQ(offers, answer == IDYES ? 1 : 0);
+        EXPECT_EQ(ui.messages[0].style & MessageStyle::TypeMask, MessageStyle::YesNo);
+        EXPECT_EQ(offers, answer == MessageAnswer::Yes ? 1 : 0);
         EXPECT_EQ(GetGuardId(), catalogue.At(1).KeyName);
         EXPECT_EQ(GetSecurityLevel(), SecurityLow);
         EXPECT_EQ(ProtectedIdentityLine(catalogue), 1);
     }
     // A choice the registry refuses is said to be lost, and the dialog stays open.
     world.RefuseRegistryValueWrites(true);
-    ui.QueueAnswer(IDNO);
-    ui.QueueAnswer(IDOK);
+    ui.QueueAnswer(MessageAnswer::No);
+    ui.QueueAnswer(MessageAnswer::Ok);
     EXPECT_FALSE(ConfirmSetup(ui, catalogue, 0, SecurityMedium, [] {}));
     EXPECT_EQ(ui.messages.back().text, kSetupNotSavedText);
     world.RefuseRegistryValueWrites(false);

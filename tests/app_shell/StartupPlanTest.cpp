@@ -22,13 +22,13 @@ protected:
 // The start cases themselves run through the main window (tests/ui_app); here, the exact
 // texts of the tour offers, which the window's boxes show reflowed.
 TEST_F(StartupPlanTest, TooFewIdentitiesOfferTheTourInTheCountsOwnWords) {
-    ui.QueueAnswer(IDNO);
+    ui.QueueAnswer(MessageAnswer::No);
     EXPECT_FALSE(PlanStartup(ui).run);
     world.AddIdentity("{A}", "Main");
-    ui.QueueAnswer(IDYES);
+    ui.QueueAnswer(MessageAnswer::Yes);
     const StartupPlan plan = PlanStartup(ui);
     EXPECT_TRUE(plan.run && plan.tourOnly);
     EXPECT_EQ(plan.firstPage, "tour.htm");
     EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{kNone, kOne}));
-    for (const auto& message : ui.messages) EXPECT_EQ(MB_YESNO | MB_ICONQUESTION, message.style);
+    for (const auto& message : ui.messages) EXPECT_EQ(MessageStyle::YesNo | MessageStyle::IconQuestion, message.style);
 }

@@ -14,7 +14,7 @@ namespace {
 using std::string;
 using IdentityTest = WorldTest;  // kGuard "Work" (work-user-id) is protected, kOther "Home"
 const string kGuardPath = IdentityPath(World::kGuard);
-// A = 7 (REG_DWORD) and subkey S with B = "x".
+// A = 7 (platform::RegType::Dword) and subkey S with B = "x".
 const string kStructure("\x01" "A\0\0\0\0\0" "\x02" "S\0" "\x01" "B\0\0\0\0\0" "\x03\xFF", 19);
 const string kData("\x05\0\0\0\x04\x07\0\0\0" "\x03\0\0\0\x01x\0", 16);
 const string kValueA("\x01" "A\0\0\0\0\0", 7);
@@ -30,9 +30,10 @@ RegistryBackup Backup(const string& structure, const string& data) {
 // Deletes a pointer value of Identities, or with key set, an identity's whole key.
 void Delete(const char* pointer, const char* key = nullptr) {
     RegistryKey identities;
-    ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, "Identities", KEY_ALL_ACCESS));
-    EXPECT_TRUE(!key || identities.DeleteSubtree(key) == ERROR_SUCCESS);
-    if (pointer) RegDeleteValueA(identities.Handle(), pointer);
+    ASSERT_EQ(platform::RegStatus::Success,
+              identities.Open(platform::RegKey::CurrentUser, "Identities", platform::KeyAccess::AllAccess));
+    EXPECT_TRUE(!key || identities.DeleteSubtree(key) == platform::RegStatus::Success);
+    if (pointer) (void)RegDeleteValueA(identities.Handle(), pointer);
 }
 
 TEST_F(IdentityTest, CatalogueListsCompleteIdentitiesInRegistryOrderAndLooksUpExactly) {
@@ -107,9 +108,10 @@ TEST_F(IdentityTest, NothingIsSavedRemovedOrRestoredForANameThatIsNotOneKey) {
 // 0x05), and nesting as deep as a registry allows, but not one level more.
 TEST_F(IdentityTest, BackupBytes) {
     TreeKey example, empties;
-    example.values = {{"A", REG_DWORD, string("\x07\0\0\0", 4)}};
-    example.subkeys["S"].values = {{"B", REG_SZ, string("x\0", 2)}};
-    empties.values = {{"", REG_BINARY, ""}, {"E", REG_SZ, string(1, '\0')}};  // the unnamed value; no data gives n = 1
+    example.values = {{"A", platform::RegType::Dword, string("\x07\0\0\0", 4)}};
+    example.subkeys["S"].values = {{"B", platform::RegType::Sz, string("x\0", 2)}};
+    empties.values = {{"", platform::RegType::Binary, ""},
+                      {"E", platform::RegType::Sz, string(1, '\0')}};  // the unnamed value; no data gives n = 1
     for (const auto& [tree, structure, data] : {std::make_tuple(example, kStructure, kData), std::make_tuple(TreeKey(), string("\xFF"), string()),
                                                 std::make_tuple(empties, string("\x01\0\0\0\0\0" "\x01" "E\0\0\0\0\0" "\xFF", 14),
                                                                 string("\x01\0\0\0\x03" "\x02\0\0\0\x01\0", 11))}) {
@@ -132,8 +134,8 @@ TEST_F(IdentityTest, BackupBytes) {
 // The world's key holds every value type, a value past 64 KiB and keys several levels
 // deep; added here: the longest names a registry allows and an empty leaf.
 TEST_F(IdentityTest, RestoreBringsBackEveryByteAndThePointersOfBackupTime) {
-    SetValue(kGuardPath, string(5000, 'L'), REG_DWORD, string("\1\0\0\0", 4));
-    SetValue(kGuardPath + "\\" + string(255, 'k'), "Q", REG_QWORD, string("\1\2\3\4\5\6\7\x08", 8));
+    SetValue(kGuardPath, string(5000, 'L'), platform::RegType::Dword, string("\1\0\0\0", 4));
+    SetValue(kGuardPath + "\\" + string(255, 'k'), "Q", platform::RegType::Qword, string("\1\2\3\4\5\6\7\x08", 8));
     CreateKeyPath(kGuardPath + "\\Level1\\Empty Leaf");
     SetText("Identities", "Last User ID", "home-user-id");
     Delete("Start As");
@@ -156,7 +158,7 @@ TEST_F(IdentityTest, RestoreBringsBackEveryByteAndThePointersOfBackupTime) {
     ASSERT_TRUE(RestoreIdentityKey(World::kGuard, backup) && ReadTree(kGuardPath, after));
     EXPECT_EQ(tree, after);
     // "Start As" was missing at backup time and comes back as an empty text value.
-    identities.values.push_back({"Start As", REG_SZ, string(1, '\0')});
+    identities.values.push_back({"Start As", platform::RegType::Sz, string(1, '\0')});
     ASSERT_TRUE(ReadTree("Identities", after));
     EXPECT_EQ(identities, after);
 }

@@ -18,26 +18,32 @@ TEST(RegistryKey, DeletesWholeSubtreesAndOwnsOneHandle) {
     CreateKeyPath("Software\\Test\\Target\\L1\\L2\\L3\\L4\\L5");
     CreateKeyPath("Software\\Test\\Target\\L1\\Second");
     CreateKeyPath("Software\\Test\\Targets");
-    ASSERT_EQ(key.Open(HKEY_CURRENT_USER, "Software\\Test", KEY_ALL_ACCESS), ERROR_SUCCESS);
-    ASSERT_EQ(deep.Open(HKEY_CURRENT_USER, "Software\\Test\\Target\\L1", KEY_READ), ERROR_SUCCESS);  // held open during the deletion
-    EXPECT_EQ(std::make_pair(key.DeleteSubtree("Missing"), key.DeleteSubtree("")), std::make_pair(LONG(ERROR_FILE_NOT_FOUND), LONG(ERROR_INVALID_PARAMETER)));
-    EXPECT_EQ(key.DeleteSubtree("TARGET"), ERROR_SUCCESS);
+    ASSERT_EQ(key.Open(platform::RegKey::CurrentUser, "Software\\Test", platform::KeyAccess::AllAccess),
+              platform::RegStatus::Success);
+    ASSERT_EQ(deep.Open(platform::RegKey::CurrentUser, "Software\\Test\\Target\\L1", platform::KeyAccess::Read),
+              platform::RegStatus::Success);  // held open during the deletion
+    EXPECT_EQ(std::make_pair(key.DeleteSubtree("Missing"), key.DeleteSubtree("")),
+              std::make_pair(platform::RegStatus(platform::RegStatus::FileNotFound),
+                             platform::RegStatus(platform::RegStatus::InvalidParameter)));
+    EXPECT_EQ(key.DeleteSubtree("TARGET"), platform::RegStatus::Success);
     EXPECT_FALSE(KeyExists("Software\\Test\\Target"));
     EXPECT_TRUE(KeyExists("Software\\Test\\Targets"));
 
     // A failed open keeps the held key; a successful one closes it; the last holder closes once.
-    const HKEY first = key.Handle();
-    EXPECT_EQ(key.Open(HKEY_CURRENT_USER, "Software\\Missing", KEY_READ), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(key.DeleteSubtree("Targets"), ERROR_SUCCESS) << "still Software\\Test";
-    ASSERT_EQ(key.Open(HKEY_CURRENT_USER, "Software", KEY_READ), ERROR_SUCCESS);
-    EXPECT_EQ(RegCloseKey(first), ERROR_INVALID_HANDLE);
-    const HKEY held = key.Handle();
+    const platform::RegKey first = key.Handle();
+    EXPECT_EQ(key.Open(platform::RegKey::CurrentUser, "Software\\Missing", platform::KeyAccess::Read),
+              platform::RegStatus::FileNotFound);
+    EXPECT_EQ(key.DeleteSubtree("Targets"), platform::RegStatus::Success) << "still Software\\Test";
+    ASSERT_EQ(key.Open(platform::RegKey::CurrentUser, "Software", platform::KeyAccess::Read),
+              platform::RegStatus::Success);
+    EXPECT_EQ(RegCloseKey(first), platform::RegStatus::InvalidHandle);
+    const platform::RegKey held = key.Handle();
     {
         RegistryKey target;
         target = RegistryKey(std::move(key));
         EXPECT_TRUE(!key.IsOpen() && target.Handle() == held);
     }
-    EXPECT_EQ(RegCloseKey(held), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(held), platform::RegStatus::InvalidHandle);
 }
 
 // Reading creates nothing; a value of the wrong type reads as absent; the program's name
@@ -69,7 +75,7 @@ TEST(UninstallCleanup, RemovesTheProductTreeAndTheCompanyKeyOnlyWhenLeftEmpty) {
     }
     TempRegistry registry;
     SetText("Top\\Child\\Grandchild", "v", "data");
-    DeleteRegistryKeyTree(HKEY_CURRENT_USER, "Top", "Child");
+    DeleteRegistryKeyTree(platform::RegKey::CurrentUser, "Top", "Child");
     EXPECT_TRUE(!KeyExists("Top\\Child") && KeyExists("Top")) << "a parent without a backslash is never deleted";
 }
 

@@ -38,7 +38,9 @@ TEST_F(PasswordRecordTest, SetWritesAFreshlySaltedPrivateRecordOrKeepsTheOldOne)
     ASSERT_TRUE(SetPassword("Tulip-7"));
     const std::string first = ReadWholeFile(authPath);
     EXPECT_EQ(RecordFor(first, "Tulip-7"), first);
-    EXPECT_EQ(fs::status(authPath).permissions() & fs::perms::all, fs::perms(0600));
+    if (platform::kFilesCarryPermissionBits) {
+        EXPECT_EQ(fs::status(authPath).permissions() & fs::perms::all, fs::perms(0600));
+    }
     for (const char* wrong : {"tulip-7", "Tulip-7 ", ""}) EXPECT_FALSE(VerifyPassword(wrong)) << wrong;
     ASSERT_TRUE(SetPassword("Tulip-7"));
     const std::string before = ReadWholeFile(authPath);
@@ -50,9 +52,9 @@ TEST_F(PasswordRecordTest, SetWritesAFreshlySaltedPrivateRecordOrKeepsTheOldOne)
         EXPECT_FALSE(SetPassword("new password")) << path;
         environment.Set(kAuthRecordVariable, authPath);
         EXPECT_EQ(GetCurrentPassword(), "Tulip-7");
+        ASSERT_TRUE(holder.Close().ok());  // a held file cannot be read either (Windows)
         EXPECT_EQ(ReadWholeFile(authPath), before);
-        EXPECT_FALSE(fs::exists(authPath + ".new"));
-        ASSERT_TRUE(holder.Close().ok());  // each round ends by setting up the next
+        EXPECT_FALSE(fs::exists(authPath + ".new"));  // each round ends by setting up the next
         fs::permissions(authPath, fs::perms::owner_read);
     }
 }

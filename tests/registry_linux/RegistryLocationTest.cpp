@@ -29,9 +29,11 @@ TEST(RegistryLocation, FollowsTheEnvironmentAndKeepsTheDatabasePrivate) {
     EXPECT_EQ(platform::RegistryLocation(), "/home/someone/.local/share/veilbox/registry.db");
     environment.Set("XDG_DATA_HOME", dir.file("data"));
     EXPECT_EQ(platform::RegistryLocation(), dir.file("data/veilbox/registry.db"));
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    platform::RegKey key = platform::RegKey::None;
+    ASSERT_EQ(RegCreateKeyExA(platform::RegKey::CurrentUser, "Software", 0, nullptr, 0, platform::KeyAccess::AllAccess,
+                              nullptr, &key, nullptr),
+              platform::RegStatus::Success);
+    EXPECT_EQ(RegCloseKey(key), platform::RegStatus::Success);
     EXPECT_EQ(Mode(dir.file("data")), fs::perms::owner_all);
     EXPECT_EQ(Mode(dir.file("data/veilbox")), fs::perms::owner_all);
     WriteWholeFile(dir.file("shared.db"), "");
@@ -41,8 +43,9 @@ TEST(RegistryLocation, FollowsTheEnvironmentAndKeepsTheDatabasePrivate) {
     environment.Set("VEILBOX_REGISTRY", dir.file("shared.db/below/file.db"));
     ASSERT_TRUE(platform::RedirectRegistry(""));
     EXPECT_EQ(platform::RegistryLocation(), dir.file("shared.db/below/file.db")) << "the variable comes first";
-    DWORD size = 0;
-    EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "v", nullptr, nullptr, nullptr, &size), ERROR_REGISTRY_IO_FAILED);
+    uint32_t size = 0;
+    EXPECT_EQ(RegQueryValueExA(platform::RegKey::CurrentUser, "v", nullptr, nullptr, nullptr, &size),
+              platform::RegStatus::RegistryIoFailed);
 }
 
 }  // namespace

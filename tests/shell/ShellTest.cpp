@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/VersionString.h"
 #include "base/FileLocations.h"
 #include "platform/Shell.h"
 #include "support/ScopedEnvironment.h"
@@ -158,20 +157,6 @@ TEST(Shell, CoreDumpsOffAndNotDumpable) {
     int status = -1;
     ASSERT_EQ(child, ::waitpid(child, &status, 0));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-}
-
-// The version as the pages show it, read from a program file's version record.
-TEST(VersionString, FormsOfAVersion) {
-    const std::tuple<const char*, int, const char*> cases[] = {
-        {FIXTURE_2_0_0_384, 0, "v2.0 (build 384)"}, {FIXTURE_2_0_0_384, 1, "v2.0.384"}, {FIXTURE_2_0_0_384, 2, "v2.0"},
-        {FIXTURE_2_0_0_384, 3, "v2.0"},
-        {FIXTURE_2_0_3_384, 0, "v2.03 (build 384)"}, {FIXTURE_2_0_3_384, 1, "v2.03.384"},  // patch without separator
-        {FIXTURE_1_5_0_10, 0, "v1.5"}, {FIXTURE_1_5_0_10, 1, "v1.5"},  // builds up to ten hidden
-        {FIXTURE_1_5_0_11, 0, "v1.5 (build 11)"}, {FIXTURE_1_5_0_11, 1, "v1.5.11"},
-        {FIXTURE_plain, 0, "v?.?"}, {FIXTURE_plain, 1, "v?.?"}, {"/nonexistent", 0, "v?.?"}};
-    for (const auto& [program, form, text] : cases) EXPECT_EQ(FormatVersionString(program, form), text) << program << " " << form;
-    EXPECT_EQ(std::make_tuple(GetBuildNumber(FIXTURE_1_5_0_10), GetBuildNumber(FIXTURE_plain), GetBuildNumber("")),
-              std::make_tuple(10, 0, PROJECT_VERSION_TWEAK));  // the empty path means the running program
 }
 
 TEST(FileLocations, DocumentsFolderFollowsUserDirsAndIsMadePrivate) {

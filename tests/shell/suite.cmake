@@ -1,16 +1,3 @@
 # The window search talks to the X server directly.
 target_link_libraries(test_shell PRIVATE ${X11_LIBRARIES})
 target_include_directories(test_shell PRIVATE ${X11_INCLUDE_DIR})
-# Small programs that carry version records, and the suite's own record.
-veilbox_add_version_record(test_shell)
-foreach(version plain 2.0.0.384 2.0.3.384 1.5.0.10 1.5.0.11)
-  string(REPLACE "." "_" id "${version}")
-  if(version STREQUAL "plain")
-    veilbox_add_version_fixture(shell_fixture_${id})
-  else()
-    veilbox_add_version_fixture(shell_fixture_${id} VERSION ${version})
-  endif()
-  add_dependencies(test_shell shell_fixture_${id})
-  target_compile_definitions(test_shell PRIVATE FIXTURE_${id}="$<TARGET_FILE:shell_fixture_${id}>")
-endforeach()
-target_compile_definitions(test_shell PRIVATE PROJECT_VERSION_TWEAK=${PROJECT_VERSION_TWEAK})

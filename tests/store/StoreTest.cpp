@@ -32,14 +32,22 @@ TEST(ExpandStorePathTest, ReferencesMatchAnyCaseAndOnlyNamesThatIgnoreCaseAreLow
     EXPECT_EQ(ExpandStorePath("%appdata%", false), "%appdata%/T/A");
 }
 
+// Written as Linux paths; on Windows "/home" stands for "C:\\home", and the other
+// system's full path is the relative one.
+std::string OnThisSystem(std::string path) {
+    if (platform::kPathSeparator == '/' || path.empty() || path[0] != '/') return path;
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return "C:" + path;
+}
+
 TEST(SourcePathTest, OnlyAbsoluteStoreFilesWithoutParentPartsAreTrusted) {
     for (const char* safe : {"/home/ann/mail/Inbox.dbx", "/home/ann/mail/OUTBOX.DBX", "/home/ann/mail//two..dots.dbx"})
-        EXPECT_TRUE(IsSafeSourcePath(safe)) << safe;
-    // "C:\\..." is relative here.
-    for (const char* unsafe : {"", "mail/Inbox.dbx", "C:\\mail\\Inbox.dbx", "/home/ann/../bob/Inbox.dbx",
-                               "/home/ann/mail/..\\..\\Inbox.dbx", "/home/ann/..", "/home/ann/.bashrc",
-                               "/home/ann/Inbox.dbx.sh", "/home/ann/mail.dbx/"})
-        EXPECT_FALSE(IsSafeSourcePath(unsafe)) << unsafe;
+        EXPECT_TRUE(IsSafeSourcePath(OnThisSystem(safe))) << safe;
+    const char* otherSystems = platform::kPathSeparator == '/' ? "C:\\mail\\Inbox.dbx" : "/mail/Inbox.dbx";
+    for (const char* unsafe :
+         {"", "mail/Inbox.dbx", otherSystems, "/home/ann/../bob/Inbox.dbx", "/home/ann/mail/..\\..\\Inbox.dbx",
+          "/home/ann/..", "/home/ann/.bashrc", "/home/ann/Inbox.dbx.sh", "/home/ann/mail.dbx/"})
+        EXPECT_FALSE(IsSafeSourcePath(unsafe == otherSystems ? unsafe : OnThisSystem(unsafe))) << unsafe;
 }
 
 // The tail after the source path is all zeros (an older container, no check) or one of

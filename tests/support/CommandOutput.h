@@ -4,9 +4,10 @@
 
 #include <sys/wait.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
+
+#include "Hex.h"
 
 // What the command wrote to its standard output; its exit status goes to *exitCode
 // (-1 when it did not exit normally).
@@ -20,15 +21,4 @@ inline std::string CommandOutput(const std::string& command, int* exitCode = nul
     const int status = ::pclose(pipe);
     if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return output;
-}
-
-// Lower-case hexadecimal digits of n bytes.
-inline std::string Hex(const uint8_t* bytes, size_t n) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (size_t k = 0; k < n; ++k) {
-        out += digits[bytes[k] >> 4];
-        out += digits[bytes[k] & 15];
-    }
-    return out;
 }

@@ -15,48 +15,64 @@ void PrintTo(const TreeKey& key, std::ostream* out) {
 bool ReadTree(const std::string& path, TreeKey& tree) {
     tree = TreeKey();
     RegistryKey key;
-    if (key.Open(HKEY_CURRENT_USER, path, KEY_READ) != ERROR_SUCCESS) return false;
-    DWORD maxName = 0, maxData = 0, maxSubkey = 0, size = 0, dataSize = 0, type = 0;
-    LONG status = ERROR_SUCCESS;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(key.Handle(), nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr, &maxName,
-                                              &maxData, nullptr, nullptr));
+    if (key.Open(platform::RegKey::CurrentUser, path, platform::KeyAccess::Read) != platform::RegStatus::Success)
+        return false;
+    uint32_t maxName = 0, maxData = 0, maxSubkey = 0, size = 0, dataSize = 0, type = 0;
+    platform::RegStatus status = platform::RegStatus::Success;
+    EXPECT_EQ(platform::RegStatus::Success,
+              RegQueryInfoKeyA(key.Handle(), nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr, &maxName,
+                               &maxData, nullptr, nullptr));
     std::vector<char> name(std::max(maxName, maxSubkey) + 1);
-    std::vector<BYTE> data(maxData + 1);
-    for (DWORD i = 0; size = DWORD(name.size()), dataSize = DWORD(data.size()),
-               (status = RegEnumValueA(key.Handle(), i, name.data(), &size, nullptr, &type, data.data(), &dataSize)) == ERROR_SUCCESS; ++i)
+    std::vector<uint8_t> data(maxData + 1);
+    for (uint32_t i = 0; size = uint32_t(name.size()), dataSize = uint32_t(data.size()),
+                  (status = RegEnumValueA(key.Handle(), i, name.data(), &size, nullptr, &type, data.data(),
+                                          &dataSize)) == platform::RegStatus::Success;
+         ++i)
         tree.values.push_back({std::string(name.data(), size), type, std::string(reinterpret_cast<char*>(data.data()), dataSize)});
-    EXPECT_EQ(ERROR_NO_MORE_ITEMS, status) << "a value read in part";
-    for (DWORD i = 0; size = DWORD(name.size()), RegEnumKeyExA(key.Handle(), i, name.data(), &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i)
+    EXPECT_EQ(platform::RegStatus::NoMoreItems, status) << "a value read in part";
+    for (uint32_t i = 0;
+         size = uint32_t(name.size()), RegEnumKeyExA(key.Handle(), i, name.data(), &size, nullptr, nullptr, nullptr,
+                                                     nullptr) == platform::RegStatus::Success;
+         ++i)
         EXPECT_TRUE(ReadTree(path + "\\" + std::string(name.data(), size), tree.subkeys[std::string(name.data(), size)]));
     return true;
 }
 
 bool KeyExists(const std::string& path) {
     RegistryKey key;
-    return key.Open(HKEY_CURRENT_USER, path, KEY_READ) == ERROR_SUCCESS;
+    return key.Open(platform::RegKey::CurrentUser, path, platform::KeyAccess::Read) == platform::RegStatus::Success;
 }
 
 void CreateKeyPath(const std::string& path) {
     RegistryKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS)) << path;
+    ASSERT_EQ(platform::RegStatus::Success,
+              key.Create(platform::RegKey::CurrentUser, path, platform::KeyAccess::AllAccess))
+        << path;
 }
 
-void SetValue(const std::string& path, const std::string& name, DWORD type, const std::string& bytes) {
+void SetValue(const std::string& path, const std::string& name, uint32_t type, const std::string& bytes) {
     RegistryKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS)) << path;
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key.Handle(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()), DWORD(bytes.size())));
+    ASSERT_EQ(platform::RegStatus::Success,
+              key.Create(platform::RegKey::CurrentUser, path, platform::KeyAccess::AllAccess))
+        << path;
+    ASSERT_EQ(platform::RegStatus::Success,
+              RegSetValueExA(key.Handle(), name.c_str(), 0, type, reinterpret_cast<const uint8_t*>(bytes.data()),
+                             uint32_t(bytes.size())));
 }
 
-void SetText(const std::string& path, const std::string& name, const std::string& text) { SetValue(path, name, REG_SZ, text + '\0'); }
+void SetText(const std::string& path, const std::string& name, const std::string& text) {
+    SetValue(path, name, platform::RegType::Sz, text + '\0');
+}
 
 std::optional<std::string> GetText(const std::string& path, const std::string& name) {
     RegistryKey key;
-    DWORD type = 0, size = 0;
-    if (key.Open(HKEY_CURRENT_USER, path, KEY_READ) != ERROR_SUCCESS ||
-        RegQueryValueExA(key.Handle(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    uint32_t type = 0, size = 0;
+    if (key.Open(platform::RegKey::CurrentUser, path, platform::KeyAccess::Read) != platform::RegStatus::Success ||
+        RegQueryValueExA(key.Handle(), name.c_str(), nullptr, &type, nullptr, &size) != platform::RegStatus::Success)
         return std::nullopt;
     std::string bytes(size, '\0');
-    if (RegQueryValueExA(key.Handle(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key.Handle(), name.c_str(), nullptr, &type, reinterpret_cast<uint8_t*>(&bytes[0]), &size) !=
+        platform::RegStatus::Success)
         return std::nullopt;
     return std::string(bytes.c_str());
 }

@@ -1,4 +1,4 @@
-// Whole key trees below HKEY_CURRENT_USER, built and read back to compare registry states.
+// Whole key trees below platform::RegKey::CurrentUser, built and read back to compare registry states.
 #pragma once
 
 #include <map>
@@ -11,7 +11,7 @@
 
 struct TreeValue {
     std::string name;
-    DWORD type = 0;
+    uint32_t type = 0;
     std::string bytes;
     bool operator==(const TreeValue& o) const { return name == o.name && type == o.type && bytes == o.bytes; }
 };
@@ -28,8 +28,8 @@ void PrintTo(const TreeKey& key, std::ostream* out);
 bool ReadTree(const std::string& path, TreeKey& tree);
 bool KeyExists(const std::string& path);
 void CreateKeyPath(const std::string& path);
-void SetValue(const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
-// REG_SZ: text and its terminating zero.
+void SetValue(const std::string& path, const std::string& name, uint32_t type, const std::string& bytes);
+// platform::RegType::Sz: text and its terminating zero.
 void SetText(const std::string& path, const std::string& name, const std::string& text);
 // A value as text, up to its first zero byte; nullopt when it is missing.
 std::optional<std::string> GetText(const std::string& path, const std::string& name);

@@ -9,14 +9,18 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Shell.h"
+
 class ScopedEnvironment {
 public:
     ScopedEnvironment() = default;
     ~ScopedEnvironment() {
         // Newest first, so a variable changed twice ends with its original value.
         for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second) setenv(it->first.c_str(), it->second->c_str(), 1);
-            else unsetenv(it->first.c_str());
+            if (it->second)
+                platform::SetEnvironmentValue(it->first, *it->second);
+            else
+                platform::RemoveEnvironmentValue(it->first);
         }
     }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
@@ -24,11 +28,11 @@ public:
 
     void Set(const std::string& name, const std::string& value) {
         Remember(name);
-        setenv(name.c_str(), value.c_str(), 1);
+        platform::SetEnvironmentValue(name, value);
     }
     void Unset(const std::string& name) {
         Remember(name);
-        unsetenv(name.c_str());
+        platform::RemoveEnvironmentValue(name);
     }
 
 private:

@@ -44,7 +44,7 @@ ScriptedUserInterface::~ScriptedUserInterface() {
 }
 
 int ScriptedUserInterface::ShowMessageBox(const std::string& text, unsigned style) {
-    int answer = (style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
+    int answer = (style & MessageStyle::TypeMask) == MessageStyle::YesNo ? MessageAnswer::No : MessageAnswer::Cancel;
     if (answers_.empty()) {
         ADD_FAILURE() << "unexpected message box: " << text;
     } else {

@@ -25,7 +25,7 @@ public:
     ScriptedUserInterface(const ScriptedUserInterface&) = delete;
     ScriptedUserInterface& operator=(const ScriptedUserInterface&) = delete;
 
-    // The next message box gets this answer (IDOK, IDYES, ...).
+    // The next message box gets this answer (MessageAnswer::Ok, MessageAnswer::Yes, ...).
     void QueueAnswer(int answer) { answers_.push_back(answer); }
     // The next password request gets this password; QueuePasswordDecline declines.
     void QueuePassword(const std::string& password) { passwords_.push_back(password); }

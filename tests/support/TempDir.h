@@ -2,19 +2,35 @@
 // and whole-file helpers for tests.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+
+#include "platform/PathSeparator.h"
 
 class TempDir {
 public:
     TempDir() {
         const char* base = std::getenv("TMPDIR");
-        path_ = std::string(base && *base ? base : "/tmp") + "/veilbox-test-XXXXXX";
-        if (!mkdtemp(path_.data())) throw std::runtime_error("mkdtemp failed");
+        const std::string folder = base && *base ? base : std::filesystem::temp_directory_path().string();
+        std::random_device random;
+        // Made private and new, so no other user or test can have prepared it.
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            char name[32];
+            std::snprintf(name, sizeof name, "veilbox-test-%08x", static_cast<unsigned>(random()));
+            std::string candidate = (std::filesystem::path(folder) / name).string();
+            std::error_code ec;
+            if (std::filesystem::create_directory(candidate, ec)) {
+                std::filesystem::permissions(candidate, std::filesystem::perms::owner_all, ec);
+                path_ = candidate;
+            }
+        }
+        if (path_.empty()) throw std::runtime_error("cannot make a temporary folder in " + folder);
     }
     ~TempDir() {
         namespace fs = std::filesystem;
@@ -28,8 +44,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& path() const { return path_; }
-    // path() + "/" + name
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    // path(), the separator, name
+    std::string file(const std::string& name) const { return path_ + platform::kPathSeparator + name; }
 
 private:
     std::string path_;

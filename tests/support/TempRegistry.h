@@ -1,4 +1,4 @@
-// Gives a test its own empty HKEY_CURRENT_USER: a database in a private temporary
+// Gives a test its own empty platform::RegKey::CurrentUser: a database in a private temporary
 // folder, also named in VEILBOX_REGISTRY so that programs the test starts use the same
 // one. The previous registry and environment come back when the object dies.
 #pragma once

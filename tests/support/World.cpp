@@ -100,14 +100,14 @@ void World::BuildMailClient() {
     // Values of every kind a restore must bring back byte for byte.
     const std::string guard = IdentityPath(kGuard);
     SetText(guard, "", "default value");
-    SetValue(guard, "Binary", REG_BINARY, std::string("\x00\xff\x10\x00\x7f", 5));
-    SetValue(guard, "Multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9));
-    SetValue(guard, "ZeroLength", REG_BINARY, std::string());
+    SetValue(guard, "Binary", platform::RegType::Binary, std::string("\x00\xff\x10\x00\x7f", 5));
+    SetValue(guard, "Multi", platform::RegType::MultiSz, std::string("one\0two\0\0", 9));
+    SetValue(guard, "ZeroLength", platform::RegType::Binary, std::string());
     SetText(guard, "EmptyText", "");
-    SetValue(guard, "Counter", REG_DWORD, std::string("\x2a\0\0\0", 4));
-    SetValue(guard, "NoZeroText", REG_SZ, "unterminated");
-    SetValue(guard + "\\Level1\\Level2\\Level3", "Deep", REG_EXPAND_SZ, std::string("%temp%\\x", 8));
-    SetValue(guard + "\\Level1", "Big", REG_BINARY, Bytes(70000, 9));
+    SetValue(guard, "Counter", platform::RegType::Dword, std::string("\x2a\0\0\0", 4));
+    SetValue(guard, "NoZeroText", platform::RegType::Sz, "unterminated");
+    SetValue(guard + "\\Level1\\Level2\\Level3", "Deep", platform::RegType::ExpandSz, std::string("%temp%\\x", 8));
+    SetValue(guard + "\\Level1", "Big", platform::RegType::Binary, Bytes(70000, 9));
     CreateKeyPath(guard + "\\Level1\\Sibling");
     ASSERT_TRUE(PointAt("work-user-id", "Work") && SetGuardId(kGuard));
     SetLevel(setup_.level);
@@ -117,21 +117,23 @@ void World::BuildMailClient() {
 bool World::WriteIdentity(const std::string& keyName, const std::string& username, const std::string& userId,
                           const std::string& storeRoot) {
     RegistryKey identity, version;
-    return identity.Create(HKEY_CURRENT_USER, IdentityPath(keyName), KEY_ALL_ACCESS) == ERROR_SUCCESS &&
-           version.Create(identity.Handle(), std::string(MailClient::kClientSoftwareKey) + "\\5.0", KEY_ALL_ACCESS) ==
-               ERROR_SUCCESS &&
-           WriteText(identity.Handle(), MailClient::kUsernameValue, username) == ERROR_SUCCESS &&
-           WriteText(identity.Handle(), MailClient::kUserIdValue, userId) == ERROR_SUCCESS &&
-           WriteText(version.Handle(), MailClient::kStoreRootValue, storeRoot) == ERROR_SUCCESS;
+    return identity.Create(platform::RegKey::CurrentUser, IdentityPath(keyName), platform::KeyAccess::AllAccess) ==
+               platform::RegStatus::Success &&
+           version.Create(identity.Handle(), std::string(MailClient::kClientSoftwareKey) + "\\5.0",
+                          platform::KeyAccess::AllAccess) == platform::RegStatus::Success &&
+           WriteText(identity.Handle(), MailClient::kUsernameValue, username) == platform::RegStatus::Success &&
+           WriteText(identity.Handle(), MailClient::kUserIdValue, userId) == platform::RegStatus::Success &&
+           WriteText(version.Handle(), MailClient::kStoreRootValue, storeRoot) == platform::RegStatus::Success;
 }
 
 bool World::PointAt(const std::string& userId, const std::string& username) {
     RegistryKey identities;
-    return identities.Create(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS) == ERROR_SUCCESS &&
-           WriteText(identities.Handle(), MailClient::kDefaultUserIdValue, userId) == ERROR_SUCCESS &&
-           WriteText(identities.Handle(), MailClient::kLastUserIdValue, userId) == ERROR_SUCCESS &&
-           WriteText(identities.Handle(), MailClient::kLastUsernameValue, username) == ERROR_SUCCESS &&
-           WriteText(identities.Handle(), MailClient::kStartAsValue, userId) == ERROR_SUCCESS;
+    return identities.Create(platform::RegKey::CurrentUser, MailClient::kIdentitiesKey,
+                             platform::KeyAccess::AllAccess) == platform::RegStatus::Success &&
+           WriteText(identities.Handle(), MailClient::kDefaultUserIdValue, userId) == platform::RegStatus::Success &&
+           WriteText(identities.Handle(), MailClient::kLastUserIdValue, userId) == platform::RegStatus::Success &&
+           WriteText(identities.Handle(), MailClient::kLastUsernameValue, username) == platform::RegStatus::Success &&
+           WriteText(identities.Handle(), MailClient::kStartAsValue, userId) == platform::RegStatus::Success;
 }
 
 bool World::Protect(const std::string& keyName, int level) { return SetGuardId(keyName) && SetSecurityLevel(level); }
@@ -194,8 +196,9 @@ std::vector<std::string> World::DocumentEntries() const {
 
 void World::DeleteIdentities() {
     RegistryKey root;
-    ASSERT_EQ(ERROR_SUCCESS, root.Open(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS));
-    ASSERT_EQ(ERROR_SUCCESS, root.DeleteSubtree(MailClient::kIdentitiesKey));
+    ASSERT_EQ(platform::RegStatus::Success,
+              root.Open(platform::RegKey::CurrentUser, "", platform::KeyAccess::AllAccess));
+    ASSERT_EQ(platform::RegStatus::Success, root.DeleteSubtree(MailClient::kIdentitiesKey));
 }
 
 RunRequest World::Request() const {

@@ -115,8 +115,10 @@ public:
 
     // The workflows. The scripted user answers `first` to the opening question, then
     // the later answers in turn.
-    Outcome Hide(const std::vector<int>& later = {}, int first = IDYES) { return Run(true, later, first); }
-    Outcome Restore(const std::vector<int>& later = {}, int first = IDYES) { return Run(false, later, first); }
+    Outcome Hide(const std::vector<int>& later = {}, int first = MessageAnswer::Yes) { return Run(true, later, first); }
+    Outcome Restore(const std::vector<int>& later = {}, int first = MessageAnswer::Yes) {
+        return Run(false, later, first);
+    }
     void CleanLeftovers();
     // The checks a restore makes before it writes, with nobody to answer.
     static bool CheckContainer();

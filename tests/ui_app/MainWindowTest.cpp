@@ -88,14 +88,80 @@ struct StartCase {
 };
 
 const StartCase kStarts[] = {
-    {"ordinary run", 2, false, false, {}, {}, "index", {{"act", "#id2_02_Map"}, {"ver", "<version>"}}, -1, 0, 0, nullptr},
+    {"ordinary run",
+     2,
+     false,
+     false,
+     {},
+     {},
+     "index",
+     {{"act", "#id2_02_Map"}, {"ver", "<version>"}},
+     -1,
+     0,
+     0,
+     nullptr},
     {"hidden identity, not counted", 1, true, false, {}, {}, "index", {{"act", "#id3_02_Map"}}, -1, 0, 0, nullptr},
-    {"one identity: tour only", 1, false, true, {}, {IDYES}, "tour", {}, -1, 0, 1, "There is only one"},
-    {"no identities, no tour", 0, false, true, {}, {IDNO}, nullptr, {}, IDCANCEL, 0, 1, "Could not find"},
-    {"two wrong passwords (one empty), then the right one", 2, false, true, {"", "Right", "s3cret"}, {}, "welcome", {}, -1, 0, 2, "The password you"},
-    {"a wrong password, then Cancel", 2, false, true, {"wrong", "<Cancel>"}, {}, nullptr, {}, IDCANCEL, 0, 1, "The password you"},
-    {"the prompt ended with Escape", 2, false, true, {"<Escape>"}, {}, nullptr, {}, IDCANCEL, 0, 0, nullptr},
-    {"three wrong passwords", 2, false, true, {"one", "two", "three"}, {}, nullptr, {}, IDCANCEL, 1, 3, "The password you"},
+    {"one identity: tour only", 1, false, true, {}, {MessageAnswer::Yes}, "tour", {}, -1, 0, 1, "There is only one"},
+    {"no identities, no tour",
+     0,
+     false,
+     true,
+     {},
+     {MessageAnswer::No},
+     nullptr,
+     {},
+     MessageAnswer::Cancel,
+     0,
+     1,
+     "Could not find"},
+    {"two wrong passwords (one empty), then the right one",
+     2,
+     false,
+     true,
+     {"", "Right", "s3cret"},
+     {},
+     "welcome",
+     {},
+     -1,
+     0,
+     2,
+     "The password you"},
+    {"a wrong password, then Cancel",
+     2,
+     false,
+     true,
+     {"wrong", "<Cancel>"},
+     {},
+     nullptr,
+     {},
+     MessageAnswer::Cancel,
+     0,
+     1,
+     "The password you"},
+    {"the prompt ended with Escape",
+     2,
+     false,
+     true,
+     {"<Escape>"},
+     {},
+     nullptr,
+     {},
+     MessageAnswer::Cancel,
+     0,
+     0,
+     nullptr},
+    {"three wrong passwords",
+     2,
+     false,
+     true,
+     {"one", "two", "three"},
+     {},
+     nullptr,
+     {},
+     MessageAnswer::Cancel,
+     1,
+     3,
+     "The password you"},
 };
 
 void PrintTo(const StartCase& c, std::ostream* out) { *out << c.name; }
@@ -127,7 +193,7 @@ TEST_P(MainWindowStart, ShowsTheFirstPageOfThePlanOrEndsBeforeAny) {
             if (entry == "<Escape>") SendKey(asked, wxEVT_CHAR_HOOK, WXK_ESCAPE);
             if (entry[0] == '<') continue;
             const bool right = entry == "s3cret";
-            if (!right) prompt.Answer({IDOK});
+            if (!right) prompt.Answer({MessageAnswer::Ok});
             asked.PasswordField().ChangeValue(entry);
             EXPECT_EQ(!right, PressTookTheDelay(asked.OkButton())) << entry;
             // A wrong entry stays, selected, for the next try.
@@ -260,14 +326,21 @@ TEST_F(MainWindowTest, UninstallRemovesTheProgramsKeysOrIsRefusedWhileAnIdentity
     const std::string program = world_.home.file("bin/veilbox");
     std::filesystem::create_directories(world_.home.file("bin"));
     std::filesystem::copy_file(std::string(VEILBOX_BINARY_DIR) + "/bin/veilbox", program);
-    const auto keyExists = [](const char* path) { return RegistryKey().Open(HKEY_CURRENT_USER, path, KEY_READ) == ERROR_SUCCESS; };
+    const auto keyExists = [](const char* path) {
+        return RegistryKey().Open(platform::RegKey::CurrentUser, path, platform::KeyAccess::Read) ==
+               platform::RegStatus::Success;
+    };
     int exitCode = -1;
-    ASSERT_EQ(ERROR_SUCCESS, RegistryKey().Create(HKEY_CURRENT_USER, "Software\\Orlen\\Veilbox\\main", KEY_ALL_ACCESS));
+    ASSERT_EQ(platform::RegStatus::Success,
+              RegistryKey().Create(platform::RegKey::CurrentUser, "Software\\Orlen\\Veilbox\\main",
+                                   platform::KeyAccess::AllAccess));
     CommandOutput("timeout 180 '" + program + "' /UNINSTALL 2>/dev/null", &exitCode);
     EXPECT_EQ(0, exitCode);
     EXPECT_FALSE(keyExists("Software\\Orlen"));
 
-    ASSERT_EQ(ERROR_SUCCESS, RegistryKey().Create(HKEY_CURRENT_USER, "Software\\Orlen\\Veilbox", KEY_ALL_ACCESS));
+    ASSERT_EQ(platform::RegStatus::Success,
+              RegistryKey().Create(platform::RegKey::CurrentUser, "Software\\Orlen\\Veilbox",
+                                   platform::KeyAccess::AllAccess));
     world_.AddIdentity("{A}", "Main");
     world_.MarkHidden("{B}");
     ASSERT_TRUE(ClearFirstRun());

@@ -53,11 +53,14 @@ TEST_F(uiDialogs, ChangeDialogClosesOnlyOnceTheNewPasswordIsInForce) {
         bool delayed, closes;
         const char* fieldsAfter;  // the three fields as left open, or the password in force
     } cases[] = {
-        {"wrong old password", "Old", "new", "other", false, IDOK, kOldPasswordWrongText, true, false, "Old|new|other"},
-        {"new ones differ", "old", "Secret", "secret", false, IDOK, kPasswordsDifferText, false, false, "old||"},
-        {"turning off, No", "old", "", "", false, IDNO, kDisablePasswordQuestion, false, false, "old||"},
-        {"turning off, Yes", "old", "", "", false, IDYES, kDisablePasswordQuestion, false, true, ""},
-        {"unwritable auth.dat", "old", "new", "new", true, IDOK, kPasswordNotSavedText, false, false, "old|new|new"},
+        {"wrong old password", "Old", "new", "other", false, MessageAnswer::Ok, kOldPasswordWrongText, true, false,
+         "Old|new|other"},
+        {"new ones differ", "old", "Secret", "secret", false, MessageAnswer::Ok, kPasswordsDifferText, false, false,
+         "old||"},
+        {"turning off, No", "old", "", "", false, MessageAnswer::No, kDisablePasswordQuestion, false, false, "old||"},
+        {"turning off, Yes", "old", "", "", false, MessageAnswer::Yes, kDisablePasswordQuestion, false, true, ""},
+        {"unwritable auth.dat", "old", "new", "new", true, MessageAnswer::Ok, kPasswordNotSavedText, false, false,
+         "old|new|new"},
         {"a new password", "old", "n3w pass", "n3w pass", false, 0, nullptr, false, true, "n3w pass"},
     };
     for (const auto& c : cases) {
@@ -83,7 +86,7 @@ TEST_F(uiDialogs, ChangeDialogClosesOnlyOnceTheNewPasswordIsInForce) {
         if (c.message) script.Answer({c.answer});
         const int result = CChangePasswordDlg().ShowModal();
         (void)platform::ApplyFileAttributes(world.AuthPath(), 0);
-        EXPECT_EQ(c.closes ? IDOK : IDCANCEL, result);
+        EXPECT_EQ(c.closes ? MessageAnswer::Ok : MessageAnswer::Cancel, result);
         EXPECT_EQ(!c.closes, open);
         EXPECT_EQ(c.delayed, delayed);
         EXPECT_EQ(c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}, script.boxes);
@@ -126,7 +129,7 @@ TEST_F(uiSetup, OpensOnTheStoredChoiceAndOkSavesTheLineAndLevelOnceOneIsSelected
             selected = setup.IdentityList().GetSelection();
             level = setup.Level();
             for (int l : {SecurityLow, SecurityMedium, SecurityHigh}) checked += setup.LevelButton(l).GetValue() ? 1 : 0;
-            if (!c.selected) script.Answer({IDOK});
+            if (!c.selected) script.Answer({MessageAnswer::Ok});
             ClickMiddle(setup.OkButton());
             openAfterOk = setup.IsModal();
             if (openAfterOk) {
@@ -162,8 +165,8 @@ TEST_F(uiSetup, CancelEscapeAndAHiddenIdentitySaveNothing) {
     EXPECT_EQ(SecurityHigh, GetSecurityLevel());
 
     world.MarkHidden(kAlice);
-    ModalScript script([](wxDialog& dialog) { dialog.EndModal(IDCANCEL); });
-    script.Answer({IDOK});
+    ModalScript script([](wxDialog& dialog) { dialog.EndModal(MessageAnswer::Cancel); });
+    script.Answer({MessageAnswer::Ok});
     RunSetup();
     EXPECT_EQ(0, script.Runs());
     EXPECT_EQ(std::vector<std::string>{kSetupRefusedText}, script.boxes);
@@ -179,7 +182,7 @@ TEST_F(uiDialogs, EveryButtonCaptionFitsItsButton) {
     dialogs.emplace_back(new CPasswordDlg);
     dialogs.emplace_back(new CRecoveryPasswordDlg("Enter the old password"));
     dialogs.emplace_back(new CProgressDlg);
-    for (unsigned set : {MB_OK, MB_OKCANCEL, MB_YESNO, MB_RETRYCANCEL}) dialogs.emplace_back(new CMessageBoxDlg("?", set));
+    for (unsigned set : {MessageStyle::Ok, MessageStyle::OkCancel, MessageStyle::YesNo, MessageStyle::RetryCancel}) dialogs.emplace_back(new CMessageBoxDlg("?", set));
     for (const auto& dialog : dialogs) {
         for (wxWindow* child : dialog->GetChildren()) {
             auto* button = dynamic_cast<CHoverButton*>(child);

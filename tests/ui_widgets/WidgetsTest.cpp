@@ -33,9 +33,9 @@ protected:
 
     wxDialog* main_ = new wxDialog(nullptr, wxID_ANY, "Veilbox", wxDefaultPosition, wxSize(400, 200));
     wxTextCtrl* field_ = new wxTextCtrl(main_, 1010, "", wxPoint(10, 10), wxSize(100, 25));
-    CHoverButton* ok_ = new CHoverButton(main_, IDOK, "OK", wxPoint(10, 60), wxSize(90, 28));
+    CHoverButton* ok_ = new CHoverButton(main_, MessageAnswer::Ok, "OK", wxPoint(10, 60), wxSize(90, 28));
     wxStaticText* label_ = new wxStaticText(main_, wxID_ANY, "label", wxPoint(10, 150));
-    CHoverButton* cancel_ = new CHoverButton(main_, IDCANCEL, "Cancel", wxPoint(110, 60), wxSize(90, 28));
+    CHoverButton* cancel_ = new CHoverButton(main_, MessageAnswer::Cancel, "Cancel", wxPoint(110, 60), wxSize(90, 28));
     std::vector<int> clicks_;
 };
 
@@ -60,7 +60,7 @@ TEST_F(uiWidgets, ClicksOnReleaseOverTheButtonOrSpaceNeverWhenDisabledAndTheFocu
     SendKey(*cancel_, wxEVT_KEY_DOWN, WXK_SPACE);
     EXPECT_EQ(2u, clicks_.size()) << "the space bar clicks on release";
     SendKey(*cancel_, wxEVT_KEY_UP, WXK_SPACE);
-    EXPECT_EQ(clicks_, (std::vector<int>{IDOK, IDOK, IDCANCEL}));
+    EXPECT_EQ(clicks_, (std::vector<int>{MessageAnswer::Ok, MessageAnswer::Ok, MessageAnswer::Cancel}));
     ok_->SetFocus();
     ok_->Disable();
     PumpFor(20);
@@ -79,11 +79,12 @@ TEST(uiMessageBox, EachButtonSetHasItsButtonsAndOnlyYesNoIgnoresEscapeAndTheClos
         const char* labels;
         int firstResult, secondResult;  // second: also Escape and the close box, but on Yes/No
     } sets[] = {
-        {MB_OK | MB_ICONINFORMATION, "OK", IDOK, IDCANCEL},
-        {MB_OKCANCEL, "OK/Cancel", IDOK, IDCANCEL},
-        {MB_YESNO | MB_ICONQUESTION, "Yes/No", IDYES, IDNO},
-        {MB_RETRYCANCEL | MB_ICONSTOP, "Retry/Cancel", IDRETRY, IDCANCEL},
-        {3 /* yes, no and cancel: never asked, a plain OK box */, "OK", IDOK, IDCANCEL},
+        {MessageStyle::Ok | MessageStyle::IconInformation, "OK", MessageAnswer::Ok, MessageAnswer::Cancel},
+        {MessageStyle::OkCancel, "OK/Cancel", MessageAnswer::Ok, MessageAnswer::Cancel},
+        {MessageStyle::YesNo | MessageStyle::IconQuestion, "Yes/No", MessageAnswer::Yes, MessageAnswer::No},
+        {MessageStyle::RetryCancel | MessageStyle::IconStop, "Retry/Cancel", MessageAnswer::Retry,
+         MessageAnswer::Cancel},
+        {3 /* yes, no and cancel: never asked, a plain OK box */, "OK", MessageAnswer::Ok, MessageAnswer::Cancel},
     };
     for (const auto& set : sets) {
         SCOPED_TRACE(set.labels);
@@ -107,7 +108,7 @@ TEST(uiMessageBox, EachButtonSetHasItsButtonsAndOnlyYesNoIgnoresEscapeAndTheClos
                 stayed = box.IsModal();
                 if (stayed) ClickMiddle(box.SecondButton());
             }));
-            EXPECT_EQ(set.secondResult == IDNO, stayed) << (escape ? "Escape" : "close box");
+            EXPECT_EQ(set.secondResult == MessageAnswer::No, stayed) << (escape ? "Escape" : "close box");
         }
     }
 }
@@ -117,7 +118,7 @@ TEST(uiMessageBox, EachButtonSetHasItsButtonsAndOnlyYesNoIgnoresEscapeAndTheClos
 TEST(uiMessageBox, ALongTextIsShownToItsLastLine) {
     std::string paths = "These unprotected files could not be erased:\r\n";
     for (int n = 1; n <= 20; ++n) paths += "\r\n/home/ann/.local/share/veilbox-demo/Private/Mail/Folder" + std::to_string(n) + ".dbx";
-    CMessageBoxDlg box(paths + "\r\n\r\nPlease delete them yourself.", MB_OK);
+    CMessageBoxDlg box(paths + "\r\n\r\nPlease delete them yourself.", MessageStyle::Ok);
     box.Show();
     PumpFor(50);
     auto* message = wxDynamicCast(box.FindWindow(CMessageBoxDlg::MessageId), wxStaticText);
@@ -137,7 +138,8 @@ TEST_F(uiWidgets, BoxesTakeTheMainWindowsCaptionAndTheCoresTextWithItsLineBreaks
         text = dynamic_cast<CMessageBoxDlg&>(dialog).Text();
         dialog.Close();
     });
-    EXPECT_EQ(IDCANCEL, WxUserInterface().ShowMessageBox("Mail client running.\r\n\r\nRetry? \xc3\xa9", MB_RETRYCANCEL));
+    EXPECT_EQ(MessageAnswer::Cancel, WxUserInterface().ShowMessageBox("Mail client running.\r\n\r\nRetry? \xc3\xa9",
+                                                                      MessageStyle::RetryCancel));
     EXPECT_EQ("Veilbox", caption);
     EXPECT_EQ(wxString::FromUTF8("Mail client running.\n\nRetry? \xc3\xa9"), text);
 }

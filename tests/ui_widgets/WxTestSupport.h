@@ -107,7 +107,8 @@ protected:
         watchdog_.StartOnce(5000);
         auto* box = dynamic_cast<CMessageBoxDlg*>(dialog);
         if (box && !answers_.empty()) {
-            const bool first = answers_.front() == IDOK || answers_.front() == IDYES || answers_.front() == IDRETRY;
+            const bool first = answers_.front() == MessageAnswer::Ok || answers_.front() == MessageAnswer::Yes ||
+                               answers_.front() == MessageAnswer::Retry;
             answers_.pop_front();
             boxes.push_back(box->Text().utf8_string());
             box->CallAfter([box, first] { ClickMiddle(first ? box->FirstButton() : box->SecondButton()); });

@@ -43,11 +43,11 @@ TEST_P(RoundTripTest, HideThenRestoreBringsBackEveryByteAndEveryValue) {
     if (level == SecurityMedium) ui.CancelAtRequest(2);
     if (level == SecurityHigh) ui.FailProgressWindows();
 
-    const Outcome hidden = level == SecurityMedium ? world.Hide({IDNO}) : world.Hide();
+    const Outcome hidden = level == SecurityMedium ? world.Hide({MessageAnswer::No}) : world.Hide();
     ASSERT_TRUE(hidden.ok);
     EXPECT_EQ(hidden.result, ResultUnspecified);
     // The question names the identity and lists what the level does.
-    EXPECT_EQ(ui.messages[0].style, MB_YESNO | MB_ICONQUESTION);
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::YesNo | MessageStyle::IconQuestion);
     if (level == SecurityLow) {  // the high level's text is the declined hide's in the failure table
         EXPECT_NE(ui.messages[0].text.find("Security mode is LOW."), std::string::npos);
         EXPECT_NE(ui.messages[0].text.find("- message store will be left UNENCRYPTED\r\n\r\n\r\nAre you"),
@@ -101,30 +101,48 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
         const char* said;  // part of the last message
         std::function<void(World&)> make;
     };
-    const std::vector<int> kTold = {IDYES, IDOK};
+    const std::vector<int> kTold = {MessageAnswer::Yes, MessageAnswer::Ok};
     const auto kRead = platform::File::Mode::Read;
     std::optional<platform::File> held;
     std::optional<ScopedFileSizeLimit> diskFull;
     const Case cases[] = {
-        {"declined question", {IDNO}, ResultCanceled,
+        {"declined question",
+         {MessageAnswer::No},
+         ResultCanceled,
          "You are about to hide an identity: \"Work\"\r\nSecurity mode is HIGH. Following action(s) will be performed:"
          "\r\n- Identity will be hidden for Outlook Express\r\n- message store will be encrypted and hidden\r\n- "
          "original unencrypted message store files will be SHREDDED\r\n\r\nAre you sure you want to continue?",
          [](World&) {}},
-        {"a container already there", {IDYES}, ResultAlreadyHidden, "Are you sure",
+        {"a container already there",
+         {MessageAnswer::Yes},
+         ResultAlreadyHidden,
+         "Are you sure",
          [](World& w) { WriteWholeFile(w.ContainerPath(), "someone else's container"); }},
-        {"the key gone after the catalogue was read", {IDYES}, ResultRegistryError, "Are you sure",
+        {"the key gone after the catalogue was read",
+         {MessageAnswer::Yes},
+         ResultRegistryError,
+         "Are you sure",
          [](World& w) {
              RegistryKey identities;
-             ASSERT_EQ(ERROR_SUCCESS, identities.Open(HKEY_CURRENT_USER, MailClient::kIdentitiesKey, KEY_ALL_ACCESS));
-             ASSERT_EQ(ERROR_SUCCESS, identities.DeleteSubtree(World::kGuard));
+             ASSERT_EQ(platform::RegStatus::Success,
+                       identities.Open(platform::RegKey::CurrentUser, MailClient::kIdentitiesKey,
+                                       platform::KeyAccess::AllAccess));
+             ASSERT_EQ(platform::RegStatus::Success, identities.DeleteSubtree(World::kGuard));
          }},
         {"a store file held by another program", kTold, ResultCopyError, "Folders.DBX",
          [&](World& w) { ASSERT_TRUE(platform::File::Open(w.StorePath("Folders.DBX"), kRead, held.emplace()).ok()); }},
         {"no message files", kTold, ResultCopyError, "Unable to open the Message Store",
-         [](World& w) { for (const auto& [name, bytes] : w.original()) fs::remove(w.StorePath(name)); }},
-        {"cancel confirmed while encrypting", {IDYES}, ResultCopyError, "Are you sure you want to cancel?",
-         [](World& w) { w.ui->CancelAtRequest(3); w.ui->QueueAnswer(IDYES); }},
+         [](World& w) {
+             for (const auto& [name, bytes] : w.original()) fs::remove(w.StorePath(name));
+         }},
+        {"cancel confirmed while encrypting",
+         {MessageAnswer::Yes},
+         ResultCopyError,
+         "Are you sure you want to cancel?",
+         [](World& w) {
+             w.ui->CancelAtRequest(3);
+             w.ui->QueueAnswer(MessageAnswer::Yes);
+         }},
         {"a full disk", kTold, ResultCopyError, "could not be copied", [&](World&) { diskFull.emplace(64 * 1024); }},
         {"a container that does not read back as written", kTold, ResultCopyError, "did not pass its check",
          [](World& w) {
@@ -214,7 +232,8 @@ TEST(HideUndoTest, FailedRemovalUndoesTheHideOrKeepsTheContainer) {
             world.DeleteIdentities();
             if (folderMoves) fs::rename(world.StoreFolder(), moved);
         });
-        const Outcome outcome = folderMoves ? world.Hide({IDOK, IDOK, IDOK}) : world.Hide();
+        const Outcome outcome =
+            folderMoves ? world.Hide({MessageAnswer::Ok, MessageAnswer::Ok, MessageAnswer::Ok}) : world.Hide();
         EXPECT_FALSE(outcome.ok);
         EXPECT_EQ(outcome.result, ResultRegistryError);
         if (folderMoves) {
@@ -269,7 +288,7 @@ TEST_F(WorldTest, AFileThatCannotBeDeletedDoesNotStopTheOthersAndTheUserIsTold) 
     world.OnShred([&](const std::string&, const uint8_t*, size_t) {
         if (!std::exchange(done, true)) chmod(world.StorePath("Folders.DBX").c_str(), 0444);
     });
-    ASSERT_TRUE(world.Hide({IDOK}).ok);
+    ASSERT_TRUE(world.Hide({MessageAnswer::Ok}).ok);
     EXPECT_TRUE(IsIdentityHidden());
     const auto left = world.MessageFiles();
     ASSERT_EQ(left.size(), 1u);

@@ -68,16 +68,16 @@ protected:
 
 TEST_F(PageCommandsTest, HideWithoutAKnownIdentityOffersSetupOrIsRefused) {
     ASSERT_TRUE(SetGuardId(""));
-    Run(HideCommand, {IDNO});
-    Run(HideCommand, {IDYES});
+    Run(HideCommand, {MessageAnswer::No});
+    Run(HideCommand, {MessageAnswer::Yes});
     EXPECT_EQ(host_.setupRuns, 1);
     ASSERT_TRUE(SetGuardId("{00000000-0000-0000-0000-000000000000}"));
-    Run(HideCommand, {IDOK});
+    Run(HideCommand, {MessageAnswer::Ok});
     ASSERT_EQ(ui.messages.size(), 3u);
     EXPECT_EQ(ui.messages[0].text, "Please specify an identity to protect. Would you like to do this now?");
-    EXPECT_EQ(ui.messages[0].style, MB_YESNO);
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::YesNo);
     EXPECT_EQ(ui.messages[2].text, "Unable to locate message store for the selected identity");
-    EXPECT_EQ(ui.messages[2].style, MB_OK | MB_ICONSTOP);
+    EXPECT_EQ(ui.messages[2].style, MessageStyle::Ok | MessageStyle::IconStop);
     EXPECT_TRUE(host_.pages.empty());
     EXPECT_EQ(world.Now(), before);
 }
@@ -85,16 +85,16 @@ TEST_F(PageCommandsTest, HideWithoutAKnownIdentityOffersSetupOrIsRefused) {
 TEST_F(PageCommandsTest, EachCommandEndsOnThePageOfItsOutcome) {
     Run(RestoreCommand, {});  // nothing hidden: nothing at all happens
     EXPECT_TRUE(ui.messages.empty());
-    Run(HideCommand, {IDNO});  // declined: stays where it is
+    Run(HideCommand, {MessageAnswer::No});  // declined: stays where it is
     EXPECT_TRUE(host_.pages.empty());
-    Run(HideCommand, {IDYES});
-    Run(HideCommand, {IDYES});
+    Run(HideCommand, {MessageAnswer::Yes});
+    Run(HideCommand, {MessageAnswer::Yes});
     EXPECT_EQ(ErrorText(), "This identity is already hidden.");
-    Run(RestoreCommand, {IDNO});
+    Run(RestoreCommand, {MessageAnswer::No});
     EXPECT_EQ(ErrorText(), "Operation has been canceled");
-    Run(RestoreCommand, {IDYES});
+    Run(RestoreCommand, {MessageAnswer::Yes});
     ui.CancelAtRequest(ui.cancelRequestsTaken + 1);
-    Run(HideCommand, {IDYES, IDYES});
+    Run(HideCommand, {MessageAnswer::Yes, MessageAnswer::Yes});
     EXPECT_EQ(ErrorText(), "Copy error");
     EXPECT_EQ(host_.pages, (std::vector<std::string>{"done.htm", "error.htm", "error.htm", "done.htm", "error.htm"}));
     EXPECT_EQ(world.Now(), before);
@@ -108,16 +108,16 @@ TEST_F(PageCommandsTest, CommandsWaitWhileTheMailClientWindowExists) {
         RunningMailClient client(World::kOther);
         ASSERT_TRUE(client.up);
         // Retry finds the window again; Cancel gives up and leaves everything as it is.
-        Run(HideCommand, {IDRETRY, IDCANCEL});
+        Run(HideCommand, {MessageAnswer::Retry, MessageAnswer::Cancel});
         const char running[] = "Outlook Express is currently running. Please close Outlook Express and retry.";
         EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{running, running}));
-        EXPECT_EQ(ui.messages[0].style, MB_RETRYCANCEL | MB_ICONSTOP);
+        EXPECT_EQ(ui.messages[0].style, MessageStyle::RetryCancel | MessageStyle::IconStop);
         EXPECT_TRUE(host_.pages.empty());
         EXPECT_EQ(world.Now(), before);
         ui.messages.clear();
     }
     // Once the window is gone the hide goes ahead at once.
-    Run(HideCommand, {IDYES});
+    Run(HideCommand, {MessageAnswer::Yes});
     EXPECT_EQ(host_.pages, std::vector<std::string>{"done.htm"});
     EXPECT_EQ(ui.messages.size(), 1u);
 }

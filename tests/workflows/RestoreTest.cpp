@@ -41,8 +41,13 @@ TEST(RestoreFailureTest, KeepsTheContainerAndCompletesOnceTheCauseIsGone) {
     };
     const auto nothing = [](World&) {};
     const Case cases[] = {
-        {"declined question", SecurityHigh, "", {IDNO}, ResultCanceled, true, nothing, nothing},
-        {"the store folder missing", SecurityHigh, "", {IDYES, IDOK}, ResultUnspecified, true,
+        {"declined question", SecurityHigh, "", {MessageAnswer::No}, ResultCanceled, true, nothing, nothing},
+        {"the store folder missing",
+         SecurityHigh,
+         "",
+         {MessageAnswer::Yes, MessageAnswer::Ok},
+         ResultUnspecified,
+         true,
          [](World& w) { fs::remove_all(w.StoreFolder()); },
          [](World& w) {
              EXPECT_FALSE(fs::exists(w.StoreFolder()));
@@ -50,12 +55,28 @@ TEST(RestoreFailureTest, KeepsTheContainerAndCompletesOnceTheCauseIsGone) {
              fs::create_directories(w.StoreFolder());
          }},
         // The third chunk belongs to Folders.DBX, after the first two files are complete.
-        {"cancel confirmed while deciphering", SecurityMedium, "", {IDYES, IDYES}, -1, false,
+        {"cancel confirmed while deciphering",
+         SecurityMedium,
+         "",
+         {MessageAnswer::Yes, MessageAnswer::Yes},
+         -1,
+         false,
          [](World& w) { w.ui->CancelAtRequest(w.ui->cancelRequestsTaken + 3); },
          [](World& w) { EXPECT_EQ(w.MessageFiles().count("Folders.DBX"), 0u); }},
-        {"every registry value write failing", SecurityHigh, "", {IDYES, IDOK}, ResultRegistryError, false,
-         [](World& w) { w.RefuseRegistryValueWrites(true); }, [](World& w) { w.RefuseRegistryValueWrites(false); }},
-        {"three wrong passwords", SecurityHigh, "old password", {IDYES, IDOK}, ResultUnspecified, true,
+        {"every registry value write failing",
+         SecurityHigh,
+         "",
+         {MessageAnswer::Yes, MessageAnswer::Ok},
+         ResultRegistryError,
+         false,
+         [](World& w) { w.RefuseRegistryValueWrites(true); },
+         [](World& w) { w.RefuseRegistryValueWrites(false); }},
+        {"three wrong passwords",
+         SecurityHigh,
+         "old password",
+         {MessageAnswer::Yes, MessageAnswer::Ok},
+         ResultUnspecified,
+         true,
          [](World& w) {
              for (const char* guess : {"one", "two", "three"}) w.ui->QueuePassword(guess);
          },
@@ -65,8 +86,14 @@ TEST(RestoreFailureTest, KeepsTheContainerAndCompletesOnceTheCauseIsGone) {
              EXPECT_NE(w.ui->messages.back().text.find("password does not match"), std::string::npos);
              w.ui->QueuePassword("old password");  // asked again, the right one completes
          }},
-        {"the password prompt declined", SecurityHigh, "old password", {IDYES, IDOK}, ResultUnspecified, true,
-         [](World& w) { w.ui->QueuePasswordDecline(); }, [](World& w) { w.ui->QueuePassword("old password"); }},
+        {"the password prompt declined",
+         SecurityHigh,
+         "old password",
+         {MessageAnswer::Yes, MessageAnswer::Ok},
+         ResultUnspecified,
+         true,
+         [](World& w) { w.ui->QueuePasswordDecline(); },
+         [](World& w) { w.ui->QueuePassword("old password"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -116,7 +143,7 @@ TEST(RestoreFailureTest, ContainersAreKeptAsideInsteadOfOverwritingOrStaying) {
         make(world);
         WorldState expected = restores ? before : world.Now();
         expected.documents.clear();
-        EXPECT_EQ(world.Restore({IDOK}).ok, restores);
+        EXPECT_EQ(world.Restore({MessageAnswer::Ok}).ok, restores);
         held.reset();
         EXPECT_FALSE(IsIdentityHidden());
         WorldState now = world.Now();
@@ -406,7 +433,7 @@ TEST(HostileContainerTest, FailsCleanlyAndTouchesNothing) {
             builder.Write(world.ContainerPath());
             const WorldState hidden = world.Now();
             const std::string container = ReadWholeFile(world.ContainerPath());
-            EXPECT_FALSE(world.Restore({IDOK}).ok);
+            EXPECT_FALSE(world.Restore({MessageAnswer::Ok}).ok);
             ASSERT_FALSE(world.ui->messages.empty());
             const std::string said = world.ui->messages.back().text;
             EXPECT_EQ(said.rfind("The protected container is damaged", 0), 0u) << said;

@@ -27,9 +27,9 @@ bool IdentityDirectory::Read(const RegKey& identities, const std::string& keyNam
 std::vector<ClientIdentity> IdentityDirectory::List() {
     std::vector<ClientIdentity> result;
     RegKey identities;
-    if (!RegKey::TryOpen(HKEY_CURRENT_USER, layout::kIdentities, identities)) return result;
+    if (!RegKey::TryOpen(platform::RegKey::CurrentUser, layout::kIdentities, identities)) return result;
     std::string keyName;
-    for (DWORD index = 0; identities.SubkeyName(index, keyName); ++index) {
+    for (uint32_t index = 0; identities.SubkeyName(index, keyName); ++index) {
         ClientIdentity identity;
         if (Read(identities, keyName, identity)) result.push_back(identity);
     }

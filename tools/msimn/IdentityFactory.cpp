@@ -31,17 +31,17 @@ void IdentityFactory::WriteKey(const ClientIdentity& identity, uint64_t seed) {
     // levels of subkeys: a backup that drops or alters any of them shows up.
     SeededBytes random(seed ^ 0x5EEDC0DEull);
     const std::string path = std::string(layout::kIdentities) + "\\" + identity.keyName;
-    RegKey key = RegKey::Create(HKEY_CURRENT_USER, path);
+    RegKey key = RegKey::Create(platform::RegKey::CurrentUser, path);
     key.SetString(layout::kUsername, identity.username);
     key.SetString(layout::kUserId, identity.userId);
-    key.SetDword("Identity Ordinal", static_cast<DWORD>(IdentityDirectory::List().size() + 1));
+    key.SetDword("Identity Ordinal", static_cast<uint32_t>(IdentityDirectory::List().size() + 1));
     key.SetDword("Use Password", 0);
     key.SetBinary("Password", random.Take(16));
     key.SetBinary("Last Logon", random.Take(8));
     key.SetBinary("Identity Flags", {});
 
     RegKey version = RegKey::Create(key.Get(), std::string(layout::kClientKey) + "\\" + layout::kVersionKey);
-    version.SetString(layout::kStoreRoot, identity.storeRoot, REG_EXPAND_SZ);
+    version.SetString(layout::kStoreRoot, identity.storeRoot, platform::RegType::ExpandSz);
     version.SetDword("Settings Upgraded", 1);
     version.SetDword("Show Tip of the Day", 0);
 

@@ -19,7 +19,7 @@ std::optional<std::string> ReadValue(const RegKey& key, const char* name) {
 IdentityPointers IdentityPointers::Read() {
     IdentityPointers pointers;
     RegKey identities;
-    RegKey::TryOpen(HKEY_CURRENT_USER, layout::kIdentities, identities);
+    RegKey::TryOpen(platform::RegKey::CurrentUser, layout::kIdentities, identities);
     pointers.defaultUserId = ReadValue(identities, layout::kDefaultUserId);
     pointers.lastUserId = ReadValue(identities, layout::kLastUserId);
     pointers.lastUsername = ReadValue(identities, layout::kLastUsername);
@@ -37,7 +37,7 @@ IdentityPointers IdentityPointers::PointingAt(const ClientIdentity& identity) {
 }
 
 void IdentityPointers::Write() const {
-    RegKey identities = RegKey::Create(HKEY_CURRENT_USER, layout::kIdentities);
+    RegKey identities = RegKey::Create(platform::RegKey::CurrentUser, layout::kIdentities);
     if (defaultUserId) identities.SetString(layout::kDefaultUserId, *defaultUserId);
     if (lastUserId) identities.SetString(layout::kLastUserId, *lastUserId);
     if (lastUsername) identities.SetString(layout::kLastUsername, *lastUsername);

@@ -56,18 +56,20 @@ std::string StorePath::Expand(const std::string& storeRoot) {
     return result;
 }
 
+// The user's data folder: XDG's on Linux, the roaming application data on Windows.
 std::string StorePath::DefaultBase() {
     std::string data = platform::EnvironmentValue("XDG_DATA_HOME");
+    if (data.empty()) data = platform::EnvironmentValue("APPDATA");
     if (data.empty()) data = platform::EnvironmentValue("HOME") + "/.local/share";
-    return data + "/veilbox-demo";
+    return data + platform::kPathSeparator + "veilbox-demo";
 }
 
 std::string StorePath::DefaultFolder(const std::string& keyName) {
-    return DefaultBase() + "/" + Lower(keyName);
+    return DefaultBase() + platform::kPathSeparator + Lower(keyName);
 }
 
 std::string StorePath::Absolute(const std::string& path) {
-    if (path.empty() || path[0] == '%' || path[0] == '/') return path;
+    if (path.empty() || path[0] == '%' || platform::IsAbsolutePath(path)) return path;
     return std::filesystem::absolute(path).lexically_normal().string();
 }
 

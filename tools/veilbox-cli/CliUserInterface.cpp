@@ -35,16 +35,16 @@ private:
 
 int CliUserInterface::ShowMessageBox(const std::string& text, unsigned style) {
     std::fprintf(stderr, "%s\n", text.c_str());
-    switch (style & MB_TYPEMASK) {
-    case MB_YESNO:
-        // The only questions of a run are its confirmation (Yes) and the cancel
-        // question, which cannot arise here.
-        return IDYES;
-    case MB_RETRYCANCEL:
-    case MB_OKCANCEL:
-        return IDCANCEL;
-    default:
-        return IDOK;
+    switch (style & MessageStyle::TypeMask) {
+        case MessageStyle::YesNo:
+            // The only questions of a run are its confirmation (Yes) and the cancel
+            // question, which cannot arise here.
+            return MessageAnswer::Yes;
+        case MessageStyle::RetryCancel:
+        case MessageStyle::OkCancel:
+            return MessageAnswer::Cancel;
+        default:
+            return MessageAnswer::Ok;
     }
 }
 

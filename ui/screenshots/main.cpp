@@ -149,15 +149,15 @@ void TakeEverything(WxUserInterface& ui) {
     // The message boxes and the progress open over the main page.
     main.ShowPage("index", "page_index");
 
-    TakeBox(main, kSelectIdentityText, MB_OK | MB_ICONEXCLAMATION, "msgbox_ok");
+    TakeBox(main, kSelectIdentityText, MessageStyle::Ok | MessageStyle::IconExclamation, "msgbox_ok");
     TakeBox(main, "Outlook Express is currently running. Please close Outlook Express and retry.",
-            MB_RETRYCANCEL | MB_ICONSTOP, "msgbox_retry");
-    TakeBox(main, kNoPasswordWarningText, MB_YESNO | MB_ICONQUESTION, "msgbox_yesno_hover", true);
+            MessageStyle::RetryCancel | MessageStyle::IconStop, "msgbox_retry");
+    TakeBox(main, kNoPasswordWarningText, MessageStyle::YesNo | MessageStyle::IconQuestion, "msgbox_yesno_hover", true);
     std::string files = "The message store is protected, but these unprotected files could not be erased:\r\n";
     for (int n = 1; n <= 20; ++n) {
         files += "\r\n/home/ann/.local/share/veilbox-demo/Private/Mail/Folder" + std::to_string(n) + ".dbx";
     }
-    TakeBox(main, files + "\r\n\r\nPlease delete them yourself.", MB_OK | MB_ICONEXCLAMATION, "msgbox_files_left");
+    TakeBox(main, files + "\r\n\r\nPlease delete them yourself.", MessageStyle::Ok | MessageStyle::IconExclamation, "msgbox_files_left");
     {
         std::unique_ptr<ProgressWindow> progress = ui.CreateProgressWindow();
         progress->SetStatusText("Encrypting message store");

@@ -1,3 +1,4 @@
+// Both are the system's own: linux/ or win32/.
 #include "OutStreamImpl.h"
 #include "OutputSession.h"
 

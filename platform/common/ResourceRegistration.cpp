@@ -1,8 +1,6 @@
 // The table of embedded resources and the lookups over it.
 #include "platform/ResourceRegistration.h"
 
-#include <strings.h>
-
 #include <cctype>
 #include <vector>
 
@@ -26,6 +24,13 @@ std::vector<Entry>& Table() {
     return table;
 }
 
+bool SameIgnoringCase(const char* a, const char* b) {
+    for (; *a && *b; ++a, ++b) {
+        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
+    }
+    return *a == *b;
+}
+
 // "141.png" and "141" are number 141; "logo.png" and "141a.png" have none.
 long NumberOfName(const char* name) {
     long number = 0;
@@ -40,8 +45,7 @@ long NumberOfName(const char* name) {
 
 }  // namespace
 
-ResourceRegistration::ResourceRegistration(const char* type, const char* name,
-                                           const unsigned char* data, size_t size) {
+ResourceRegistration::ResourceRegistration(const char* type, const char* name, const unsigned char* data, size_t size) {
     Table().push_back({type, name, data, size, NumberOfName(name)});
 }
 
@@ -49,7 +53,7 @@ ResourceRegistration::ResourceRegistration(const char* type, const char* name,
 // written in pages may arrive in any case.
 Resource FindEmbeddedResource(const std::string& type, const std::string& name) {
     for (const Entry& entry : Table()) {
-        if (strcasecmp(entry.type, type.c_str()) == 0 && strcasecmp(entry.name, name.c_str()) == 0)
+        if (SameIgnoringCase(entry.type, type.c_str()) && SameIgnoringCase(entry.name, name.c_str()))
             return Resource{entry.data, entry.size};
     }
     return Resource{};
@@ -58,7 +62,7 @@ Resource FindEmbeddedResource(const std::string& type, const std::string& name) 
 Resource FindEmbeddedResource(const std::string& type, unsigned number) {
     for (const Entry& entry : Table()) {
         if (entry.number >= 0 && static_cast<unsigned long>(entry.number) == number &&
-            strcasecmp(entry.type, type.c_str()) == 0)
+            SameIgnoringCase(entry.type, type.c_str()))
             return Resource{entry.data, entry.size};
     }
     return Resource{};

@@ -1,3 +1,4 @@
+// OutStreamImpl.h is the system's own: linux/ or win32/.
 #include "OutStreamImpl.h"
 
 namespace platform {
@@ -32,8 +33,8 @@ StorageStatus OutStream::Commit() {
 
 void OutStream::Release() {
     if (!impl_) return;
-    // libgsf needs every stream closed before the next one or the root; what was
-    // written stays in the file. A failure here is remembered by the session and
+    // Every stream is closed before the next one or the root (libgsf needs it); what
+    // was written stays in the file. A failure here is remembered by the session and
     // reported by its commit.
     if (impl_->session->IsCurrent(impl_->child.Get())) (void)impl_->session->CloseStream(impl_->child.Get());
     impl_.reset();

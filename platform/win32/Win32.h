@@ -1,0 +1,11 @@
+// The Windows headers as the win32 backend includes them: lean, and without the
+// min/max macros that would break the standard library.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
