@@ -118,6 +118,37 @@ bool ReplayItems(const RegistryBackup& backup, std::vector<RegistryKey>& stack) 
     return true;
 }
 
+// Finds the "Store Root" value as the catalogue finds it in the registry: in the first
+// version key below the client's software key, a path of three keys.
+class StoreRootMatcher {
+public:
+    StoreRootMatcher() : valueName_(Fold(MailClient::kStoreRootValue)) {
+        for (std::string rest = MailClient::kClientSoftwareKey; !rest.empty();) {
+            const size_t slash = rest.find('\\');
+            software_.push_back(Fold(rest.substr(0, slash).c_str()));
+            rest = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+        }
+    }
+    // Called for every item in order; true for the one value (the first such) found.
+    bool Matches(const std::vector<std::string>& path, const RegistryBackupItem& item) {
+        if (item.kind == RegistryBackupItem::KeyBegin && path == software_ && versionKey_.empty()) {
+            versionKey_ = Fold(item.name);
+        } else if (item.kind == RegistryBackupItem::Value && !found_ && !versionKey_.empty() &&
+                   path.size() == software_.size() + 1 && path.back() == versionKey_ &&
+                   std::equal(software_.begin(), software_.end(), path.begin()) && Fold(item.name) == valueName_) {
+            found_ = true;
+            return true;
+        }
+        return false;
+    }
+
+private:
+    std::vector<std::string> software_;
+    std::string valueName_;
+    std::string versionKey_;
+    bool found_ = false;
+};
+
 }  // namespace
 
 bool ValidateRegistryBackup(const RegistryBackup& backup, BackupDefect* defect) {
@@ -130,32 +161,39 @@ bool ValidateRegistryBackup(const RegistryBackup& backup, BackupDefect* defect) 
 }
 
 bool FindStoreRootInBackup(const RegistryBackup& backup, std::string& storeRoot) {
-    // The client's software key is a path of three keys; its first subkey is the
-    // version key that holds the value.
-    std::vector<std::string> software;
-    for (std::string rest = MailClient::kClientSoftwareKey; !rest.empty();) {
-        const size_t slash = rest.find('\\');
-        software.push_back(Fold(rest.substr(0, slash).c_str()));
-        rest = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
-    }
-    std::string versionKey;
+    StoreRootMatcher matcher;
     bool found = false;
-    const std::string storeRootName = Fold(MailClient::kStoreRootValue);
     WalkBackup(backup, [&](const std::vector<std::string>& path, const RegistryBackupItem& item) {
-        if (item.kind == RegistryBackupItem::KeyBegin && path == software && versionKey.empty()) {
-            versionKey = Fold(item.name);
-        } else if (item.kind == RegistryBackupItem::Value && !found && !versionKey.empty() &&
-                   path.size() == software.size() + 1 && path.back() == versionKey &&
-                   std::equal(software.begin(), software.end(), path.begin()) &&
-                   Fold(item.name) == storeRootName) {
-            // As the registry reads a text: up to its first zero byte, bounded.
-            const std::string data(reinterpret_cast<const char*>(item.data),
-                                   std::min<size_t>(item.size, RegistryKey::kMaxStringBytes));
-            storeRoot = data.substr(0, data.find('\0'));
-            found = true;
-        }
+        if (!matcher.Matches(path, item)) return;
+        // As the registry reads a text: up to its first zero byte, bounded.
+        const std::string data(reinterpret_cast<const char*>(item.data),
+                               std::min<size_t>(item.size, RegistryKey::kMaxStringBytes));
+        storeRoot = data.substr(0, data.find('\0'));
+        found = true;
     });
     return found;
+}
+
+bool ReplaceStoreRootInBackup(RegistryBackup& backup, const std::string& storeRoot) {
+    // The structure keeps every name, so only the data records are written anew.
+    CBlob data;
+    StoreRootMatcher matcher;
+    bool found = false, fits = true;
+    const bool valid = WalkBackup(backup, [&](const std::vector<std::string>& path, const RegistryBackupItem& item) {
+        const bool replace = matcher.Matches(path, item);
+        if (item.kind != RegistryBackupItem::Value) return;
+        found = found || replace;
+        const uint8_t* bytes = replace ? reinterpret_cast<const uint8_t*>(storeRoot.c_str()) : item.data;
+        const uint32_t size = replace ? static_cast<uint32_t>(storeRoot.size() + 1) : item.size;
+        uint8_t header[kRecordHeaderBytes];
+        const uint32_t length = size + 1;
+        for (size_t k = 0; k < 4; ++k) header[k] = static_cast<uint8_t>(length >> (8 * k));
+        header[4] = static_cast<uint8_t>(item.type);
+        fits = fits && data.Append(header, sizeof header) && data.Append(bytes, size);
+    });
+    if (!valid || !found || !fits) return false;
+    backup.DataStream = std::move(data);
+    return true;
 }
 
 KeyInPlace CompareIdentityKeyWithBackup(const std::string& keyName, const RegistryBackup& backup) {

@@ -18,6 +18,10 @@
 // registry (the first version key below the client's software key). False when the
 // backup holds none. The backup must be valid.
 [[nodiscard]] bool FindStoreRootInBackup(const RegistryBackup& backup, std::string& storeRoot);
+// Gives that value the text storeRoot (its type kept), for a container whose folder this
+// system names differently. False, with the backup unchanged, when it holds no such
+// value or memory runs out.
+[[nodiscard]] bool ReplaceStoreRootInBackup(RegistryBackup& backup, const std::string& storeRoot);
 
 // How the key of the identity keyName, if it exists now, stands against a backup.
 enum class [[nodiscard]] KeyInPlace {

@@ -73,6 +73,10 @@ public:
     [[nodiscard]] FileStatus Stamp(FileStamp& stamp) const;
     // Gives the file those permission bits (mode & 0777) and that modification time.
     [[nodiscard]] FileStatus SetStamp(const FileStamp& stamp);
+    // Moves the open file to `to`, never replacing anything there (AlreadyExists), and
+    // makes the move durable; the file stays open and Path() names it. A file held with
+    // exclusive sharing can be moved on Windows only through its own handle.
+    [[nodiscard]] FileStatus RenameNoReplace(const std::string& to);
     // Closes the file; fails when the system reports an error on close (the file is
     // closed all the same). Closing twice is harmless.
     [[nodiscard]] FileStatus Close();
@@ -124,6 +128,20 @@ bool FlushFileSystemOf(const std::string& folder);
 // administrator rights). A file can be flushed there only through a handle that may
 // write it, so callers flush each file while they still write it.
 bool CanFlushFileSystem();
+
+// Paths recorded on the other system, read the way Wine joins the two: its drive Z: is
+// the Linux root, and every other drive is the folder a Wine prefix links it to.
+// True for a full path in the other system's form: "X:\..." (either slash) on Linux,
+// "/..." under Windows.
+bool IsOtherSystemPath(const std::string& path);
+// The folder such a path names, in this system's form, or the empty text when this
+// system cannot reach it. On Linux, drive X: is the target of
+// $WINEPREFIX/dosdevices/x: (default prefix ~/.wine), and Z: is "/" when no prefix
+// says otherwise; each part that exists is matched without regard to case, as Wine
+// matches it, so a folder that Windows lower-cased finds its real name. Under Wine,
+// "/a/b" is "Z:\a\b"; on Windows proper nothing is reachable. A ".." part reaches
+// nothing either.
+std::string FolderFromOtherSystem(const std::string& path);
 
 struct FindEntry {
     std::string name;  // as stored on disk

@@ -25,6 +25,16 @@ inline bool IsAbsolutePath(const std::string& path) {
 #endif
 }
 
+// The other system a container may come from or travel to: its separator, and whether
+// its file names ignore case.
+#ifdef _WIN32
+constexpr char kOtherSystemSeparator = '/';
+constexpr bool kOtherSystemIgnoresCase = false;
+#else
+constexpr char kOtherSystemSeparator = '\\';
+constexpr bool kOtherSystemIgnoresCase = true;
+#endif
+
 // Whether a file's permission bits say who may read it (Linux). On Windows the folder's
 // access list does, and a file knows only read-only.
 #ifdef _WIN32

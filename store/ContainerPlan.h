@@ -26,5 +26,8 @@ struct ContainerPlan {
     bool sealed = false;
     ContainerSeal seal;
     std::string storeFolder;
+    // Set when the other system wrote the container: the store folder as that system
+    // named it, in which its files were recorded.
+    std::string recordedFolder;
     std::vector<StreamPlan> streams;
 };

@@ -6,6 +6,7 @@
 
 #include "base/UserInterface.h"
 #include "identities/RegistryRestore.h"
+#include "platform/File.h"
 #include "platform/FileNameCase.h"
 #include "platform/Shell.h"
 #include "store/ExpandStorePath.h"
@@ -62,11 +63,26 @@ bool ContainerPlanner::Load(platform::InStorage& storage, ContainerPlan& plan, s
             return Fail(fault, "its seal is damaged");
         }
     }
-    if (plan.index.fileCount > 0) {
-        std::string storeRoot;
-        if (!FindStoreRootInBackup(run_.Backup(), storeRoot)) {
-            return Fail(fault, "its saved registry entries name no store folder for its files");
+    std::string storeRoot;
+    const bool named = FindStoreRootInBackup(run_.Backup(), storeRoot);
+    if (named && platform::IsOtherSystemPath(storeRoot)) {
+        // Made on the other system: the identity comes back with its store folder named
+        // as this system reaches it, and its files go into that folder.
+        const std::string local = StoreRootHere(storeRoot);
+        if (local.empty() && plan.index.fileCount > 0) {
+            return Fail(fault, "it was made on another system, and its store folder " + storeRoot +
+                                   " cannot be reached from this one");
         }
+        if (!local.empty()) {
+            if (!ReplaceStoreRootInBackup(run_.Backup(), local)) {
+                return Fail(fault, "there is not enough memory to read it");
+            }
+            plan.recordedFolder = ExpandStorePath(storeRoot, platform::kOtherSystemIgnoresCase);
+            storeRoot = local;
+        }
+    }
+    if (plan.index.fileCount > 0) {
+        if (!named) return Fail(fault, "its saved registry entries name no store folder for its files");
         plan.storeFolder = ExpandStorePath(storeRoot);
     }
     return PlanStreams(storage, plan, fault);
@@ -134,7 +150,16 @@ bool ContainerPlanner::PlanStreams(platform::InStorage& storage, ContainerPlan& 
             return Fail(fault, "the header of its stream " + stream.name + " is damaged");
         }
         // Only a message-store file directly in the identity's own store folder.
-        const std::string name = NameInFolder(stream.targetPath, plan.storeFolder);
+        std::string name;
+        if (!plan.recordedFolder.empty()) {
+            // Recorded by the other system: the file keeps its name, in the folder as
+            // named here.
+            name = NameInFolder(stream.targetPath, plan.recordedFolder, platform::kOtherSystemSeparator,
+                                platform::kOtherSystemIgnoresCase);
+            if (!name.empty()) stream.targetPath = plan.storeFolder + platform::kPathSeparator + name;
+        } else {
+            name = NameInFolder(stream.targetPath, plan.storeFolder);
+        }
         if (!IsSafeSourcePath(stream.targetPath) || !IsStoreFileName(name) ||
             stream.targetPath.size() >= CStoreOperation::kMaxPathLength) {
             return Fail(fault, "its stream " + stream.name + " would write outside the store folder " +

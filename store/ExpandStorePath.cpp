@@ -1,5 +1,6 @@
 #include "store/ExpandStorePath.h"
 
+#include "platform/File.h"
 #include "platform/Shell.h"
 
 namespace {
@@ -56,4 +57,8 @@ std::string ExpandStorePath(const std::string& storeRoot, bool lowerCase) {
         ReplaceAll(text, r.text, platform::EnvironmentValue(r.variable));
     }
     return text;
+}
+
+std::string StoreRootHere(const std::string& storeRoot) {
+    return platform::IsOtherSystemPath(storeRoot) ? platform::FolderFromOtherSystem(storeRoot) : storeRoot;
 }

@@ -13,3 +13,8 @@
 // name a different folder.
 std::string ExpandStorePath(const std::string& storeRoot,
                             bool lowerCase = platform::kFileNamesIgnoreCase);
+
+// The "Store Root" text that a container of the other system saved, as this system
+// names that folder (see platform::FolderFromOtherSystem); any other text as it is.
+// Empty when this system cannot reach the folder.
+std::string StoreRootHere(const std::string& storeRoot);

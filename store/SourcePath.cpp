@@ -9,6 +9,8 @@ namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 constexpr size_t kRandomDigits = 8;
 
 }  // namespace
@@ -52,8 +54,15 @@ bool IsSafeSourcePath(const std::string& path) {
 }
 
 std::string NameInFolder(const std::string& path, const std::string& folder) {
-    const std::string prefix = folder + platform::kPathSeparator;
-    if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0) return std::string();
+    return NameInFolder(path, folder, platform::kPathSeparator, false);
+}
+
+std::string NameInFolder(const std::string& path, const std::string& folder, char separator, bool ignoreCase) {
+    const std::string prefix = folder + separator;
+    if (path.size() <= prefix.size()) return std::string();
+    for (size_t k = 0; k < prefix.size(); ++k) {
+        if (path[k] != prefix[k] && !(ignoreCase && Lower(path[k]) == Lower(prefix[k]))) return std::string();
+    }
     const std::string name = path.substr(prefix.size());
     return IsPlainFileName(name) ? name : std::string();
 }

@@ -18,6 +18,9 @@ bool IsSafeSourcePath(const std::string& path);
 // The entry of `folder` that `path` names directly, or the empty text when it names
 // anything else (a file of another folder, a subfolder's file, not a plain name).
 std::string NameInFolder(const std::string& path, const std::string& folder);
+// The same for a path of a system whose separator is `separator` and which, with
+// ignoreCase, takes the folder's letters without regard to case.
+std::string NameInFolder(const std::string& path, const std::string& folder, char separator, bool ignoreCase);
 
 // Temporary names: the final name, a dot, eight random hexadecimal digits and a
 // suffix, created exclusively, so no two runs and no planted file share one.

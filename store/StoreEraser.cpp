@@ -43,7 +43,7 @@ platform::FileStatus StoreEraser::EraseFile(StoreFile& store, bool overwrite) {
         // restore would take it for newer mail. It moves to a private name first, for
         // good, before its first byte changes.
         erasing = NewTemporaryPath(path, ".shred");
-        if (platform::FileStatus renamed = platform::RenameFileNoReplace(path, erasing); !renamed.ok()) {
+        if (platform::FileStatus renamed = store.file.RenameNoReplace(erasing); !renamed.ok()) {
             const std::string now = platform::FileExists(erasing) ? erasing : path;
             return platform::FileStatus(renamed.cause(), now, renamed.osError());
         }
@@ -110,7 +110,7 @@ void StoreEraser::CleanLeftovers() {
     std::string storeRoot;
     if (platform::StorageSucceeded(storage.Open(run_.ContainerPath())) &&
         ContainerPlanner(run_).ReadIndex(storage, plan, fault) && FindStoreRootInBackup(run_.Backup(), storeRoot)) {
-        folder = ExpandStorePath(storeRoot);
+        folder = ExpandStorePath(StoreRootHere(storeRoot));
         overwrite = plan.index.securityLevel != SecurityMedium;
     } else if (const IdentityCatalogue listed = IdentityCatalogue::Read(); listed.Find(guardId) >= 0) {
         folder = ExpandStorePath(listed.At(static_cast<size_t>(listed.Find(guardId))).StoreRoot);

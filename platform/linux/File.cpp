@@ -185,6 +185,13 @@ FileStatus File::SetStamp(const FileStamp& stamp) {
     return FileStatus();
 }
 
+FileStatus File::RenameNoReplace(const std::string& to) {
+    // A lock does not keep a name from changing here: the rename by path is enough.
+    FileStatus status = RenameFileNoReplace(path_, to);
+    if (status.ok()) path_ = to;
+    return status;
+}
+
 FileStatus File::Close() {
     if (handle_ < 0) return FileStatus();
     int fd = std::exchange(handle_, -1);

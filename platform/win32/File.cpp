@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/Win32Files.h"
 
@@ -14,8 +15,9 @@ namespace {
 DWORD Access(File::Mode mode) {
     switch (mode) {
     case File::Mode::Read: return GENERIC_READ;
+    // A file opened to change it may also be moved through its handle.
     case File::Mode::ReadWrite:
-    case File::Mode::CreateReadWrite: return GENERIC_READ | GENERIC_WRITE;
+    case File::Mode::CreateReadWrite: return GENERIC_READ | GENERIC_WRITE | DELETE;
     case File::Mode::CreateWrite:
     case File::Mode::CreateNew: return GENERIC_WRITE;
     }
@@ -180,6 +182,25 @@ FileStatus File::SetStamp(const FileStamp& stamp) {
     if (!::SetFileInformationByHandle(Native(handle_), FileBasicInfo, &basic, sizeof basic)) {
         return FileStatusFromWin32(::GetLastError(), path_);
     }
+    return FileStatus();
+}
+
+FileStatus File::RenameNoReplace(const std::string& to) {
+    if (handle_ < 0) return FileStatusFromWin32(ERROR_INVALID_HANDLE, path_);
+    // No other open can reach a file held with share mode 0, a rename by path included.
+    const int characters = ::MultiByteToWideChar(CP_ACP, 0, to.c_str(), -1, nullptr, 0);
+    if (characters <= 0) return FileStatusFromWin32(::GetLastError(), to);
+    std::vector<uint8_t> bytes(sizeof(FILE_RENAME_INFO) + sizeof(WCHAR) * static_cast<size_t>(characters));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(bytes.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(sizeof(WCHAR) * static_cast<size_t>(characters - 1));
+    ::MultiByteToWideChar(CP_ACP, 0, to.c_str(), -1, rename->FileName, characters);
+    if (!::SetFileInformationByHandle(Native(handle_), FileRenameInfo, rename, static_cast<DWORD>(bytes.size()))) {
+        return FileStatusFromWin32(::GetLastError(), to);
+    }
+    path_ = to;
+    if (!FlushFolder(FolderOf(to))) return FileStatusFromWin32(ERROR_WRITE_FAULT, to);
     return FileStatus();
 }
 

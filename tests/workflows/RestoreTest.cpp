@@ -10,6 +10,7 @@
 
 #include "base/OperationResult.h"
 #include "crypto/Rc4.h"
+#include "identities/IdentityCatalogue.h"
 #include "identities/RegistryBackup.h"
 #include "platform/CompoundFile.h"
 #include "store/Container.h"
@@ -416,6 +417,64 @@ const Damage kDamages[] = {
     {"FlippedByteInTheSeal", [](ContainerBuilder& b) { b.flips.push_back({"seal", 30}); }, true},
     {"SealOfAnotherFileCount", [](ContainerBuilder& b) { b.flips.push_back({"seal", 8}); }, true},
 };
+
+// A container the Windows build wrote under Wine: its saved store folder and its files
+// carry a drive letter and backslashes, and Windows lower-cased the folder when it
+// recorded the files. The restore puts them, byte for byte, in the folder Wine names
+// (Z: is the root; other drives are the prefix's links, matched without regard to case)
+// and saves that folder as the identity's; a drive nothing maps changes nothing.
+TEST(OtherSystemContainerTest, RestoresIntoTheFolderWineNames) {
+    struct Case {
+        const char* name;
+        std::function<std::string(const World&)> storeRoot;  // as the Windows build saved it
+        bool restores;
+    };
+    const auto backslashed = [](std::string path) {
+        std::replace(path.begin(), path.end(), '/', '\\');
+        return path;
+    };
+    const Case cases[] = {
+        {"drive Z: is the root", [&](const World& w) { return "Z:" + backslashed(w.StoreFolder()); }, true},
+        {"drive C: through the prefix", [](const World&) { return std::string("C:\\MAIL\\Store {6a1c}"); }, true},
+        {"a drive nothing maps", [](const World&) { return std::string("D:\\Mail\\Store {6A1C}"); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        World world;
+        ScopedEnvironment wine;
+        const std::string prefix = world.home.path() + "/wineprefix";
+        fs::create_directories(prefix + "/dosdevices");
+        fs::create_directory_symlink(world.profile.path(), prefix + "/dosdevices/c:");
+        wine.Set("WINEPREFIX", prefix);
+        const std::string storeRoot = c.storeRoot(world);
+        world.AddIdentity(World::kGuard, "Work", "work-user-id", storeRoot);
+        ContainerBuilder builder(world, "pw");
+        std::string recordedFolder = storeRoot;
+        std::transform(recordedFolder.begin(), recordedFolder.end(), recordedFolder.begin(),
+                       [](char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; });
+        size_t k = 0;
+        for (const auto& [name, bytes] : world.original()) SetPath(builder, recordedFolder + "\\" + name, k++);
+        builder.Write(world.ContainerPath());
+        for (const auto& [name, bytes] : world.original()) fs::remove(world.StorePath(name));
+        world.DeleteIdentities();
+        const WorldState hidden = world.Now();
+
+        const Outcome outcome = c.restores ? world.Restore() : world.Restore({MessageAnswer::Ok});
+        if (!c.restores) {
+            EXPECT_FALSE(outcome.ok);
+            ASSERT_FALSE(world.ui->messages.empty());
+            EXPECT_NE(world.ui->messages.back().text.find("cannot be reached"), std::string::npos);
+            EXPECT_EQ(world.Now(), hidden);
+            continue;
+        }
+        ASSERT_TRUE(outcome.ok) << (world.ui->messages.empty() ? "" : world.ui->messages.back().text);
+        EXPECT_EQ(world.MessageFiles(), world.original());
+        EXPECT_FALSE(fs::exists(world.ContainerPath()));
+        const IdentityCatalogue listed = IdentityCatalogue::Read();
+        ASSERT_GE(listed.Find(World::kGuard), 0);
+        EXPECT_EQ(listed.At(static_cast<size_t>(listed.Find(World::kGuard))).StoreRoot, world.StoreFolder());
+    }
+}
 
 // Each damage, applied to a container of today's writer and, unless it is about digests,
 // to one of an older writer without them.
