@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/File.h"
+#include "platform/FileNameCase.h"
 #include "crypto/RandomGenerator.h"
 
 namespace {
@@ -54,7 +55,7 @@ bool IsSafeSourcePath(const std::string& path) {
 }
 
 std::string NameInFolder(const std::string& path, const std::string& folder) {
-    return NameInFolder(path, folder, platform::kPathSeparator, false);
+    return NameInFolder(path, folder, platform::kPathSeparator, platform::kFileNamesIgnoreCase);
 }
 
 std::string NameInFolder(const std::string& path, const std::string& folder, char separator, bool ignoreCase) {

@@ -16,7 +16,8 @@ bool IsStoreFileName(const std::string& name);
 // any ".." part, and a *.dbx name.
 bool IsSafeSourcePath(const std::string& path);
 // The entry of `folder` that `path` names directly, or the empty text when it names
-// anything else (a file of another folder, a subfolder's file, not a plain name).
+// anything else (a file of another folder, a subfolder's file, not a plain name). The
+// folder is compared without regard to case where the file system ignores it.
 std::string NameInFolder(const std::string& path, const std::string& folder);
 // The same for a path of a system whose separator is `separator` and which, with
 // ignoreCase, takes the folder's letters without regard to case.

@@ -17,6 +17,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "support/PasswordPipe.h"
 #include "support/World.h"
 
 namespace {
@@ -129,7 +130,11 @@ std::string CliLog(const World& world) { return world.home.file("cli.log"); }
 
 // veilbox-cli started on the command, its output going to the world's log.
 pid_t StartCli(World& world, const std::string& command, bool traced) {
-    const std::vector<std::string> argv = world.CliCommand(VEILBOX_CLI_PATH, command);
+    // The child inherits the pipe's reading end with the world's password already in it.
+    const PasswordPipe pipe(world.Password() + "\n");
+    std::vector<std::string> argv = {VEILBOX_CLI_PATH};
+    for (const std::string& option : pipe.Option()) argv.push_back(option);
+    argv.push_back(command);
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) ExecChild(argv, CliLog(world), traced);

@@ -1,30 +1,21 @@
 // Makes every file this process writes stop growing at a given size, as a full disk
-// would: writes past it fail (EFBIG) instead of raising SIGXFSZ. The old limit comes
-// back when the object dies.
+// would: writes past it fail instead of raising a signal. The old limit comes back when
+// the object dies. Windows has no such limit: there Available() is false and the
+// object does nothing.
 #pragma once
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstdint>
 
 class ScopedFileSizeLimit {
 public:
-    explicit ScopedFileSizeLimit(uint64_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~ScopedFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        ::signal(SIGXFSZ, oldHandler_);
-    }
+    static bool Available();
+    explicit ScopedFileSizeLimit(uint64_t bytes);
+    ~ScopedFileSizeLimit();
     ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
     ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
 
 private:
-    struct rlimit old_ {};
+    uint64_t oldSoft_ = 0;
+    uint64_t oldHard_ = 0;
     void (*oldHandler_)(int) = nullptr;
 };

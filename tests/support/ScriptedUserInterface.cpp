@@ -52,6 +52,7 @@ int ScriptedUserInterface::ShowMessageBox(const std::string& text, unsigned styl
         answers_.pop_front();
     }
     messages.push_back({text, style});
+    if (onMessage) onMessage(text);
     return answer;
 }
 

@@ -37,6 +37,8 @@ public:
     void FailProgressWindows() { failProgress_ = true; }
     // Called with every status text a progress window is given, when set.
     std::function<void(const std::string&)> onStatus;
+    // Called with every message box's text before it is answered, when set.
+    std::function<void(const std::string&)> onMessage;
 
     int ShowMessageBox(const std::string& text, unsigned style) override;
     std::unique_ptr<ProgressWindow> CreateProgressWindow() override;

@@ -1,8 +1,5 @@
 #include "support/World.h"
 
-#include <sqlite3.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <random>
 
@@ -13,11 +10,15 @@
 #include "identities/MailClient.h"
 #include "identities/RegistryKey.h"
 #include "password/PasswordRecord.h"
+#include "platform/File.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "store/CStoreOperation.h"
 #include "store/Container.h"
 #include "store/ContainerReader.h"
+#include "store/ExpandStorePath.h"
 #include "store/StoreWorkflows.h"
+#include "support/SystemFaults.h"
 
 namespace fs = std::filesystem;
 
@@ -52,7 +53,8 @@ void Mirror(const std::string& from, const std::string& to) {
 }  // namespace
 
 World::Temp::Temp(bool inMemory) {
-    if (inMemory && ::access("/dev/shm", W_OK) == 0) environment.Set("TMPDIR", "/dev/shm");
+    std::error_code ec;
+    if (inMemory && fs::is_directory("/dev/shm", ec)) environment.Set("TMPDIR", "/dev/shm");
 }
 
 World::World(const WorldSetup& setup) : temp_(setup.inMemory), setup_(setup) {
@@ -62,8 +64,13 @@ World::World(const WorldSetup& setup) : temp_(setup.inMemory), setup_(setup) {
     environment.Set("USERPROFILE", profile.path());
     environment.Set("VEILBOX_AUTH", AuthPath());
     fs::create_directories(home.path() + "/Documents");
-    // Canonical, as the kernel names the files a traced program opens.
-    documents_ = fs::canonical(home.path() + "/Documents").string();
+    // Where the program puts a container: the private home's folder on Linux; on Windows
+    // the shell's own, which the world shares with every other one (its suite runs
+    // alone there) and clears of its identities' files. Canonical, as the kernel names
+    // the files a traced program opens.
+    documents_ = fs::canonical(platform::GetDocumentsFolder()).string();
+    sharedDocuments_ = !Below(documents_, fs::canonical(home.path()).string());
+    ClearSharedDocuments();
     registryFolder_ = fs::canonical(fs::path(registry.path()).parent_path()).string();
     if (setup.scriptedUser) ui = std::make_unique<ScriptedUserInterface>();
     if (setup.applicationName.empty()) environment.Unset(kApplicationNameVariable);
@@ -78,7 +85,24 @@ World& World::ProcessWide() {
     return world;
 }
 
-World::~World() { OperationResult = ResultUnspecified; }
+World::~World() {
+    ClearSharedDocuments();
+    OperationResult = ResultUnspecified;
+}
+
+bool World::OwnsDocument(const std::string& name) const {
+    return !sharedDocuments_ || name.rfind(kGuard, 0) == 0 || name.rfind(kOther, 0) == 0;
+}
+
+void World::ClearSharedDocuments() {
+    if (!sharedDocuments_) return;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(documents_, ec)) {
+        if (!OwnsDocument(entry.path().filename().string())) continue;
+        platform::ApplyFileAttributes(entry.path().string(), platform::AttributeNormal);
+        fs::remove(entry.path(), ec);
+    }
+}
 
 void World::BuildMailClient() {
     fs::create_directories(profile.path() + "/Mail/Store {6A1C}");
@@ -140,8 +164,9 @@ bool World::Protect(const std::string& keyName, int level) { return SetGuardId(k
 
 void World::AddIdentity(const std::string& keyName, const std::string& username, const std::string& userId,
                         const std::string& storeRoot) {
-    ASSERT_TRUE(WriteIdentity(keyName, username, userId.empty() ? username + "-id" : userId,
-                              storeRoot.empty() ? "%UserProfile%/" + username : storeRoot));
+    const std::string root = storeRoot.empty() ? "%UserProfile%/" + username : storeRoot;
+    if (keyName == kGuard) guardStoreRoot_ = root;
+    ASSERT_TRUE(WriteIdentity(keyName, username, userId.empty() ? username + "-id" : userId, root));
 }
 
 void World::SetLevel(int level) { ASSERT_TRUE(SetSecurityLevel(level)); }
@@ -153,17 +178,14 @@ void World::MarkHidden(const std::string& keyName) {
     ASSERT_TRUE(IsIdentityHidden());
 }
 
-void World::RefuseRegistryValueWrites(bool refuse) {
-    // A trigger in the registry database: the world's own connection sees it at its
-    // next statement and reports the write as failed.
-    const char* sql = refuse ? "CREATE TRIGGER full_insert BEFORE INSERT ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
-                             "CREATE TRIGGER full_update BEFORE UPDATE ON vals BEGIN SELECT RAISE(ABORT, 'full'); END;"
-                           : "DROP TRIGGER full_insert; DROP TRIGGER full_update;";
-    sqlite3* db = nullptr;
-    const bool done = sqlite3_open(registry.path().c_str(), &db) == SQLITE_OK && sqlite3_busy_timeout(db, 5000) == SQLITE_OK &&
-                      sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    ASSERT_TRUE(done);
+bool World::CanRefuseRegistryValueWrites() { return ::CanRefuseRegistryValueWrites(); }
+
+void World::RefuseRegistryValueWrites(bool refuse) { ASSERT_TRUE(::RefuseRegistryValueWrites(registry.path(), refuse)); }
+
+std::string World::RecordedFolder() const { return ExpandStorePath(guardStoreRoot_); }
+
+std::string World::RecordedPath(const std::string& name) const {
+    return RecordedFolder() + platform::kPathSeparator + name;
 }
 
 bool World::Listed() const { return IdentityCatalogue::Read().Find(kGuard) >= 0; }
@@ -189,7 +211,9 @@ std::map<std::string, std::string> World::MessageFiles() const {
 
 std::vector<std::string> World::DocumentEntries() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(documents_)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(documents_)) {
+        if (OwnsDocument(entry.path().filename().string())) names.push_back(entry.path().filename().string());
+    }
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -240,14 +264,6 @@ void World::Save() {
 void World::Reset() {
     CloseRegistry();
     for (const auto& [live, name] : SavedPlaces()) Mirror(saved_->path() + name, live);
-}
-
-std::vector<std::string> World::CliCommand(const std::string& cliPath, const std::string& command) {
-    pipe_.emplace(setup_.password + "\n");
-    std::vector<std::string> argv = {cliPath};
-    for (const std::string& option : pipe_->Option()) argv.push_back(option);
-    argv.push_back(command);
-    return argv;
 }
 
 std::string World::Classify(const std::string& path) const {

@@ -20,7 +20,6 @@
 #include "support/RegistryTree.h"
 #include "identities/Settings.h"
 #include "store/RunRequest.h"
-#include "support/PasswordPipe.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TempDir.h"
@@ -89,14 +88,20 @@ public:
     void SetPassword(const std::string& password);
     // Chooses keyName as the protected identity and puts a container in place.
     void MarkHidden(const std::string& keyName);
-    // Makes every registry value write fail, as a full disk would, or work again.
+    // Makes every registry value write fail, as a full disk would, or work again. Only
+    // the registry stand-in can be told to; the tests that need it are Linux's alone.
+    static bool CanRefuseRegistryValueWrites();
     void RefuseRegistryValueWrites(bool refuse);
 
     // Places.
     std::string Documents() const { return documents_; }
     std::string StoreFolder() const { return store_; }
     std::string StorePath(const std::string& name) const { return store_ + "/" + name; }
-    std::string ContainerPath() const { return documents_ + "/" + kGuard + ".dat"; }
+    // The path under which a hide records a store file of the protected identity: its
+    // store folder as the program expands it, this system's separator, the name.
+    std::string RecordedFolder() const;
+    std::string RecordedPath(const std::string& name) const;
+    std::string ContainerPath() const { return documents_ + platform::kPathSeparator + kGuard + ".dat"; }
     std::string AuthPath() const { return home.file("auth.dat"); }
     bool Listed() const;
 
@@ -135,8 +140,8 @@ public:
     // Closing the last connection folds the write-ahead log into the database, and the
     // next read recovers what a killed writer left.
     static void CloseRegistry();
-    // veilbox-cli's command line, with the world's first password on a fresh pipe.
-    std::vector<std::string> CliCommand(const std::string& cliPath, const std::string& command);
+    // The password the world was made with.
+    const std::string& Password() const { return setup_.password; }
     // Names the watched place a path belongs to; empty for anything else.
     std::string Classify(const std::string& path) const;
 
@@ -153,6 +158,10 @@ private:
         ScopedEnvironment environment;
     };
     void BuildMailClient();
+    // With a documents folder shared with the rest of the system: whether an entry is
+    // one of the world's identities' files, which it lists and clears.
+    bool OwnsDocument(const std::string& name) const;
+    void ClearSharedDocuments();
     // The request the page commands would make now, with the world's shred observer.
     RunRequest Request() const;
     // What Save copies: each live folder and its name in the copy.
@@ -173,11 +182,12 @@ public:
 private:
     WorldSetup setup_;
     std::string documents_;
+    bool sharedDocuments_ = false;
     std::string store_;
+    std::string guardStoreRoot_;  // the protected identity's "Store Root" as the world wrote it
     std::string registryFolder_;
     std::map<std::string, std::string> original_;
     std::optional<TempDir> saved_;
-    std::optional<PasswordPipe> pipe_;
     ShredObserver onShred_;
 };
 

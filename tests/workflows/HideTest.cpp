@@ -1,8 +1,6 @@
 // Hides at every level and every way out of a hide that does not complete.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -15,6 +13,7 @@
 #include "platform/File.h"
 #include "store/Container.h"
 #include "support/ScopedFileSizeLimit.h"
+#include "support/SystemFaults.h"
 #include "support/World.h"
 
 namespace fs = std::filesystem;
@@ -60,7 +59,10 @@ TEST_P(RoundTripTest, HideThenRestoreBringsBackEveryByteAndEveryValue) {
     EXPECT_EQ(GetText(MailClient::kIdentitiesKey, MailClient::kDefaultUserIdValue), "home-user-id");
     EXPECT_EQ(GetText(MailClient::kIdentitiesKey, MailClient::kLastUsernameValue), "Home");
     // The container is private, and read-only until the restore.
-    EXPECT_EQ(fs::status(world.ContainerPath()).permissions() & fs::perms::all, fs::perms::owner_read);
+    const fs::perms readOnly = platform::kFilesCarryPermissionBits ? fs::perms::owner_read
+                                                                   : fs::perms::owner_read | fs::perms::group_read |
+                                                                         fs::perms::others_read;
+    EXPECT_EQ(fs::status(world.ContainerPath()).permissions() & fs::perms::all, readOnly);
     EXPECT_EQ(world.DocumentEntries(), std::vector<std::string>{std::string(World::kGuard) + ".dat"});
     if (level == SecurityLow) {
         EXPECT_EQ(world.MessageFiles(), world.original());
@@ -100,6 +102,7 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
         int result;
         const char* said;  // part of the last message
         std::function<void(World&)> make;
+        bool (*possible)() = nullptr;  // whether this system can be made to fail this way
     };
     const std::vector<int> kTold = {MessageAnswer::Yes, MessageAnswer::Ok};
     const auto kRead = platform::File::Mode::Read;
@@ -129,8 +132,15 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
                                        platform::KeyAccess::AllAccess));
              ASSERT_EQ(platform::RegStatus::Success, identities.DeleteSubtree(World::kGuard));
          }},
+        // Taken once the user has said yes: on Windows nobody else, the test included,
+        // may read a held file.
         {"a store file held by another program", kTold, ResultCopyError, "Folders.DBX",
-         [&](World& w) { ASSERT_TRUE(platform::File::Open(w.StorePath("Folders.DBX"), kRead, held.emplace()).ok()); }},
+         [&](World& w) {
+             w.ui->onMessage = [&held, &w](const std::string&) {
+                 if (held) return;
+                 ASSERT_TRUE(platform::File::Open(w.StorePath("Folders.DBX"), kRead, held.emplace()).ok());
+             };
+         }},
         {"no message files", kTold, ResultCopyError, "Unable to open the Message Store",
          [](World& w) {
              for (const auto& [name, bytes] : w.original()) fs::remove(w.StorePath(name));
@@ -143,7 +153,8 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
              w.ui->CancelAtRequest(3);
              w.ui->QueueAnswer(MessageAnswer::Yes);
          }},
-        {"a full disk", kTold, ResultCopyError, "could not be copied", [&](World&) { diskFull.emplace(64 * 1024); }},
+        {"a full disk", kTold, ResultCopyError, "could not be copied", [&](World&) { diskFull.emplace(64 * 1024); },
+         &ScopedFileSizeLimit::Available},
         {"a container that does not read back as written", kTold, ResultCopyError, "did not pass its check",
          [](World& w) {
              w.ui->onStatus = [&w](const std::string& status) {
@@ -155,17 +166,18 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
              };
          }},
         {"a store file that links outside the store", kTold, ResultCopyError, "Link.dbx",
-         [](World& w) { fs::create_symlink(w.home.file("elsewhere.dbx"), w.StorePath("Link.dbx")); }},
+         [](World& w) { fs::create_symlink(w.home.file("elsewhere.dbx"), w.StorePath("Link.dbx")); }, &CanMakeLinks},
         {"a store file that is a pipe", kTold, ResultCopyError, "Pipe.dbx",
-         [](World& w) { ASSERT_EQ(0, ::mkfifo(w.StorePath("Pipe.dbx").c_str(), 0600)); }},
+         [](World& w) { ASSERT_TRUE(MakePipe(w.StorePath("Pipe.dbx"))); }, &CanMakePipes},
         {"a store file name with a newline", kTold, ResultCopyError, "control characters",
-         [](World& w) { WriteWholeFile(w.StorePath("In\nbox.dbx"), "x"); }},
+         [](World& w) { WriteWholeFile(w.StorePath("In\nbox.dbx"), "x"); }, &NamesMayHoldControlCharacters},
         {"a registry key deeper than a restore accepts", kTold, ResultRegistryError, "too deep",
          [](World&) {
              std::string path = IdentityPath(World::kGuard);
              for (int level = 0; level < 600; ++level) path += "\\k";
              CreateKeyPath(path);
-         }},
+         },
+         &RegistryNestsDeeperThanWindows},
         {"a key name that is not a plain file name", kTold, ResultRegistryError, "cannot name a file",
          [](World& w) {
              w.AddIdentity("../../escaped", "Escaped", "escaped-id", "%userprofile%/Mail/Store {6A1C}");
@@ -182,7 +194,8 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
              fs::create_directories(w.home.path() + "/config");
              WriteWholeFile(w.home.path() + "/config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"" + folder + "\"\n");
              ASSERT_EQ(GetContainerPath().size(), 260u);
-         }},
+         },
+         &CanMoveDocumentsFolder},
         {"a store folder reached through ..", kTold, ResultCopyError, "..",
          [](World& w) {
              SetText(IdentityPath(World::kGuard) + "\\" + MailClient::kClientSoftwareKey + "\\5.0",
@@ -197,6 +210,7 @@ TEST(HideFailureTest, StopsBeforeAnythingChangesAndSaysWhy) {
          }},
     };
     for (const Case& c : cases) {
+        if (c.possible && !c.possible()) continue;
         SCOPED_TRACE(c.what);
         World world;
         WriteWholeFile(world.home.file("elsewhere.dbx"), "not ours");
@@ -286,7 +300,7 @@ TEST_F(WorldTest, AFileThatCannotBeDeletedDoesNotStopTheOthersAndTheUserIsTold) 
     // overwritten through the open handle, but refuses to be deleted.
     bool done = false;
     world.OnShred([&](const std::string&, const uint8_t*, size_t) {
-        if (!std::exchange(done, true)) chmod(world.StorePath("Folders.DBX").c_str(), 0444);
+        if (!std::exchange(done, true)) platform::ApplyFileAttributes(world.StorePath("Folders.DBX"), platform::AttributeReadOnly);
     });
     ASSERT_TRUE(world.Hide({MessageAnswer::Ok}).ok);
     EXPECT_TRUE(IsIdentityHidden());
@@ -295,9 +309,9 @@ TEST_F(WorldTest, AFileThatCannotBeDeletedDoesNotStopTheOthersAndTheUserIsTold) 
     const std::string shredded = left.begin()->first;
     ASSERT_EQ(shredded.rfind("Folders.DBX.", 0), 0u);  // never half-shredded under the store's name
     EXPECT_NE(left.at(shredded), world.original().at("Folders.DBX"));
-    EXPECT_NE(ui.messages.back().text.find(world.StorePath(shredded)), std::string::npos);
+    EXPECT_NE(ui.messages.back().text.find(world.RecordedPath(shredded)), std::string::npos);
     EXPECT_EQ(ui.messages.back().text.find("Inbox.dbx"), std::string::npos);
-    chmod(world.StorePath(shredded).c_str(), 0644);
+    platform::ApplyFileAttributes(world.StorePath(shredded), platform::AttributeNormal);
     ASSERT_TRUE(world.Restore().ok);
     EXPECT_EQ(world.MessageFiles(), world.original());
 }

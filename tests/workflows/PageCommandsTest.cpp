@@ -4,17 +4,11 @@
 // pages then say.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <filesystem>
-
 #include "app/PageCommands.h"
 #include "app/ResultTexts.h"
 #include "identities/Settings.h"
-#include "platform/Shell.h"
 #include "store/Container.h"
+#include "support/RunningMailClient.h"
 #include "support/World.h"
 
 namespace {
@@ -27,31 +21,6 @@ struct ScriptedHost : CommandHost {
     UserInterface& user;
     std::vector<std::string> pages;
     int setupRuns = 0;
-};
-
-const char kClient[] = VEILBOX_BINARY_DIR "/bin/msimn";
-
-// The stand-in with its window up (it prints the window's id once the window is mapped),
-// stopped when the holder goes.
-struct RunningMailClient {
-    explicit RunningMailClient(const char* identity) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        if ((pid = fork()) == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            execl(kClient, kClient, "run", "--identity", identity, nullptr);
-            _exit(127);
-        }
-        close(out[1]);
-        char first;
-        up = read(out[0], &first, 1) == 1;
-        close(out[0]);
-    }
-    ~RunningMailClient() {
-        if (pid > 0 && kill(pid, SIGTERM) == 0) waitpid(pid, nullptr, 0);
-    }
-    pid_t pid = -1;
-    bool up = false;
 };
 
 class PageCommandsTest : public WorldTest {
@@ -101,12 +70,10 @@ TEST_F(PageCommandsTest, EachCommandEndsOnThePageOfItsOutcome) {
 }
 
 TEST_F(PageCommandsTest, CommandsWaitWhileTheMailClientWindowExists) {
-    if (platform::EnvironmentValue("DISPLAY").empty() || !std::filesystem::exists(kClient)) {
-        GTEST_SKIP() << "needs a display and the mail-client stand-in";
-    }
+    if (!RunningMailClient::CanRun()) GTEST_SKIP() << "needs the mail-client stand-in and a display for its window";
     {
         RunningMailClient client(World::kOther);
-        ASSERT_TRUE(client.up);
+        ASSERT_TRUE(client.up());
         // Retry finds the window again; Cancel gives up and leaves everything as it is.
         Run(HideCommand, {MessageAnswer::Retry, MessageAnswer::Cancel});
         const char running[] = "Outlook Express is currently running. Please close Outlook Express and retry.";

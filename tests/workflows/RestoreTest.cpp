@@ -13,6 +13,7 @@
 #include "identities/IdentityCatalogue.h"
 #include "identities/RegistryBackup.h"
 #include "platform/CompoundFile.h"
+#include "platform/File.h"
 #include "store/Container.h"
 #include "store/ContainerSeal.h"
 #include "store/HeaderFields.h"
@@ -20,6 +21,7 @@
 #include "store/KeyCheck.h"
 #include "store/StoreKey.h"
 #include "store/StreamHeader.h"
+#include "support/SystemFaults.h"
 #include "support/World.h"
 
 namespace fs = std::filesystem;
@@ -39,6 +41,7 @@ TEST(RestoreFailureTest, KeepsTheContainerAndCompletesOnceTheCauseIsGone) {
         bool storeAsHidden;                 // else: every file complete or absent
         std::function<void(World&)> make;   // after the hide
         std::function<void(World&)> fix;    // before the restore that completes
+        bool (*possible)() = nullptr;       // whether this system can be made to fail this way
     };
     const auto nothing = [](World&) {};
     const Case cases[] = {
@@ -52,7 +55,7 @@ TEST(RestoreFailureTest, KeepsTheContainerAndCompletesOnceTheCauseIsGone) {
          [](World& w) { fs::remove_all(w.StoreFolder()); },
          [](World& w) {
              EXPECT_FALSE(fs::exists(w.StoreFolder()));
-             EXPECT_NE(w.ui->messages.back().text.find(w.StoreFolder()), std::string::npos);  // the cause, named
+             EXPECT_NE(w.ui->messages.back().text.find(w.RecordedFolder()), std::string::npos);  // the cause, named
              fs::create_directories(w.StoreFolder());
          }},
         // The third chunk belongs to Folders.DBX, after the first two files are complete.
@@ -71,7 +74,8 @@ TEST(RestoreFailureTest, KeepsTheContainerAndCompletesOnceTheCauseIsGone) {
          ResultRegistryError,
          false,
          [](World& w) { w.RefuseRegistryValueWrites(true); },
-         [](World& w) { w.RefuseRegistryValueWrites(false); }},
+         [](World& w) { w.RefuseRegistryValueWrites(false); },
+         &World::CanRefuseRegistryValueWrites},
         {"three wrong passwords",
          SecurityHigh,
          "old password",
@@ -97,6 +101,7 @@ TEST(RestoreFailureTest, KeepsTheContainerAndCompletesOnceTheCauseIsGone) {
          [](World& w) { w.ui->QueuePassword("old password"); }},
     };
     for (const Case& c : cases) {
+        if (c.possible && !c.possible()) continue;
         SCOPED_TRACE(c.what);
         World world;
         world.SetLevel(c.level);
@@ -146,13 +151,22 @@ TEST(RestoreFailureTest, ContainersAreKeptAsideInsteadOfOverwritingOrStaying) {
         expected.documents.clear();
         EXPECT_EQ(world.Restore({MessageAnswer::Ok}).ok, restores);
         held.reset();
+        const std::string told = world.ui->messages.back().text;
+        EXPECT_NE(told.find(said), std::string::npos) << told;
+        if (restores && !HeldFilesCanBeRenamed()) {
+            // Windows moves no file another program holds: the container stays, and a
+            // restore once it is free only deletes it.
+            EXPECT_NE(told.find("It is still at:\r\n" + world.ContainerPath()), std::string::npos) << told;
+            EXPECT_TRUE(IsIdentityHidden());
+            EXPECT_TRUE(world.Restore().ok);
+            EXPECT_EQ(world.Now(), before);
+            continue;
+        }
         EXPECT_FALSE(IsIdentityHidden());
         WorldState now = world.Now();
         ASSERT_EQ(now.documents.size(), 1u);
         EXPECT_NE(now.documents[0].find(".kept-"), std::string::npos);
-        const std::string told = world.ui->messages.back().text;
-        EXPECT_NE(told.find(said), std::string::npos) << told;
-        EXPECT_NE(told.find(world.Documents() + "/" + now.documents[0]), std::string::npos) << told;
+        EXPECT_NE(told.find(world.Documents() + platform::kPathSeparator + now.documents[0]), std::string::npos) << told;
         now.documents.clear();
         EXPECT_EQ(now, expected);
     }
@@ -165,18 +179,20 @@ TEST_F(WorldTest, LeftoversOfADeadRunAreErasedAsTheContainerErases) {
     const std::string part = world.StorePath("Inbox.dbx.0123abcd.part");
     WriteWholeFile(part, world.original().at("Inbox.dbx"));
     WriteWholeFile(world.Documents() + "/" + World::kGuard + ".89abcdef.tmp", "half a container");
-    WriteWholeFile(world.Documents() + "/mine.tmp", "the user's own");
+    const std::string users = std::string(World::kOther) + ".tmp";  // another identity's
+    WriteWholeFile(world.Documents() + "/" + users, "the user's own");
     // Names that only look like ours are the user's.
-    const std::map<std::string, std::string> users = {{"notes.part", "mine"}, {"Inbox.dbx.notours.part", "mine"}};
-    for (const auto& [name, bytes] : users) WriteWholeFile(world.StorePath(name), bytes);
+    const std::map<std::string, std::string> usersInStore = {{"notes.part", "mine"}, {"Inbox.dbx.notours.part", "mine"}};
+    for (const auto& [name, bytes] : usersInStore) WriteWholeFile(world.StorePath(name), bytes);
     size_t shredded = 0;
-    world.OnShred([&](const std::string& path, const uint8_t*, size_t n) { shredded += path == part ? n : 0; });
+    const std::string partAsErased = world.RecordedPath("Inbox.dbx.0123abcd.part");
+    world.OnShred([&](const std::string& path, const uint8_t*, size_t n) { shredded += path == partAsErased ? n : 0; });
     world.CleanLeftovers();
     EXPECT_EQ(shredded, world.original().at("Inbox.dbx").size());  // the high level shreds plain copies
     auto files = world.StoreFiles();
-    for (const auto& [name, bytes] : users) EXPECT_EQ(files[name], bytes);
+    for (const auto& [name, bytes] : usersInStore) EXPECT_EQ(files[name], bytes);
     EXPECT_FALSE(fs::exists(part));
-    EXPECT_EQ(world.DocumentEntries(), (std::vector<std::string>{"mine.tmp", std::string(World::kGuard) + ".dat"}));
+    EXPECT_EQ(world.DocumentEntries(), (std::vector<std::string>{users, std::string(World::kGuard) + ".dat"}));
     EXPECT_EQ(ReadWholeFile(world.ContainerPath()), container);
 }
 
@@ -240,7 +256,7 @@ struct ContainerBuilder {
         for (const auto& [name, bytes] : world.original()) {
             BuiltFileStream f;
             for (uint8_t& b : f.header.salt) b = static_cast<uint8_t>(seed = seed * 1103515245u + 12345u);
-            EXPECT_TRUE(PutFieldText(f.header.sourcePath, sizeof f.header.sourcePath, world.StorePath(name)));
+            EXPECT_TRUE(PutFieldText(f.header.sourcePath, sizeof f.header.sourcePath, world.RecordedPath(name)));
             f.plain = bytes;
             files.push_back(f);
         }
@@ -342,7 +358,9 @@ TEST_F(WorldTest, SoundContainersOfTodayAndOfOlderWritersRestore) {
         EXPECT_EQ(world.Now(), before);
         for (const auto& [name, bytes] : world.original()) {
             // Without a recorded mode the files are the user's alone.
-            EXPECT_EQ(fs::status(world.StorePath(name)).permissions(), fs::perms(age ? 0600 : 0640)) << name;
+            if (platform::kFilesCarryPermissionBits) {
+                EXPECT_EQ(fs::status(world.StorePath(name)).permissions(), fs::perms(age ? 0600 : 0640)) << name;
+            }
         }
     }
 }
@@ -361,7 +379,7 @@ void SetPath(ContainerBuilder& b, const std::string& path, size_t k = 0) {
 // The store folder the container's files belong to.
 std::string Folder(const ContainerBuilder& b) {
     const std::string first = b.files[0].header.sourcePath;
-    return first.substr(0, first.rfind('/'));
+    return first.substr(0, first.find_last_of("/\\"));
 }
 
 size_t IndexSize(const ContainerBuilder& b) { return IndexHeader::kSize + b.structure.size() + b.data.size(); }
@@ -438,6 +456,9 @@ TEST(OtherSystemContainerTest, RestoresIntoTheFolderWineNames) {
         {"drive C: through the prefix", [](const World&) { return std::string("C:\\MAIL\\Store {6a1c}"); }, true},
         {"a drive nothing maps", [](const World&) { return std::string("D:\\Mail\\Store {6A1C}"); }, false},
     };
+    // The Windows build's own containers are local there; the crossing is run whole,
+    // with both builds, by the Windows tests' scripts.
+    if (!platform::IsOtherSystemPath("C:\\Mail")) GTEST_SKIP() << "containers of the Windows build are local here";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         World world;
