@@ -34,6 +34,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 cmake -S . -B build-win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-win32 -j "$jobs"
+# One Wine server and its services for every test, instead of a start per test program;
+# detached from any test's output, which ctest would otherwise wait on.
+wineserver -p >/dev/null 2>&1
+wine cmd /c exit >/dev/null 2>&1
 ctest --test-dir build-win32 --output-on-failure -j "$jobs"
 wineserver -k || true
 
