@@ -36,10 +36,12 @@ cmake -S . -B build-win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 cmake --build build-win32 -j "$jobs"
 # One Wine server and its services for every test, instead of a start per test program;
 # detached from any test's output, which ctest would otherwise wait on.
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineserver -p >/dev/null 2>&1
 wine cmd /c exit >/dev/null 2>&1
 ctest --test-dir build-win32 --output-on-failure -j "$jobs"
 wineserver -k || true
+trap - EXIT
 
 if [ -x scripts/fuzz.sh ]; then
   scripts/fuzz.sh
