@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/OwnerOnlySecurity.h"
 #include "platform/win32/Win32Files.h"
 
 namespace platform {
@@ -57,13 +58,20 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-FileStatus File::Open(const std::string& path, Mode mode, File& out, Permissions) {
+FileStatus File::Open(const std::string& path, Mode mode, File& out, Permissions permissions) {
     if (IsLinkPath(path)) return FileStatus(FileStatus::LinkRefused, path);
+    const bool creates = mode == Mode::CreateWrite || mode == Mode::CreateReadWrite || mode == Mode::CreateNew;
+    OwnerOnlySecurity privateFile;
+    const bool secret = creates && permissions == OwnerOnly;
+    if (secret && !privateFile.Valid()) return FileStatus(FileStatus::AccessDenied, path);
     // FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the check, the open
     // gets the link itself, never its target.
     // Reading the attributes is part of every open: Stamp and SetStamp need it.
-    HANDLE handle = ::CreateFileA(path.c_str(), Access(mode) | FILE_READ_ATTRIBUTES, 0, nullptr, Disposition(mode),
+    HANDLE handle = ::CreateFileA(path.c_str(), Access(mode) | FILE_READ_ATTRIBUTES, 0,
+                                  secret ? privateFile.Attributes() : nullptr, Disposition(mode),
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    // A file that was there keeps its own access list through a truncating create.
+    const bool existed = handle != INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ALREADY_EXISTS;
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_EXISTS || (error == ERROR_ACCESS_DENIED && ::GetFileAttributesA(path.c_str()) &
@@ -76,6 +84,11 @@ FileStatus File::Open(const std::string& path, Mode mode, File& out, Permissions
     if (::GetFileType(handle) != FILE_TYPE_DISK) {
         ::CloseHandle(handle);
         return FileStatus(FileStatus::NotAFile, path);
+    }
+    if (secret && existed && !privateFile.ApplyTo(path)) {
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(handle);
+        return FileStatusFromWin32(error, path);
     }
     File file;
     file.handle_ = reinterpret_cast<intptr_t>(handle);

@@ -1,6 +1,7 @@
 #include "OutputSession.h"
 
 #include "platform/common/StreamNames.h"
+#include "platform/win32/OwnerOnlySecurity.h"
 #include "platform/win32/Win32Files.h"
 
 namespace platform {
@@ -48,6 +49,12 @@ StorageStatus OutputSession::Create(const std::string& path, bool mustBeNew, std
         ::StgCreateDocfile(wide.c_str(), mustBeNew ? kCreateNewMode : kCreateMode, 0, session->root_.Receive());
     if (FAILED(result)) return Status(result);
     session->path_ = path;
+    // The container holds the mail: nobody but the user may open it. It is still empty.
+    if (!OwnerOnlySecurity().ApplyTo(path)) {
+        session->Abandon();
+        ::DeleteFileA(path.c_str());
+        return kStorageAccessDenied;
+    }
     out = std::move(session);
     return kStorageOk;
 }

@@ -7,6 +7,7 @@
 #include "crypto/Md5.h"
 #include "password/PasswordRecord.h"
 #include "platform/File.h"
+#include "support/FilePrivacy.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -38,9 +39,7 @@ TEST_F(PasswordRecordTest, SetWritesAFreshlySaltedPrivateRecordOrKeepsTheOldOne)
     ASSERT_TRUE(SetPassword("Tulip-7"));
     const std::string first = ReadWholeFile(authPath);
     EXPECT_EQ(RecordFor(first, "Tulip-7"), first);
-    if (platform::kFilesCarryPermissionBits) {
-        EXPECT_EQ(fs::status(authPath).permissions() & fs::perms::all, fs::perms(0600));
-    }
+    EXPECT_TRUE(OnlyTheUserMayOpen(authPath));
     for (const char* wrong : {"tulip-7", "Tulip-7 ", ""}) EXPECT_FALSE(VerifyPassword(wrong)) << wrong;
     ASSERT_TRUE(SetPassword("Tulip-7"));
     const std::string before = ReadWholeFile(authPath);

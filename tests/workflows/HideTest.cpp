@@ -12,6 +12,7 @@
 #include "identities/RegistryKey.h"
 #include "platform/File.h"
 #include "store/Container.h"
+#include "support/FilePrivacy.h"
 #include "support/ScopedFileSizeLimit.h"
 #include "support/SystemFaults.h"
 #include "support/World.h"
@@ -59,10 +60,9 @@ TEST_P(RoundTripTest, HideThenRestoreBringsBackEveryByteAndEveryValue) {
     EXPECT_EQ(GetText(MailClient::kIdentitiesKey, MailClient::kDefaultUserIdValue), "home-user-id");
     EXPECT_EQ(GetText(MailClient::kIdentitiesKey, MailClient::kLastUsernameValue), "Home");
     // The container is private, and read-only until the restore.
-    const fs::perms readOnly = platform::kFilesCarryPermissionBits ? fs::perms::owner_read
-                                                                   : fs::perms::owner_read | fs::perms::group_read |
-                                                                         fs::perms::others_read;
-    EXPECT_EQ(fs::status(world.ContainerPath()).permissions() & fs::perms::all, readOnly);
+    EXPECT_TRUE(OnlyTheUserMayOpen(world.ContainerPath()));
+    EXPECT_EQ(platform::ReadFileAttributes(world.ContainerPath()) & platform::AttributeReadOnly,
+              platform::AttributeReadOnly);
     EXPECT_EQ(world.DocumentEntries(), std::vector<std::string>{std::string(World::kGuard) + ".dat"});
     if (level == SecurityLow) {
         EXPECT_EQ(world.MessageFiles(), world.original());
