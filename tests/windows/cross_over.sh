@@ -5,7 +5,8 @@
 # names in its own way (Z:\ is the Linux root), the identity's saved store folder is
 # written in the restoring system's form, the independent reader (python3-olefile)
 # deciphers the same bytes from the container, and the identity can be hidden and
-# restored again on its new system.
+# restored again on its new system. Both builds run under one program password given on
+# a descriptor (--password-fd), and a wrong one is refused under Windows.
 # Usage: cross_over.sh LINUX-BIN-DIR MSIMN.EXE VEILBOX-CLI.EXE (WINEPREFIX, WINEARCH from the caller)
 linux_bin=$1 msimn=$2 cli=$3
 here=$(dirname "$0")
@@ -16,7 +17,7 @@ for tool in "$linux_bin/msimn" "$linux_bin/veilbox-cli"; do
 done
 
 # The Linux build's own world: its registry database, home, documents folder and password
-# file (none: the empty password, as on the Windows side).
+# file, which holds the same program password as the Windows side's.
 linux_home=$work/linux-home
 mkdir -p "$linux_home/Documents" && mkdir -m 700 "$work/linux-registry"
 linux() {
@@ -25,6 +26,14 @@ linux() {
     VEILBOX_AUTH="$work/linux-auth.dat" VEILBOX_PROGRAM_NAME=veilbox-cli "$@"
 }
 linux "$linux_bin/msimn" list >/dev/null  # its first use makes the registry database
+# One program password for both builds, each given it on descriptor 0 as a caller would.
+password='Tulip 7!'
+for auth in "$work/auth.dat" "$work/linux-auth.dat"; do
+  /usr/bin/python3 -c 'import hashlib, os, sys; salt = os.urandom(8)
+open(sys.argv[1], "wb").write(salt + hashlib.md5(salt + sys.argv[2].encode()).digest())' "$auth" "$password"
+done
+windows_cli() { wine "$cli" --password-fd 0 "$1" <<<"$password"; }
+linux_cli() { linux "$linux_bin/veilbox-cli" --password-fd 0 "$1" <<<"$password"; }
 # The Linux settings (protected identity, level), written into the registry stand-in.
 linux_protect() {
   /usr/bin/python3 - "$work/linux-registry/registry.db" "$1" "$2" <<'PY'
@@ -46,7 +55,7 @@ PY
 independent_reader_agrees() {
   local container=$1 sums=$2 out
   out=$(mktemp -d -p "$work")
-  /usr/bin/python3 "$here/../workflows/read_container.py" "$container" "" "$out" >"$out/summary.json" || return 1
+  /usr/bin/python3 "$here/../workflows/read_container.py" "$container" "$password" "$out" >"$out/summary.json" || return 1
   /usr/bin/python3 - "$out" "$sums" <<'PY'
 import hashlib, json, os, re, sys
 out, sums = sys.argv[1], sys.argv[2]
@@ -71,17 +80,21 @@ world_make "$msimn" 4 9 2
 windows_store=$work/store
 store_sums "$windows_store" >"$work/windows.md5"
 windows_documents=$(dirname "$container")
-wine "$cli" hide </dev/null >"$work/log" 2>&1 || fail "Windows hide: $(cat "$work/log")"
+# A wrong password on the descriptor is refused under Windows too, and changes nothing.
+if wine "$cli" --password-fd 0 hide <<<"tulip 7!" >"$work/log" 2>&1; then fail "hid under a wrong password"; fi
+grep -q "The password is not correct." "$work/log" || fail "no refusal said: $(cat "$work/log")"
+[ ! -e "$container" ] && (cd "$windows_store" && md5sum --quiet -c "$work/windows.md5") || fail "a refused hide changed something"
+windows_cli hide >"$work/log" 2>&1 || fail "Windows hide: $(cat "$work/log")"
 [ -f "$container" ] && ! ls "$windows_store"/*.dbx >/dev/null 2>&1 || fail "the Windows hide left the store in place"
 independent_reader_agrees "$container" "$work/windows.md5" || fail "the independent reader disagrees (Windows container)"
 cp "$container" "$linux_home/Documents/$key.dat" && rm -f "$container"
 linux_protect "$key" 2
-linux "$linux_bin/veilbox-cli" restore </dev/null >"$work/log" 2>&1 || fail "Linux restore: $(cat "$work/log")"
+linux_cli restore >"$work/log" 2>&1 || fail "Linux restore: $(cat "$work/log")"
 [ ! -e "$linux_home/Documents/$key.dat" ] || fail "the Linux restore kept the container"
 (cd "$windows_store" && md5sum --quiet -c "$work/windows.md5") || fail "the Linux restore changed bytes"
 [ "$(store_root_of "$key" linux "$linux_bin/msimn")" = "$windows_store" ] ||
   fail "the restored store folder is not in Linux form: $(linux "$linux_bin/msimn" list)"
-linux "$linux_bin/veilbox-cli" hide </dev/null >"$work/log" 2>&1 && linux "$linux_bin/veilbox-cli" restore </dev/null >>"$work/log" 2>&1 ||
+linux_cli hide >"$work/log" 2>&1 && linux_cli restore >>"$work/log" 2>&1 ||
   fail "the identity does not hide and restore again on Linux: $(cat "$work/log")"
 (cd "$windows_store" && md5sum --quiet -c "$work/windows.md5") || fail "hiding again on Linux changed bytes"
 
@@ -90,20 +103,20 @@ linux_store="$work/Linux Store"
 linux_key=$(linux "$linux_bin/msimn" create-identity --name Bo --store "$linux_store" --files 4 --seed 5 --default | tail -1)
 store_sums "$linux_store" >"$work/linux.md5"
 linux_protect "$linux_key" 2
-linux "$linux_bin/veilbox-cli" hide </dev/null >"$work/log" 2>&1 || fail "Linux hide: $(cat "$work/log")"
+linux_cli hide >"$work/log" 2>&1 || fail "Linux hide: $(cat "$work/log")"
 linux_container=$linux_home/Documents/$linux_key.dat
 [ -f "$linux_container" ] && ! ls "$linux_store"/*.dbx >/dev/null 2>&1 || fail "the Linux hide left the store in place"
 independent_reader_agrees "$linux_container" "$work/linux.md5" || fail "the independent reader disagrees (Linux container)"
 cp "$linux_container" "$windows_documents/$linux_key.dat" && rm -f "$linux_container"
 settings="HKCU\\$registry\\Software\\Keelfern\\veilbox-cli\\main"
 wine reg add "$settings" /v guardid /d "$linux_key" /f >/dev/null
-wine "$cli" restore </dev/null >"$work/log" 2>&1 || fail "Windows restore: $(cat "$work/log")"
+windows_cli restore >"$work/log" 2>&1 || fail "Windows restore: $(cat "$work/log")"
 [ ! -e "$windows_documents/$linux_key.dat" ] || fail "the Windows restore kept the container"
 (cd "$linux_store" && md5sum --quiet -c "$work/linux.md5") || fail "the Windows restore changed bytes"
 windows_form=$(winepath -w "$linux_store")
 [ "$(store_root_of "$linux_key" wine "$msimn")" = "$windows_form" ] ||
   fail "the restored store folder is not in Windows form: $(wine "$msimn" list)"
-wine "$cli" hide </dev/null >"$work/log" 2>&1 && wine "$cli" restore </dev/null >>"$work/log" 2>&1 ||
+windows_cli hide >"$work/log" 2>&1 && windows_cli restore >>"$work/log" 2>&1 ||
   fail "the identity does not hide and restore again under Windows: $(cat "$work/log")"
 (cd "$linux_store" && md5sum --quiet -c "$work/linux.md5") || fail "hiding again under Windows changed bytes"
 echo "2 passed, 0 failed"
