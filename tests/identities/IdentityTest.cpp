@@ -1,10 +1,12 @@
 // The catalogue, removal of the protected identity, and backup and restore of its key.
+#include <algorithm>
 #include <string>
 
 #include "identities/IdentityCatalogue.h"
 #include "identities/RegistryBackup.h"
 #include "identities/RegistryKey.h"
 #include "identities/RegistryRestore.h"
+#include "platform/Shell.h"
 #include "support/World.h"
 
 void PrintTo(BackupDefect defect, std::ostream* out) { *out << DescribeBackupDefect(defect); }
@@ -76,6 +78,7 @@ TEST_F(IdentityTest, RemovalMovesOnlyThePointersAtTheProtectedIdentity) {
         {"alone", false, true, {"work-user-id", "work-user-id", "Old", "work-user-id"}, {"work-user-id", "work-user-id", "Work", "work-user-id"}},
     };
     for (const auto& [what, refuseWrites, alone, pointersBefore, after] : cases) {
+        if (refuseWrites && !World::CanRefuseRegistryValueWrites()) continue;
         SCOPED_TRACE(what);
         ASSERT_TRUE(World::WriteIdentity(World::kGuard, "Work", "work-user-id", "C:\\W"));
         if (alone) Delete(nullptr, World::kOther);
@@ -148,8 +151,14 @@ TEST_F(IdentityTest, RestoreBringsBackEveryByteAndThePointersOfBackupTime) {
     SetText(kGuardPath, "Username", "Changed");
     SetText(kGuardPath, "Extra", "kept");
     EXPECT_EQ(KeyInPlace::Differs, CompareIdentityKeyWithBackup(World::kGuard, backup));
-    ASSERT_TRUE(RestoreIdentityKey(World::kGuard, backup) && ReadTree(kGuardPath, after) && after.values.back().name == "Extra");
-    after.values.pop_back();
+    ASSERT_TRUE(RestoreIdentityKey(World::kGuard, backup) && ReadTree(kGuardPath, after));
+    // The extra value stays, last in creation order (Wine lists values sorted by name).
+    const auto extra = std::find_if(after.values.begin(), after.values.end(), [](const auto& v) { return v.name == "Extra"; });
+    ASSERT_NE(extra, after.values.end());
+    if (!platform::RunsUnderWine()) {
+        EXPECT_EQ(extra, after.values.end() - 1);
+    }
+    after.values.erase(extra);
     EXPECT_EQ(tree, after);
 
     ASSERT_TRUE(RemoveIdentityKey(World::kGuard));

@@ -12,11 +12,36 @@ void PrintTo(const TreeKey& key, std::ostream* out) {
     for (const auto& [name, sub] : key.subkeys) *out << "\n  [" << name.substr(0, 40) << "]" << ::testing::PrintToString(sub);
 }
 
+namespace {
+
+// Opens (or, with create, creates) the key at path one part at a time: Wine's ANSI
+// registry calls refuse a path of more than about 255 characters in one piece, which
+// Windows takes.
+platform::RegStatus OpenPath(const std::string& path, platform::RegRights access, bool create, RegistryKey& out) {
+    RegistryKey key;
+    platform::RegKey parent = platform::RegKey::CurrentUser;
+    size_t start = 0;
+    do {
+        const size_t end = std::min(path.find('\\', start), path.size());
+        RegistryKey next;
+        const std::string part = path.substr(start, end - start);
+        const platform::RegStatus status =
+            create ? next.Create(parent, part, access) : next.Open(parent, part, access);
+        if (status != platform::RegStatus::Success) return status;
+        key = std::move(next);
+        parent = key.Handle();
+        start = end + 1;
+    } while (start <= path.size());
+    out = std::move(key);
+    return platform::RegStatus::Success;
+}
+
+}  // namespace
+
 bool ReadTree(const std::string& path, TreeKey& tree) {
     tree = TreeKey();
     RegistryKey key;
-    if (key.Open(platform::RegKey::CurrentUser, path, platform::KeyAccess::Read) != platform::RegStatus::Success)
-        return false;
+    if (OpenPath(path, platform::KeyAccess::Read, false, key) != platform::RegStatus::Success) return false;
     uint32_t maxName = 0, maxData = 0, maxSubkey = 0, size = 0, dataSize = 0, type = 0;
     platform::RegStatus status = platform::RegStatus::Success;
     EXPECT_EQ(platform::RegStatus::Success,
@@ -40,21 +65,17 @@ bool ReadTree(const std::string& path, TreeKey& tree) {
 
 bool KeyExists(const std::string& path) {
     RegistryKey key;
-    return key.Open(platform::RegKey::CurrentUser, path, platform::KeyAccess::Read) == platform::RegStatus::Success;
+    return OpenPath(path, platform::KeyAccess::Read, false, key) == platform::RegStatus::Success;
 }
 
 void CreateKeyPath(const std::string& path) {
     RegistryKey key;
-    ASSERT_EQ(platform::RegStatus::Success,
-              key.Create(platform::RegKey::CurrentUser, path, platform::KeyAccess::AllAccess))
-        << path;
+    ASSERT_EQ(platform::RegStatus::Success, OpenPath(path, platform::KeyAccess::AllAccess, true, key)) << path;
 }
 
 void SetValue(const std::string& path, const std::string& name, uint32_t type, const std::string& bytes) {
     RegistryKey key;
-    ASSERT_EQ(platform::RegStatus::Success,
-              key.Create(platform::RegKey::CurrentUser, path, platform::KeyAccess::AllAccess))
-        << path;
+    ASSERT_EQ(platform::RegStatus::Success, OpenPath(path, platform::KeyAccess::AllAccess, true, key)) << path;
     ASSERT_EQ(platform::RegStatus::Success,
               RegSetValueExA(key.Handle(), name.c_str(), 0, type, reinterpret_cast<const uint8_t*>(bytes.data()),
                              uint32_t(bytes.size())));
@@ -67,7 +88,7 @@ void SetText(const std::string& path, const std::string& name, const std::string
 std::optional<std::string> GetText(const std::string& path, const std::string& name) {
     RegistryKey key;
     uint32_t type = 0, size = 0;
-    if (key.Open(platform::RegKey::CurrentUser, path, platform::KeyAccess::Read) != platform::RegStatus::Success ||
+    if (OpenPath(path, platform::KeyAccess::Read, false, key) != platform::RegStatus::Success ||
         RegQueryValueExA(key.Handle(), name.c_str(), nullptr, &type, nullptr, &size) != platform::RegStatus::Success)
         return std::nullopt;
     std::string bytes(size, '\0');
