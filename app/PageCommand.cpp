@@ -3,15 +3,15 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "platform/AsciiCase.h"
+
 namespace {
 
 // Only ASCII letters fold: the locale must not decide what a command is.
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool StartsWithFolded(const std::string& text, size_t at, const std::string& prefix) {
     if (text.size() < at || text.size() - at < prefix.size()) return false;
     for (size_t i = 0; i < prefix.size(); ++i) {
-        if (FoldAscii(text[at + i]) != FoldAscii(prefix[i])) return false;
+        if (platform::LowerAscii(text[at + i]) != platform::LowerAscii(prefix[i])) return false;
     }
     return true;
 }

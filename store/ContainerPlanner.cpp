@@ -6,6 +6,7 @@
 
 #include "base/UserInterface.h"
 #include "identities/RegistryRestore.h"
+#include "platform/AsciiCase.h"
 #include "platform/File.h"
 #include "platform/FileNameCase.h"
 #include "platform/Shell.h"
@@ -17,13 +18,7 @@
 
 namespace {
 
-std::string FoldedName(std::string name, bool fold) {
-    if (!fold) return name;
-    for (char& c : name) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return name;
-}
+std::string FoldedName(const std::string& name, bool fold) { return fold ? platform::LowerAsciiText(name) : name; }
 
 bool Fail(std::string& fault, const std::string& text) {
     fault = text;

@@ -1,5 +1,6 @@
 #include "store/ExpandStorePath.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/File.h"
 #include "platform/Shell.h"
 
@@ -26,13 +27,12 @@ constexpr Reference kReferences[] = {
     {"%windir%", "windir"},
 };
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Position of the lower-case reference in text, ignoring the case of ASCII letters.
 size_t FindReference(const std::string& text, const std::string& reference, size_t from) {
     for (size_t at = from; at + reference.size() <= text.size(); ++at) {
         size_t k = 0;
-        while (k < reference.size() && Lower(text[at + k]) == reference[k]) ++k;
+        while (k < reference.size() && platform::LowerAscii(text[at + k]) == reference[k]) ++k;
         if (k == reference.size()) return at;
     }
     return std::string::npos;
@@ -51,7 +51,7 @@ void ReplaceAll(std::string& text, const std::string& reference, const std::stri
 std::string ExpandStorePath(const std::string& storeRoot, bool lowerCase) {
     std::string text = storeRoot;
     if (lowerCase) {
-        for (char& c : text) c = Lower(c);
+        text = platform::LowerAsciiText(text);
     }
     for (const Reference& r : kReferences) {
         ReplaceAll(text, r.text, platform::EnvironmentValue(r.variable));

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/AsciiCase.h"
 #include "platform/File.h"
 #include "platform/FileNameCase.h"
 #include "crypto/RandomGenerator.h"
@@ -9,8 +10,6 @@
 namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 constexpr size_t kRandomDigits = 8;
 
@@ -31,9 +30,7 @@ bool HasStoreFileName(const std::string& path) {
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.size() < 4) return false;
     for (size_t k = 0; k < 4; ++k) {
-        char c = name[name.size() - 4 + k];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != kExtension[k]) return false;
+        if (platform::LowerAscii(name[name.size() - 4 + k]) != kExtension[k]) return false;
     }
     return true;
 }
@@ -62,7 +59,7 @@ std::string NameInFolder(const std::string& path, const std::string& folder, cha
     const std::string prefix = folder + separator;
     if (path.size() <= prefix.size()) return std::string();
     for (size_t k = 0; k < prefix.size(); ++k) {
-        if (path[k] != prefix[k] && !(ignoreCase && Lower(path[k]) == Lower(prefix[k]))) return std::string();
+        if (path[k] != prefix[k] && !(ignoreCase && platform::LowerAscii(path[k]) == platform::LowerAscii(prefix[k]))) return std::string();
     }
     const std::string name = path.substr(prefix.size());
     return IsPlainFileName(name) ? name : std::string();

@@ -1,5 +1,7 @@
 #include "platform/common/StreamNames.h"
 
+#include "platform/AsciiCase.h"
+
 namespace platform {
 
 bool IsValidStreamName(const std::string& name) {
@@ -7,12 +9,6 @@ bool IsValidStreamName(const std::string& name) {
     return name.find_first_of("/\\:!") == std::string::npos;
 }
 
-std::string StreamNameKey(const std::string& name) {
-    std::string key = name;
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return key;
-}
+std::string StreamNameKey(const std::string& name) { return LowerAsciiText(name); }
 
 }  // namespace platform

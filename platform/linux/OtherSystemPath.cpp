@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/AsciiCase.h"
 #include "platform/File.h"
 #include "platform/Shell.h"
 #include "platform/linux/HomeFolder.h"
@@ -15,16 +16,6 @@ namespace platform {
 namespace {
 
 bool IsSlash(char c) { return c == '\\' || c == '/'; }
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t k = 0; k < a.size(); ++k) {
-        if (LowerAscii(a[k]) != LowerAscii(b[k])) return false;
-    }
-    return true;
-}
 
 // The folder drive letter `drive` (lower case) stands for, or empty.
 std::string DriveRoot(char drive) {
@@ -50,7 +41,7 @@ std::string MatchEntry(const std::string& folder, const std::string& part) {
     if (dir == nullptr) return std::string();
     std::vector<std::string> matches;
     while (const dirent* entry = ::readdir(dir)) {
-        if (SameIgnoringCase(entry->d_name, part)) matches.emplace_back(entry->d_name);
+        if (SameIgnoringAsciiCase(entry->d_name, part)) matches.emplace_back(entry->d_name);
     }
     ::closedir(dir);
     return matches.size() == 1 ? matches.front() : std::string();

@@ -12,6 +12,7 @@
 #include "crypto/Rc4.h"
 #include "identities/IdentityCatalogue.h"
 #include "identities/RegistryBackup.h"
+#include "platform/AsciiCase.h"
 #include "platform/CompoundFile.h"
 #include "platform/File.h"
 #include "store/Container.h"
@@ -470,9 +471,7 @@ TEST(OtherSystemContainerTest, RestoresIntoTheFolderWineNames) {
         const std::string storeRoot = c.storeRoot(world);
         world.AddIdentity(World::kGuard, "Work", "work-user-id", storeRoot);
         ContainerBuilder builder(world, "pw");
-        std::string recordedFolder = storeRoot;
-        std::transform(recordedFolder.begin(), recordedFolder.end(), recordedFolder.begin(),
-                       [](char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; });
+        const std::string recordedFolder = platform::LowerAsciiText(storeRoot);  // as Windows records it
         size_t k = 0;
         for (const auto& [name, bytes] : world.original()) SetPath(builder, recordedFolder + "\\" + name, k++);
         builder.Write(world.ContainerPath());
