@@ -7,6 +7,13 @@
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"
 
+bool AppendValueRecord(CBlob& dataStream, uint32_t type, const uint8_t* data, uint32_t size) {
+    const uint32_t n = size + 1;
+    const uint8_t header[kRecordHeaderBytes] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24),
+                                                uint8_t(type)};
+    return dataStream.Append(header, sizeof header) && dataStream.Append(data, size);
+}
+
 namespace {
 
 bool AppendByte(CBlob& blob, uint8_t byte) { return blob.Append(&byte, 1); }
@@ -19,14 +26,10 @@ bool AppendName(CBlob& blob, const char* name, size_t length) {
 bool AppendValue(RegistryBackup& backup, const char* name, uint32_t nameLength, uint32_t type, const uint8_t* data,
                  uint32_t size) {
     static const uint8_t reserved[kValueReservedBytes] = {};
-    const uint32_t n = size + 1;
-    const uint8_t header[kRecordHeaderBytes] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16),
-                                                uint8_t(n >> 24), uint8_t(type)};
     return AppendByte(backup.StructureStream, BackupTag::kValue) &&
            AppendName(backup.StructureStream, name, nameLength) &&
            backup.StructureStream.Append(reserved, sizeof reserved) &&
-           backup.DataStream.Append(header, sizeof header) &&
-           backup.DataStream.Append(data, size);
+           AppendValueRecord(backup.DataStream, type, data, size);
 }
 
 // The key's longest value name, value data and subkey name, so that one buffer of

@@ -36,6 +36,9 @@ constexpr uint8_t kEnd = 0xFF;
 constexpr size_t kValueReservedBytes = 4;
 constexpr size_t kRecordHeaderBytes = 5;
 
+// Appends one DataStream record: the length field, the type byte and the data.
+[[nodiscard]] bool AppendValueRecord(CBlob& dataStream, uint32_t type, const uint8_t* data, uint32_t size);
+
 struct RegistryBackup {
     CBlob StructureStream;
     CBlob DataStream;

@@ -8,17 +8,12 @@
 #include "identities/MailClient.h"
 #include "identities/RegistryKey.h"
 #include "identities/Settings.h"
+#include "platform/AsciiCase.h"
 
 namespace {
 
 // Registry names compare without regard to ASCII case.
-std::string Fold(const char* text) {
-    std::string folded(text);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-}
+std::string Fold(const char* text) { return platform::LowerAsciiText(text); }
 
 // Every key path and value of a backup, keyed by folded path (and folded value name).
 struct BackupContents {
@@ -185,11 +180,7 @@ bool ReplaceStoreRootInBackup(RegistryBackup& backup, const std::string& storeRo
         found = found || replace;
         const uint8_t* bytes = replace ? reinterpret_cast<const uint8_t*>(storeRoot.c_str()) : item.data;
         const uint32_t size = replace ? static_cast<uint32_t>(storeRoot.size() + 1) : item.size;
-        uint8_t header[kRecordHeaderBytes];
-        const uint32_t length = size + 1;
-        for (size_t k = 0; k < 4; ++k) header[k] = static_cast<uint8_t>(length >> (8 * k));
-        header[4] = static_cast<uint8_t>(item.type);
-        fits = fits && data.Append(header, sizeof header) && data.Append(bytes, size);
+        fits = fits && AppendValueRecord(data, item.type, bytes, size);
     });
     if (!valid || !found || !fits) return false;
     backup.DataStream = std::move(data);
