@@ -3,6 +3,7 @@
 #include "platform/File.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -61,14 +62,15 @@ File& File::operator=(File&& other) noexcept {
 FileStatus File::Open(const std::string& path, Mode mode, File& out, Permissions permissions) {
     if (IsLinkPath(path)) return FileStatus(FileStatus::LinkRefused, path);
     const bool creates = mode == Mode::CreateWrite || mode == Mode::CreateReadWrite || mode == Mode::CreateNew;
-    OwnerOnlySecurity privateFile;
     const bool secret = creates && permissions == OwnerOnly;
-    if (secret && !privateFile.Valid()) return FileStatus(FileStatus::AccessDenied, path);
+    // Built only for a secret file: it reads the user's account from the process token.
+    std::optional<OwnerOnlySecurity> privateFile;
+    if (secret && !privateFile.emplace().Valid()) return FileStatus(FileStatus::AccessDenied, path);
     // FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the check, the open
     // gets the link itself, never its target.
     // Reading the attributes is part of every open: Stamp and SetStamp need it.
     HANDLE handle = ::CreateFileA(path.c_str(), Access(mode) | FILE_READ_ATTRIBUTES, 0,
-                                  secret ? privateFile.Attributes() : nullptr, Disposition(mode),
+                                  secret ? privateFile->Attributes() : nullptr, Disposition(mode),
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     // A file that was there keeps its own access list through a truncating create.
     const bool existed = handle != INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ALREADY_EXISTS;
@@ -85,7 +87,7 @@ FileStatus File::Open(const std::string& path, Mode mode, File& out, Permissions
         ::CloseHandle(handle);
         return FileStatus(FileStatus::NotAFile, path);
     }
-    if (secret && existed && !privateFile.ApplyTo(path)) {
+    if (secret && existed && !privateFile->ApplyTo(path)) {
         const DWORD error = ::GetLastError();
         ::CloseHandle(handle);
         return FileStatusFromWin32(error, path);
