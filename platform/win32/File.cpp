@@ -179,10 +179,7 @@ FileStatus File::SetStamp(const FileStamp& stamp) {
     if (stamp.modifiedNanoseconds >= 1000000000u) return FileStatus(FileStatus::Generic, path_, ERROR_INVALID_PARAMETER);
     const int64_t ticks = stamp.modifiedSeconds * 10000000 + stamp.modifiedNanoseconds / 100 + kEpochTicks;
     if (ticks < 0) return FileStatus(FileStatus::Generic, path_, ERROR_INVALID_PARAMETER);
-    FILETIME written;
-    written.dwLowDateTime = static_cast<DWORD>(ticks);
-    written.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks) >> 32);
-    if (!::SetFileTime(Native(handle_), nullptr, nullptr, &written)) return FileStatusFromWin32(::GetLastError(), path_);
+    // One call gives the file both its time and its read-only attribute.
     FILE_BASIC_INFO basic{};
     if (!::GetFileInformationByHandleEx(Native(handle_), FileBasicInfo, &basic, sizeof basic)) {
         return FileStatusFromWin32(::GetLastError(), path_);
